@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+namespace quillon::platform {
+
+struct LocalDateTime {
+  int year = 0, month = 0, day = 0;
+  int hour = 0, minute = 0, second = 0;
+};
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  // One reading of the local clock.
+  virtual LocalDateTime now() = 0;
+};
+
+class SystemClock final : public Clock {
+ public:
+  LocalDateTime now() override;
+};
+
+// "yyyymmdd" and "hhmmss" with leading zeros, 24-hour clock.
+std::string format_date(const LocalDateTime& t);
+std::string format_time(const LocalDateTime& t);
+
+}  // namespace quillon::platform

@@ -1,0 +1,21 @@
+#pragma once
+// The settings folder stands in for the Windows directory.
+#include <filesystem>
+#include <string>
+
+namespace quillon::platform {
+
+// $XDG_CONFIG_HOME/quillon, else ~/.config/quillon; created when missing.
+// Returns the folder as a native string, without a trailing separator.
+std::string settings_folder();
+
+inline constexpr char kPathSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
+
+// An ordinary file: exists, is a regular file (not a directory or device).
+// An empty path names no file.
+bool ordinary_file_exists(const std::string& path);
+
+// Size in bytes of the file, or -1 when it cannot be read.
+long long file_size(const std::string& path);
+
+}  // namespace quillon::platform
