@@ -1,0 +1,35 @@
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/commands.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: quillon-cli convert [--settings FILE] [--csv FILE] [--out FILE]\n"
+    "       quillon-cli upload [--settings FILE] [--server HOST[:PORT]]\n"
+    "       quillon-cli --help\n"
+    "\n"
+    "convert  turns the exported log into the upload document\n"
+    "upload   converts and sends the document, as the window's upload button does\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) {
+    std::fputs(kUsage, stderr);
+    return quillon::cli::kExitUsage;
+  }
+  const std::string command = args.front();
+  args.erase(args.begin());
+  if (command == "--help" || command == "-h") {
+    std::fputs(kUsage, stdout);
+    return quillon::cli::kExitOk;
+  }
+  if (command == "convert") return quillon::cli::convert(args);
+  if (command == "upload") return quillon::cli::upload(args);
+  std::fprintf(stderr, "quillon-cli: unknown command \"%s\"\n%s", command.c_str(), kUsage);
+  return quillon::cli::kExitUsage;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// A real FTP server (pyftpdlib) on 127.0.0.1 and a free port, for the life of
+// the object. Uploads land under root()/log/.
+#include <cstdint>
+#include <string>
+
+namespace quillon::testing {
+
+class FtpServer {
+ public:
+  enum class Mode {
+    Normal,
+    RefuseStore,      // STOR answered with 550
+    DropMidTransfer,  // data connection closed after some bytes
+    StallTransfer,    // data connection stops reading after some bytes
+    StallReplies,     // control connection stops answering after login
+  };
+  struct Options {
+    std::string user = "Q1AAA";
+    std::string password = "secret";
+    Mode mode = Mode::Normal;
+  };
+
+  FtpServer();                        // default options
+  explicit FtpServer(Options options);  // throws std::runtime_error if it cannot start
+  ~FtpServer();
+  FtpServer(const FtpServer&) = delete;
+  FtpServer& operator=(const FtpServer&) = delete;
+
+  std::uint16_t port() const { return port_; }
+  const std::string& root() const { return root_; }
+  // Everything the server logged so far: commands received, replies, transfers.
+  std::string log() const;
+
+ private:
+  std::uint16_t port_ = 0;
+  std::string root_;
+  std::string log_path_;
+  int pid_ = -1;
+};
+
+}  // namespace quillon::testing

@@ -1,0 +1,25 @@
+#pragma once
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace quillon::testing {
+
+// A fresh folder under the system temp dir, removed with everything in it.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::string file(std::string_view name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::string read_file(const std::string& path);
+void write_file(const std::string& path, std::string_view bytes);
+
+}  // namespace quillon::testing
