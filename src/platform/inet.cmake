@@ -1,0 +1,1 @@
+target_sources(quillon_core PRIVATE curl_inet.cpp)

@@ -1,0 +1,1 @@
+quillon_test(platform_curl_inet_test SOURCES curl_inet_test.cpp)

@@ -1,0 +1,119 @@
+"""Loopback FTP server for the tests (pyftpdlib).
+
+Binds 127.0.0.1 on a free port, writes the port to --port-file once it
+listens, and logs every command received ("<- ") and reply sent ("-> ")
+to --log. Stored files keep the bytes as they arrived, in either TYPE.
+"""
+import argparse
+import os
+import socket
+import struct
+import sys
+
+from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.handlers import DTPHandler, FTPHandler
+from pyftpdlib.servers import FTPServer
+
+BREAK_AT = 64 * 1024  # data bytes taken before a drop or a stall
+REFUSE_TEXT = ("550 Storing is refused: this test server does not accept uploads "
+               "into the log folder right now.")
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--root", required=True)
+    ap.add_argument("--log", required=True)
+    ap.add_argument("--port-file", required=True)
+    ap.add_argument("--user", required=True)
+    ap.add_argument("--password", required=True)
+    ap.add_argument("--mode", default="normal",
+                    choices=["normal", "refuse-store", "drop", "stall-transfer", "stall-replies"])
+    args = ap.parse_args()
+    mode = args.mode
+    log = open(args.log, "a", buffering=1, encoding="utf-8", errors="replace")
+
+    def note(text):
+        log.write(text + "\n")
+
+    class Data(DTPHandler):
+        timeout = 0  # a stalled transfer must stay stalled
+
+        def __init__(self, sock, cmd_channel):
+            if mode == "stall-transfer":
+                # Keep the window small so the sender notices the stall early.
+                sock.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 16 * 1024)
+            super().__init__(sock, cmd_channel)
+            self.broken = False
+
+        def enable_receiving(self, type, cmd):
+            super().enable_receiving(type, cmd)
+            self._data_wrapper = None  # no CR LF rewriting: keep the bytes
+
+        def handle_read(self):
+            if self.broken:
+                return
+            super().handle_read()
+            if self.tot_bytes_received < BREAK_AT or self._closed:
+                return
+            if mode == "drop":
+                self.broken = True
+                note("== dropping data connection after %d bytes" % self.tot_bytes_received)
+                self.socket.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER,
+                                       struct.pack("ii", 1, 0))
+                self._resp = ("426 Connection closed; transfer aborted.", lambda *a, **k: None)
+                self.close()
+            elif mode == "stall-transfer":
+                self.broken = True
+                note("== stalling data connection after %d bytes" % self.tot_bytes_received)
+                self.del_channel()  # socket stays open, nobody reads it
+
+        handle_read_event = handle_read  # the base class binds its own
+
+    class Control(FTPHandler):
+        dtp_handler = Data
+        banner = "Quillon test FTP server ready."
+        auth_failed_timeout = 0
+        timeout = 0
+
+        def pre_process_command(self, line, cmd, arg):
+            note("<- " + line)
+            if mode == "stall-replies" and self.authenticated and cmd != "PWD":
+                return  # heard, never answered
+            super().pre_process_command(line, cmd, arg)
+
+        def push(self, s):
+            for part in s.split("\r\n"):
+                if part:
+                    note("-> " + part)
+            super().push(s)
+
+        def ftp_STOR(self, file, mode_="w"):
+            if mode == "refuse-store":
+                self.respond(REFUSE_TEXT)
+                return
+            return super().ftp_STOR(file, mode_)
+
+        def _rel(self, path):
+            return "/" + os.path.relpath(path, args.root)
+
+        def on_file_received(self, file):
+            note("== received %s %d" % (self._rel(file), os.path.getsize(file)))
+
+        def on_incomplete_file_received(self, file):
+            note("== incomplete %s %d" % (self._rel(file), os.path.getsize(file)))
+
+    auth = DummyAuthorizer()
+    auth.add_user(args.user, args.password, args.root, perm="elradfmwMT")
+    Control.authorizer = auth
+
+    server = FTPServer(("127.0.0.1", 0), Control)
+    port = server.socket.getsockname()[1]
+    tmp = args.port_file + ".tmp"
+    with open(tmp, "w") as f:
+        f.write("%d\n" % port)
+    os.rename(tmp, args.port_file)  # the reader never sees a half-written port
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
