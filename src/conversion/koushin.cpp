@@ -1,0 +1,187 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "conversion/conversion.h"
+#include "conversion/document_texts.h"
+#include "conversion/messages.h"
+#include "conversion/numbers.h"
+
+namespace quillon {
+namespace {
+
+// The document under construction: a file beside xml_path that becomes xml_path
+// only when complete, so a failure never destroys the previous document.
+class DocumentFile {
+ public:
+  explicit DocumentFile(const std::string& path) : path_(path), temp_(path + ".tmp-XXXXXX") {
+    const int fd = path.empty() ? -1 : ::mkstemp(temp_.data());
+    if (fd < 0) throw ConversionError(conversion_text::cannot_create_document(path), 0, 0, "");
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);  // an ordinary file, not mkstemp's owner-only one
+    file_ = ::fdopen(fd, "wb");
+    if (file_ == nullptr) {
+      ::close(fd);
+      discard();
+      throw ConversionError(conversion_text::cannot_create_document(path), 0, 0, "");
+    }
+    std::setvbuf(file_, nullptr, _IOFBF, 64 * 1024);
+  }
+  ~DocumentFile() {
+    if (file_ != nullptr) std::fclose(file_);
+    if (!committed_) discard();
+  }
+  DocumentFile(const DocumentFile&) = delete;
+  DocumentFile& operator=(const DocumentFile&) = delete;
+
+  void line(const std::string& text) {
+    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() ||
+        std::fwrite("\r\n", 1, 2, file_) != 2)
+      fail();
+  }
+
+  void commit() {
+    const bool flushed = std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
+    const bool closed = std::fclose(file_) == 0;
+    file_ = nullptr;
+    if (!flushed || !closed || std::rename(temp_.c_str(), path_.c_str()) != 0) fail();
+    committed_ = true;
+  }
+
+ private:
+  [[noreturn]] void fail() {
+    throw ConversionError(conversion_text::cannot_write_document(path_), 0, 0, "");
+  }
+  void discard() { ::unlink(temp_.c_str()); }
+
+  std::string path_;
+  std::string temp_;
+  std::FILE* file_ = nullptr;
+  bool committed_ = false;
+};
+
+struct Entry {
+  const char* tag;
+  const std::string& value;
+};
+
+std::string head_line(std::initializer_list<Entry> entries) {
+  std::string out = document_text::kHeadPrefix;
+  bool first = true;
+  for (const Entry& e : entries) {
+    if (!first) out += '|';
+    first = false;
+    out += e.tag;
+    out += e.value;
+  }
+  return out;
+}
+
+std::string element(const char* name, const std::string& value) {
+  return std::string("<") + name + ">" + value + "</" + name + ">";
+}
+
+void wr_head(DocumentFile& doc, const Settings& s, platform::Clock& clock) {
+  const std::string date = platform::format_date(clock.now());
+  const std::string time = platform::format_time(clock.now());
+  const std::string none;
+  // Nothing supplies remarks for the whole log, so that entry stays empty.
+  doc.line(head_line({{"<PUTQSODATA_VERSION>", none},
+                      {"<CALLSIGN>", s.callsign},
+                      {"<PORTABLE>", s.my_portable},
+                      {"<PORTABLE_PREFIX>", none},
+                      {"<QSL_REMARKS>", none}}));
+  doc.line(head_line({{"<NAME>", s.qsl_name},
+                      {"<ADDRESS1>", s.address1},
+                      {"<ADDRESS2>", s.address2},
+                      {"<ADDRESS3>", s.address3},
+                      {"<FILE_NUMBER>", none}}));
+  doc.line(head_line({{"<QSLFILE_NAME>", none}, {"<QSLFILE_PATH>", none}}));
+  for (const char* band : document_text::kBandTable) doc.line(band);
+  const std::string stamp = date + time;
+  const std::string search = s.log_search != 0 ? "ON" : "";
+  const std::string software = document_text::kSoftware;
+  doc.line(head_line({{"<SOFTWARE>", software},
+                      {"<VERSION>", none},
+                      {"<MAKE>", stamp},
+                      {"<LOG_SERCH>", search}}));
+  doc.line(head_line({{"<BODY_DATA>", none}}));
+}
+
+// An empty prefix or suffix is left out with its "/"; the callsign is always written.
+void wr_callsign(DocumentFile& doc, const std::string& prefix, const std::string& call,
+                 const std::string& suffix) {
+  std::string value = prefix.empty() ? call : prefix + "/" + call;
+  if (!suffix.empty()) value += "/" + suffix;
+  doc.line(element("callsign", value));
+}
+
+// One contact's values, all taken before anything of it is written.
+struct Contact {
+  std::string date, time, zone, prefix, call, suffix, frequency, mode, his_rpt, my_rpt,
+      rig, antenna, remarks, power, portable;
+};
+
+Contact take(const LogRecord& r, const std::string& csv_path) {
+  auto number = [&](int field) {
+    const std::optional<std::int16_t> n = whole_number(r.field(field));
+    if (!n)
+      throw ConversionError(conversion_text::not_a_whole_number(csv_path, r.file_record, field,
+                                                                r.field(field).text),
+                            r.file_record, field, r.field(field).text);
+    return std::to_string(*n);
+  };
+  auto text = [&](int field) { return r.field(field).text_form(); };
+  Contact c;
+  c.date = text(14);
+  c.time = text(15);
+  c.zone = text(17) == "J" ? "JST" : "UTC";
+  c.prefix = text(1);
+  c.call = text(2);
+  c.suffix = text(3);
+  c.frequency = number(11);
+  c.mode = text(12);
+  c.his_rpt = number(9);
+  c.my_rpt = number(10);
+  c.rig = text(26);
+  c.antenna = text(27);
+  c.remarks = text(34);
+  c.power = number(13);
+  c.portable = text(23);
+  return c;
+}
+
+}  // namespace
+
+void koushin(AppState& state, platform::Clock& clock, std::string_view label3_caption) {
+  DocumentFile doc(state.settings.xml_path);
+  wr_head(doc, state.settings, clock);
+  doc.line(std::string(label3_caption));
+  doc.line(document_text::kBodyStart);
+  const int n = state.log_count;
+  for (int i = 1; i <= n; ++i) {
+    const Contact c = take(state.log_records[static_cast<std::size_t>(i)], state.settings.csv_path);
+    doc.line("<qso_record>");
+    doc.line(element("daytime", c.date + " " + c.time + ":00 " + c.zone));
+    wr_callsign(doc, c.prefix, c.call, c.suffix);
+    doc.line(element("frequency", c.frequency));
+    doc.line(element("mode", c.mode));
+    doc.line(element("his_rpt", c.his_rpt));
+    doc.line(element("my_rpt", c.my_rpt));
+    doc.line(element("qsl_remarks", c.remarks));
+    doc.line(element("qsl_rig", c.rig));
+    doc.line(element("qsl_ant", c.antenna));
+    doc.line(element("qsl_pwr", c.power));
+    doc.line(element("my_portable", c.portable));
+    doc.line("<my_portable_prefix></my_portable_prefix>");
+    doc.line("</qso_record>");
+  }
+  doc.line(document_text::kBodyEnd);
+  doc.commit();
+}
+
+}  // namespace quillon

@@ -1,0 +1,100 @@
+#include <fstream>
+#include <iterator>
+
+#include "conversion/conversion.h"
+#include "conversion/messages.h"
+#include "conversion/numbers.h"
+
+namespace quillon {
+namespace {
+
+// Walks the file's items. Comma, quote, CR and LF never occur as the second byte of
+// a CP932 double-byte character, so splitting on bytes is safe.
+class ItemReader {
+ public:
+  explicit ItemReader(std::string_view data) : data_(data) {}
+
+  // Only line ends and blanks are left: a trailing blank line starts no record.
+  bool at_end_of_data() const {
+    if (comma_pending_) return false;
+    for (std::size_t i = pos_; i < data_.size(); ++i)
+      if (!is_blank(data_[i]) && data_[i] != '\r' && data_[i] != '\n') return false;
+    return true;
+  }
+
+  // False when the file ends where an item was due. A comma promises one more item.
+  bool next(LogValue& out) {
+    if (pos_ >= data_.size() && !comma_pending_) return false;
+    comma_pending_ = false;
+    while (pos_ < data_.size() && is_blank(data_[pos_])) ++pos_;
+    if (pos_ < data_.size() && data_[pos_] == '"') {
+      const std::size_t close = data_.find('"', pos_ + 1);
+      const std::size_t stop = close == std::string_view::npos ? data_.size() : close;
+      out = {LogValue::Kind::Text, std::string(data_.substr(pos_ + 1, stop - pos_ - 1))};
+      pos_ = stop < data_.size() ? stop + 1 : stop;
+      while (pos_ < data_.size() && !is_delimiter(data_[pos_])) ++pos_;
+    } else {
+      std::size_t stop = pos_;
+      while (stop < data_.size() && !is_delimiter(data_[stop])) ++stop;
+      std::size_t last = stop;
+      while (last > pos_ && is_blank(data_[last - 1])) --last;
+      std::string_view item = data_.substr(pos_, last - pos_);
+      pos_ = stop;
+      if (item.empty()) {
+        out = {};
+      } else if (auto plain = plain_decimal(item)) {
+        out = {LogValue::Kind::Number, std::move(*plain)};
+      } else {
+        out = {LogValue::Kind::Text, std::string(item)};
+      }
+    }
+    consume_delimiter();
+    return true;
+  }
+
+ private:
+  static bool is_blank(char c) { return c == ' ' || c == '\t'; }
+  static bool is_delimiter(char c) { return c == ',' || c == '\r' || c == '\n'; }
+
+  // CR LF is the line end; a bare LF or CR counts as one too.
+  void consume_delimiter() {
+    if (pos_ >= data_.size()) return;
+    const char c = data_[pos_++];
+    if (c == ',') comma_pending_ = true;
+    else if (c == '\r' && pos_ < data_.size() && data_[pos_] == '\n') ++pos_;
+  }
+
+  std::string_view data_;
+  std::size_t pos_ = 0;
+  bool comma_pending_ = false;
+};
+
+}  // namespace
+
+void read_log(AppState& state) {
+  const std::string& path = state.settings.csv_path;
+  state.log_count = 0;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw LogReadError(conversion_text::cannot_open_log(path), path, 0);
+  const std::string data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (in.bad()) throw LogReadError(conversion_text::cannot_open_log(path), path, 0);
+
+  ItemReader items(data);
+  int file_record = 0;
+  while (!items.at_end_of_data()) {
+    ++file_record;
+    // Checked before field 30 is seen, so it fires even for a record that would be dropped.
+    if (state.log_count + 1 > kMaxLogRecords)
+      throw LogReadError(conversion_text::too_many_records(path, file_record), path, file_record);
+    ++state.log_count;
+    LogRecord& record = state.log_records[static_cast<std::size_t>(state.log_count)];
+    record.file_record = file_record;
+    for (LogValue& field : record.fields)
+      if (!items.next(field))
+        throw LogReadError(conversion_text::ends_inside_record(path, file_record), path, file_record);
+    const LogValue& mark = record.field(30);
+    if (mark.kind == LogValue::Kind::Text && mark.text == "N") --state.log_count;
+  }
+}
+
+}  // namespace quillon

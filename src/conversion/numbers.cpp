@@ -1,0 +1,64 @@
+#include "conversion/numbers.h"
+
+namespace quillon {
+namespace {
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+std::optional<std::string> plain_decimal(std::string_view item) {
+  bool negative = false;
+  if (!item.empty() && (item.front() == '+' || item.front() == '-')) {
+    negative = item.front() == '-';
+    item.remove_prefix(1);
+  }
+  const std::size_t dot = item.find('.');
+  std::string_view whole = item.substr(0, dot);
+  std::string_view fraction = dot == std::string_view::npos ? std::string_view{} : item.substr(dot + 1);
+  if (whole.empty() && fraction.empty()) return std::nullopt;
+  for (std::string_view part : {whole, fraction})
+    for (char c : part)
+      if (!is_digit(c)) return std::nullopt;
+
+  while (whole.size() > 1 && whole.front() == '0') whole.remove_prefix(1);
+  while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);
+  std::string out(whole.empty() ? std::string_view("0") : whole);
+  if (out == "0" && fraction.empty()) return out;  // no "-0"
+  if (!fraction.empty()) {
+    out += '.';
+    out += fraction;
+  }
+  return negative ? "-" + out : out;
+}
+
+std::optional<std::int16_t> whole_number(const LogValue& value) {
+  if (value.kind == LogValue::Kind::Empty) return 0;
+  std::string_view text = value.text;
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  const std::optional<std::string> plain = plain_decimal(text);
+  if (!plain) return std::nullopt;
+
+  std::string_view digits = *plain;
+  const bool negative = !digits.empty() && digits.front() == '-';
+  if (negative) digits.remove_prefix(1);
+  const std::size_t dot = digits.find('.');
+  const std::string_view whole = digits.substr(0, dot);
+  const std::string_view fraction = dot == std::string_view::npos ? std::string_view{} : digits.substr(dot + 1);
+  if (whole.size() > 6) return std::nullopt;  // far beyond 16 bits either way
+
+  long magnitude = 0;
+  for (char c : whole) magnitude = magnitude * 10 + (c - '0');
+  if (!fraction.empty()) {
+    // plain_decimal leaves no trailing zeros, so "5" alone is an exact half.
+    const bool above_half = fraction[0] > '5' || (fraction[0] == '5' && fraction.size() > 1);
+    const bool half = fraction == "5";
+    if (above_half || (half && magnitude % 2 == 1)) ++magnitude;
+  }
+  const long result = negative ? -magnitude : magnitude;
+  if (result < INT16_MIN || result > INT16_MAX) return std::nullopt;
+  return static_cast<std::int16_t>(result);
+}
+
+}  // namespace quillon

@@ -1,0 +1,1 @@
+quillon_test(app_settings_test SOURCES settings_test.cpp)

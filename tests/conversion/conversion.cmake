@@ -1,0 +1,1 @@
+quillon_test(conversion_test SOURCES conversion_test.cpp)
