@@ -1,13 +1,50 @@
-// Placeholder until the convert command lands; replaced by its real implementation.
 #include <cstdio>
+#include <exception>
 
+#include "app/app_state.h"
 #include "cli/commands.h"
+#include "cli/console.h"
+#include "conversion/conversion.h"
+#include "platform/clock.h"
 
 namespace quillon::cli {
+namespace {
 
-int convert(const std::vector<std::string>&) {
-  std::fputs("quillon-cli: convert is not built yet\n", stderr);
-  return kExitFailed;
+constexpr const char* kUsage =
+    "usage: quillon-cli convert [--settings FILE] [--csv FILE] [--out FILE]\n"
+    "  --settings FILE  the settings file (default: qsodata.qsl in the settings folder)\n"
+    "  --csv FILE       the exported log (default: the input file of the settings)\n"
+    "  --out FILE       the upload document (default: the output file of the settings)\n";
+
+}  // namespace
+
+int convert(const std::vector<std::string>& args) {
+  const ParsedOptions options = parse_options(args, {"--settings", "--csv", "--out"});
+  if (options.error) {
+    std::fprintf(stderr, "quillon-cli convert: %s\n%s", options.error->c_str(), kUsage);
+    return kExitUsage;
+  }
+  if (options.help) {
+    std::fputs(kUsage, stdout);
+    return kExitOk;
+  }
+  AppState state;
+  try {
+    state.settings = read_settings(option_or(options, "--settings", default_settings_path()));
+    if (auto csv = options.values.find("--csv"); csv != options.values.end())
+      state.settings.csv_path = csv->second;
+    if (auto out = options.values.find("--out"); out != options.values.end())
+      state.settings.xml_path = out->second;
+    read_log(state);
+    platform::SystemClock clock;
+    koushin(state, clock, kXmlDeclaration);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "quillon-cli convert: %s\n", for_terminal(e.what()).c_str());
+    return kExitFailed;
+  }
+  std::printf("%d records written to %s\n", static_cast<int>(state.log_count),
+              for_terminal(state.settings.xml_path).c_str());
+  return kExitOk;
 }
 
 }  // namespace quillon::cli
