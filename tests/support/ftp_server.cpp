@@ -1,6 +1,7 @@
 #include "support/ftp_server.h"
 
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -78,12 +79,16 @@ FtpServer::FtpServer(Options options) {
   for (auto& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
 
+  const pid_t parent = ::getpid();
   const pid_t pid = ::fork();
   if (pid < 0) {
     fs::remove_all(base);
     throw std::runtime_error("fork failed");
   }
   if (pid == 0) {
+    // A test process that crashes must not leave its server running.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent) ::_exit(127);
     if (FILE* err = std::freopen(err_file.c_str(), "w", stderr)) (void)err;
     if (FILE* out = std::freopen("/dev/null", "w", stdout)) (void)out;
     ::execv(argv[0], argv.data());
