@@ -2,8 +2,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
-#include <memory>
 
 #include "conversion/conversion.h"
 #include "conversion/document_texts.h"
@@ -18,50 +18,63 @@ namespace {
 class DocumentFile {
  public:
   explicit DocumentFile(const std::string& path) : path_(path), temp_(path + ".tmp-XXXXXX") {
-    const int fd = path.empty() ? -1 : ::mkstemp(temp_.data());
-    if (fd < 0) throw ConversionError(conversion_text::cannot_create_document(path), 0, 0, "");
+    fd_ = path.empty() ? -1 : ::mkstemp(temp_.data());
+    if (fd_ < 0) throw ConversionError(conversion_text::cannot_create_document(path), 0, 0, "");
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);  // an ordinary file, not mkstemp's owner-only one
-    file_ = ::fdopen(fd, "wb");
-    if (file_ == nullptr) {
-      ::close(fd);
-      discard();
-      throw ConversionError(conversion_text::cannot_create_document(path), 0, 0, "");
-    }
-    std::setvbuf(file_, nullptr, _IOFBF, 64 * 1024);
+    ::fchmod(fd_, 0666 & ~mask);  // an ordinary file, not mkstemp's owner-only one
+    buffer_.reserve(kBufferSize + 4096);
   }
   ~DocumentFile() {
-    if (file_ != nullptr) std::fclose(file_);
-    if (!committed_) discard();
+    if (fd_ >= 0) ::close(fd_);
+    if (!committed_) ::unlink(temp_.c_str());
   }
   DocumentFile(const DocumentFile&) = delete;
   DocumentFile& operator=(const DocumentFile&) = delete;
 
-  void line(const std::string& text) {
-    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() ||
-        std::fwrite("\r\n", 1, 2, file_) != 2)
-      fail();
+  void line(std::string_view text) {
+    buffer_.append(text).append("\r\n");
+    if (buffer_.size() >= kBufferSize) flush();
+  }
+
+  // "<name>value</name>" as one line.
+  void element(std::string_view name, std::string_view value) {
+    buffer_.append("<").append(name).append(">").append(value);
+    buffer_.append("</").append(name).append(">");
+    line({});
   }
 
   void commit() {
-    const bool flushed = std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
-    const bool closed = std::fclose(file_) == 0;
-    file_ = nullptr;
-    if (!flushed || !closed || std::rename(temp_.c_str(), path_.c_str()) != 0) fail();
+    flush();
+    const bool synced = ::fsync(fd_) == 0;
+    const bool closed = ::close(fd_) == 0;
+    fd_ = -1;
+    if (!synced || !closed || std::rename(temp_.c_str(), path_.c_str()) != 0) fail();
     committed_ = true;
   }
 
  private:
+  static constexpr std::size_t kBufferSize = 64 * 1024;
+
+  void flush() {
+    std::size_t done = 0;
+    while (done < buffer_.size()) {
+      const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) fail();
+      done += static_cast<std::size_t>(n);
+    }
+    buffer_.clear();
+  }
   [[noreturn]] void fail() {
     throw ConversionError(conversion_text::cannot_write_document(path_), 0, 0, "");
   }
-  void discard() { ::unlink(temp_.c_str()); }
 
   std::string path_;
   std::string temp_;
-  std::FILE* file_ = nullptr;
+  int fd_ = -1;
   bool committed_ = false;
+  std::string buffer_;
 };
 
 struct Entry {
@@ -79,10 +92,6 @@ std::string head_line(std::initializer_list<Entry> entries) {
     out += e.value;
   }
   return out;
-}
-
-std::string element(const char* name, const std::string& value) {
-  return std::string("<") + name + ">" + value + "</" + name + ">";
 }
 
 void wr_head(DocumentFile& doc, const Settings& s, platform::Clock& clock) {
@@ -113,17 +122,19 @@ void wr_head(DocumentFile& doc, const Settings& s, platform::Clock& clock) {
 }
 
 // An empty prefix or suffix is left out with its "/"; the callsign is always written.
-void wr_callsign(DocumentFile& doc, const std::string& prefix, const std::string& call,
-                 const std::string& suffix) {
-  std::string value = prefix.empty() ? call : prefix + "/" + call;
-  if (!suffix.empty()) value += "/" + suffix;
-  doc.line(element("callsign", value));
+void wr_callsign(DocumentFile& doc, std::string_view prefix, std::string_view call,
+                 std::string_view suffix) {
+  std::string value;
+  if (!prefix.empty()) value.append(prefix).append("/");
+  value.append(call);
+  if (!suffix.empty()) value.append("/").append(suffix);
+  doc.element("callsign", value);
 }
 
 // One contact's values, all taken before anything of it is written.
 struct Contact {
-  std::string date, time, zone, prefix, call, suffix, frequency, mode, his_rpt, my_rpt,
-      rig, antenna, remarks, power, portable;
+  std::string_view date, time, zone, prefix, call, suffix, mode, rig, antenna, remarks, portable;
+  std::string frequency, his_rpt, my_rpt, power;
 };
 
 Contact take(const LogRecord& r, const std::string& csv_path) {
@@ -135,7 +146,7 @@ Contact take(const LogRecord& r, const std::string& csv_path) {
                             r.file_record, field, r.field(field).text);
     return std::to_string(*n);
   };
-  auto text = [&](int field) { return r.field(field).text_form(); };
+  auto text = [&](int field) -> std::string_view { return r.field(field).text_form(); };
   Contact c;
   c.date = text(14);
   c.time = text(15);
@@ -166,17 +177,19 @@ void koushin(AppState& state, platform::Clock& clock, std::string_view label3_ca
   for (int i = 1; i <= n; ++i) {
     const Contact c = take(state.log_records[static_cast<std::size_t>(i)], state.settings.csv_path);
     doc.line("<qso_record>");
-    doc.line(element("daytime", c.date + " " + c.time + ":00 " + c.zone));
+    std::string daytime;
+    daytime.append(c.date).append(" ").append(c.time).append(":00 ").append(c.zone);
+    doc.element("daytime", daytime);
     wr_callsign(doc, c.prefix, c.call, c.suffix);
-    doc.line(element("frequency", c.frequency));
-    doc.line(element("mode", c.mode));
-    doc.line(element("his_rpt", c.his_rpt));
-    doc.line(element("my_rpt", c.my_rpt));
-    doc.line(element("qsl_remarks", c.remarks));
-    doc.line(element("qsl_rig", c.rig));
-    doc.line(element("qsl_ant", c.antenna));
-    doc.line(element("qsl_pwr", c.power));
-    doc.line(element("my_portable", c.portable));
+    doc.element("frequency", c.frequency);
+    doc.element("mode", c.mode);
+    doc.element("his_rpt", c.his_rpt);
+    doc.element("my_rpt", c.my_rpt);
+    doc.element("qsl_remarks", c.remarks);
+    doc.element("qsl_rig", c.rig);
+    doc.element("qsl_ant", c.antenna);
+    doc.element("qsl_pwr", c.power);
+    doc.element("my_portable", c.portable);
     doc.line("<my_portable_prefix></my_portable_prefix>");
     doc.line("</qso_record>");
   }

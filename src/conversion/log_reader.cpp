@@ -1,5 +1,5 @@
-#include <fstream>
-#include <iterator>
+#include <cstdio>
+#include <memory>
 
 #include "conversion/conversion.h"
 #include "conversion/messages.h"
@@ -30,7 +30,7 @@ class ItemReader {
     if (pos_ < data_.size() && data_[pos_] == '"') {
       const std::size_t close = data_.find('"', pos_ + 1);
       const std::size_t stop = close == std::string_view::npos ? data_.size() : close;
-      out = {LogValue::Kind::Text, std::string(data_.substr(pos_ + 1, stop - pos_ - 1))};
+      set(out, LogValue::Kind::Text, data_.substr(pos_ + 1, stop - pos_ - 1));
       pos_ = stop < data_.size() ? stop + 1 : stop;
       while (pos_ < data_.size() && !is_delimiter(data_[pos_])) ++pos_;
     } else {
@@ -41,11 +41,11 @@ class ItemReader {
       std::string_view item = data_.substr(pos_, last - pos_);
       pos_ = stop;
       if (item.empty()) {
-        out = {};
+        set(out, LogValue::Kind::Empty, {});
       } else if (auto plain = plain_decimal(item)) {
-        out = {LogValue::Kind::Number, std::move(*plain)};
+        set(out, LogValue::Kind::Number, *plain);
       } else {
-        out = {LogValue::Kind::Text, std::string(item)};
+        set(out, LogValue::Kind::Text, item);
       }
     }
     consume_delimiter();
@@ -53,6 +53,11 @@ class ItemReader {
   }
 
  private:
+  // Slots are reused from run to run; assigning in place keeps their storage.
+  static void set(LogValue& v, LogValue::Kind kind, std::string_view text) {
+    v.kind = kind;
+    v.text.assign(text);
+  }
   static bool is_blank(char c) { return c == ' ' || c == '\t'; }
   static bool is_delimiter(char c) { return c == ',' || c == '\r' || c == '\n'; }
 
@@ -69,15 +74,22 @@ class ItemReader {
   bool comma_pending_ = false;
 };
 
+bool read_whole_file(const std::string& path, std::string& data) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
+  if (!f) return false;
+  char chunk[64 * 1024];
+  std::size_t n;
+  while ((n = std::fread(chunk, 1, sizeof chunk, f.get())) > 0) data.append(chunk, n);
+  return std::ferror(f.get()) == 0;
+}
+
 }  // namespace
 
 void read_log(AppState& state) {
   const std::string& path = state.settings.csv_path;
   state.log_count = 0;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw LogReadError(conversion_text::cannot_open_log(path), path, 0);
-  const std::string data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) throw LogReadError(conversion_text::cannot_open_log(path), path, 0);
+  std::string data;
+  if (!read_whole_file(path, data)) throw LogReadError(conversion_text::cannot_open_log(path), path, 0);
 
   ItemReader items(data);
   int file_record = 0;

@@ -1,0 +1,1 @@
+quillon_bench(conversion_bench SOURCES conversion_bench.cpp)
