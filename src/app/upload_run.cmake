@@ -1,0 +1,1 @@
+target_sources(quillon_core PRIVATE upload_run.cpp)
