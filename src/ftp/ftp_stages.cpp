@@ -1,0 +1,210 @@
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <exception>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "ftp/ftp.h"
+#include "ftp/ftp_texts.h"
+#include "platform/paths.h"
+
+namespace quillon {
+namespace {
+
+namespace inet_error = platform::inet_error;
+
+constexpr const char* kStageInit = "ftpinit";
+constexpr const char* kStageData = "ftpdata";
+constexpr const char* kStageOut = "ftpout";
+
+constexpr std::uintptr_t kContext = 1;  // non-zero, so the transfer reports its progress
+constexpr std::uint32_t kFirstBuffer = 80;
+// A server line is short; a layer announcing more than this is not believed.
+constexpr std::uint32_t kMaxResponseBytes = 1u << 20;
+constexpr std::int32_t kBytesPerNotification = 4096;
+constexpr int kSilentNotifications = 5;
+
+void enable_buttons(MainView& view) {
+  view.set_enabled(Button::cmdOK, true);
+  view.set_enabled(Button::Cmdcancel, true);
+  view.set_enabled(Button::Command1, true);
+}
+
+std::int32_t to_int32_saturated(long long v) {
+  if (v > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
+  if (v < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
+  return static_cast<std::int32_t>(v);
+}
+
+// The message of a failed transfer: the status line, the code, two line breaks.
+void report_transfer_failure(FtpEnv& env, std::uint32_t error) {
+  env.view.message_box(env.view.status() + ftp_text::error_prefix() + std::to_string(error) +
+                       "\r\n\r\n");
+  env.state.failed_stage = kStageData;
+}
+
+}  // namespace
+
+void ftpinit(FtpEnv& env) {
+  AppState& state = env.state;
+  state.session_handle = env.inet.open();
+  if (state.session_handle != 0) {
+    state.inet_state = "ok";
+    env.inet.set_status_callback(
+        state.session_handle,
+        [&state](platform::InetHandle, std::uintptr_t, std::uint32_t status, const void*,
+                 std::uint32_t) {
+          // Runs inside the layer's transfer loop: a drawing failure must not unwind
+          // through it, and the bar is only a display.
+          try {
+            inet_status_callback(state, status);
+          } catch (const std::exception&) {
+          }
+        });
+    return;
+  }
+  const std::uint32_t error = env.inet.last_error();
+  env.view.beep();
+  env.view.message_box(ftp_text::open_failed() + ftp_text::get_last_error() +
+                       std::to_string(error));
+  state.failed_stage = kStageInit;
+}
+
+void ftpout(FtpEnv& env) {
+  AppState& state = env.state;
+  if (state.connection_handle == 0) return;
+  env.view.set_cursor(Cursor::Wait);
+  const bool closed = env.inet.close_handle(state.connection_handle);
+  const std::uint32_t error = closed ? 0 : env.inet.last_error();
+  env.view.set_cursor(Cursor::Default);
+  if (closed) {
+    state.connection_handle = 0;
+    return;
+  }
+  if (error == inet_error::kExtendedError) {
+    env.view.set_status(env.view.status() + ftp_text::extended_error());
+  } else {
+    env.view.beep();
+    env.view.set_status(env.view.status() + last_response_text(env.inet));
+    env.view.message_box(ftp_text::disconnect_failed() + ftp_text::get_last_error() +
+                         std::to_string(error));
+  }
+  state.failed_stage = kStageOut;
+}
+
+void errchk(FtpEnv& env) {
+  AppState& state = env.state;
+  const std::string stage = state.failed_stage;
+  if (stage == kStageInit) {
+    env.view.message_box(ftp_text::init_report());
+  } else if (stage == kStageData) {
+    env.view.message_box(ftp_text::transfer_report());
+    enable_buttons(env.view);
+    env.view.set_picture_visible(false);
+    state.bar().Value(0);
+  } else if (stage == kStageOut) {
+    env.view.message_box(ftp_text::close_report());
+  }
+  state.failed_stage.clear();
+  env.view.set_cursor(Cursor::Default);
+}
+
+void inet_status_callback(AppState& state, std::uint32_t dwInternetStatus) {
+  if (dwInternetStatus != platform::kStatusRequestSent) return;
+  if (state.sent_count < std::numeric_limits<std::int16_t>::max()) ++state.sent_count;
+  if (state.sent_count <= kSilentNotifications) return;
+  state.sent_bytes = to_int32_saturated(static_cast<long long>(state.sent_bytes) +
+                                        kBytesPerNotification);
+  // An empty document is all sent at once.
+  const double p = state.upload_size > 0
+                       ? static_cast<double>(state.sent_bytes) / state.upload_size * 100.0
+                       : 100.0;
+  // nearbyint under the default rounding mode sends halves to the even neighbour.
+  const double rounded = std::nearbyint(p);
+  const std::int32_t value = rounded < 100.0 ? static_cast<std::int32_t>(rounded) : 100;
+  state.bar().Value(value);
+}
+
+std::string last_response_text(platform::Internet& inet) {
+  std::vector<char> buffer(kFirstBuffer);
+  std::uint32_t length = kFirstBuffer;
+  std::uint32_t code = 0;
+  bool ok = inet.last_response_info(&code, buffer.data(), &length);
+  if (!ok && inet.last_error() == inet_error::kInsufficientBuffer && length > 0 &&
+      length < kMaxResponseBytes) {
+    length += 1;
+    buffer.assign(length, '\0');
+    ok = inet.last_response_info(&code, buffer.data(), &length);
+  }
+  if (!ok || length == 0) return {};
+  // Never trust a length beyond the buffer it describes.
+  const std::size_t n = std::min<std::size_t>(length, buffer.size());
+  return std::string(buffer.data(), n);
+}
+
+void ftpdata(FtpEnv& env) {
+  AppState& state = env.state;
+  MainView& view = env.view;
+
+  const std::string date = platform::format_date(env.clock.now());
+  const std::string time = platform::format_time(env.clock.now());
+
+  if (state.connection_handle != 0) ftpout(env);
+  if (!state.failed_stage.empty()) {
+    errchk(env);
+    return;
+  }
+
+  view.set_cursor(Cursor::Wait);
+  state.sent_count = 0;
+  state.sent_bytes = 0;
+
+  state.connection_handle =
+      env.inet.connect(state.session_handle, env.host, env.port, state.settings.callsign,
+                       state.settings.server_password, platform::kServiceFtp,
+                       platform::kFlagAsync, kContext);
+  if (state.connection_handle == 0) {
+    const std::uint32_t error = env.inet.last_error();
+    view.set_status(error == inet_error::kExtendedError ? ftp_text::extended_error()
+                                                        : ftp_text::aborted());
+    state.failed_stage = kStageData;
+    return;
+  }
+  view.repaint();
+
+  const long long size = platform::file_size(state.settings.xml_path);
+  if (size < 0) {
+    // The document vanished after it was written: a failed transfer, reported as one.
+    report_transfer_failure(env, inet_error::kFileNotFound);
+    return;
+  }
+  state.upload_size = to_int32_saturated(size);
+
+  view.set_picture_visible(true);
+  view.set_status(ftp_text::uploading());
+  view.repaint();
+
+  const std::string remote = "/log/" + state.settings.callsign + "." + date + time +
+                             state.format_tag + "Ver" + state.remote_ext;
+  if (!env.inet.put_file(state.connection_handle, state.settings.xml_path, remote,
+                         platform::kTransferAscii, kContext)) {
+    report_transfer_failure(env, env.inet.last_error());
+    return;
+  }
+
+  ftpout(env);
+  if (!state.failed_stage.empty()) {
+    errchk(env);
+    return;
+  }
+
+  enable_buttons(view);
+  view.set_picture_visible(false);
+  state.bar().Value(0);
+  view.set_status(ftp_text::upload_done());
+  view.set_label1_caption(ftp_text::label1_design());
+}
+
+}  // namespace quillon

@@ -1,0 +1,33 @@
+#include "ftp/ftp_texts.h"
+
+#include "platform/cp932.h"
+
+namespace quillon::ftp_text {
+namespace {
+std::string cp(const char* utf8) { return cp932::from_utf8(utf8, "fixed text"); }
+}  // namespace
+
+#define QUILLON_FIXED_TEXT(name, utf8)   \
+  const std::string& name() {            \
+    static const std::string text = cp(utf8); \
+    return text;                         \
+  }
+
+QUILLON_FIXED_TEXT(connecting, "   Varnelに接続処理中です >>")
+QUILLON_FIXED_TEXT(file_not_found, "File not Found ")
+QUILLON_FIXED_TEXT(open_failed, "INet-Handleのopen失敗")
+QUILLON_FIXED_TEXT(get_last_error, " GetLastError() =")
+QUILLON_FIXED_TEXT(extended_error, "ERROR_INTERNET_EXTENDED_ERROR:\r\n")
+QUILLON_FIXED_TEXT(disconnect_failed, "Fail to Disconnect FTP.")
+QUILLON_FIXED_TEXT(aborted, "異常終了。再処理して下さい...")
+QUILLON_FIXED_TEXT(uploading, " >> アップロード中です お待ち下さい...")
+QUILLON_FIXED_TEXT(upload_done, " --アップロード正常終了しました!--")
+QUILLON_FIXED_TEXT(label1_design, "CSV > XML >>>> Varnel")
+QUILLON_FIXED_TEXT(error_prefix, "ERROR: ")
+QUILLON_FIXED_TEXT(init_report, "初期化に失敗しました。再処理して下さい。")
+QUILLON_FIXED_TEXT(transfer_report, "転送に失敗しました。再処理して下さい。")
+QUILLON_FIXED_TEXT(close_report, "切断に失敗しました。")
+
+#undef QUILLON_FIXED_TEXT
+
+}  // namespace quillon::ftp_text
