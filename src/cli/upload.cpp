@@ -1,13 +1,154 @@
-// Placeholder until the upload command lands; replaced by its real implementation.
-#include <cstdio>
+#include <unistd.h>
 
+#include <charconv>
+#include <cstdio>
+#include <exception>
+#include <memory>
+
+#include "app/app_state.h"
+#include "app/upload_run.h"
+#include "build_config.h"
 #include "cli/commands.h"
+#include "cli/console.h"
+#include "conversion/conversion.h"
+#include "ftp/ftp_texts.h"
+#include "platform/clock.h"
+#include "platform/inet.h"
 
 namespace quillon::cli {
+namespace {
 
-int upload(const std::vector<std::string>&) {
-  std::fputs("quillon-cli: upload is not built yet\n", stderr);
-  return kExitFailed;
+constexpr const char* kUsage =
+    "usage: quillon-cli upload [--settings FILE] [--server HOST[:PORT]]\n"
+    "  --settings FILE     the settings file (default: qsodata.qsl in the settings folder)\n"
+    "  --server HOST:PORT  upload there instead of the built-in host\n";
+
+// The main window on a terminal: status texts on stdout, message boxes on stderr.
+class ConsoleView final : public MainView {
+ public:
+  void set_status(std::string_view text) override {
+    status_ = text;
+    end_progress_line();
+    std::printf("%s\n", for_terminal(text).c_str());
+    std::fflush(stdout);
+  }
+  std::string status() const override { return status_; }
+  void set_enabled(Button, bool) override {}
+  void set_picture_visible(bool) override {}
+  void set_cursor(Cursor) override {}
+  void repaint() override {}
+  void set_label1_caption(std::string_view) override {}
+  std::string label3_caption() const override { return kXmlDeclaration; }
+  void message_box(std::string_view text) override {
+    end_progress_line();
+    std::fprintf(stderr, "%s\n", for_terminal(text).c_str());
+  }
+  void beep() override {}
+
+  // The bar's caption ("37%") as one rewritten line, on a terminal only.
+  void show_progress(const std::string& caption) {
+    if (!tty_) return;
+    std::printf("\r%s", caption.c_str());
+    std::fflush(stdout);
+    progress_shown_ = true;
+  }
+
+ private:
+  void end_progress_line() {
+    if (!progress_shown_) return;
+    std::printf("\n");
+    progress_shown_ = false;
+  }
+
+  std::string status_;
+  bool tty_ = ::isatty(STDOUT_FILENO) == 1;
+  bool progress_shown_ = false;
+};
+
+// The progress bar's picture: only its caption is shown.
+class ConsoleSurface final : public Surface {
+ public:
+  explicit ConsoleSurface(ConsoleView& view) : view_(view) {}
+  void cls() override {}
+  void set_auto_redraw(bool) override {}
+  float scale_width() const override { return width_; }
+  float scale_height() const override { return height_; }
+  void set_scale_width(float w) override { width_ = w; }
+  void set_scale_height(float h) override { height_ = h; }
+  void set_draw_mode(int) override {}
+  void set_fore_color(Colour) override {}
+  void set_current_x(float) override {}
+  void set_current_y(float) override {}
+  float text_width(std::string_view) const override { return 0; }
+  float text_height(std::string_view) const override { return 0; }
+  void print(std::string_view text) override { caption_ = text; }
+  void fill_box(float, float, float, float, Colour) override {}
+  void refresh() override { view_.show_progress(caption_); }
+
+ private:
+  ConsoleView& view_;
+  std::string caption_;
+  float width_ = 100;
+  float height_ = 1;
+};
+
+bool parse_server(const std::string& text, std::string& host, std::uint16_t& port) {
+  const std::size_t colon = text.rfind(':');
+  host = text.substr(0, colon);
+  if (host.empty()) return false;
+  if (colon == std::string::npos) return true;
+  const std::string digits = text.substr(colon + 1);
+  unsigned value = 0;
+  auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  if (ec != std::errc() || end != digits.data() + digits.size() || value == 0 || value > 65535)
+    return false;
+  port = static_cast<std::uint16_t>(value);
+  return true;
+}
+
+}  // namespace
+
+int upload(const std::vector<std::string>& args) {
+  const ParsedOptions options = parse_options(args, {"--settings", "--server"});
+  auto usage_error = [](const std::string& why) {
+    std::fprintf(stderr, "quillon-cli upload: %s\n%s", why.c_str(), kUsage);
+    return kExitUsage;
+  };
+  if (options.error) return usage_error(*options.error);
+  if (options.help) {
+    std::fputs(kUsage, stdout);
+    return kExitOk;
+  }
+  std::string host = build::kFtpHost;
+  std::uint16_t port = build::kFtpPort;
+  if (auto server = options.values.find("--server");
+      server != options.values.end() && !parse_server(server->second, host, port))
+    return usage_error("--server takes HOST or HOST:PORT");
+
+  AppState state;
+  state.format_tag = kFormatTag;
+  state.remote_ext = kRemoteExt;
+  try {
+    state.settings = read_settings(option_or(options, "--settings", default_settings_path()));
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "quillon-cli upload: %s\n", for_terminal(e.what()).c_str());
+    return kExitFailed;
+  }
+  ConsoleView view;
+  ConsoleSurface surface(view);
+  state.bar().Target(&surface);
+  const std::unique_ptr<platform::Internet> inet = platform::make_curl_internet();
+  platform::SystemClock clock;
+  FtpEnv env{state, view, *inet, clock, host, port};
+  ftpinit(env);
+  if (!state.failed_stage.empty()) {
+    errchk(env);
+    return kExitFailed;
+  }
+  cmdOK_Click(env);
+  // The run ends on the success text only when the document reached the server.
+  const bool reached = view.status() == ftp_text::upload_done() && state.failed_stage.empty();
+  return reached ? kExitOk : kExitFailed;
 }
 
 }  // namespace quillon::cli
