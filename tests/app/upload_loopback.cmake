@@ -1,0 +1,1 @@
+quillon_test(app_upload_loopback_test SOURCES upload_loopback_test.cpp)
