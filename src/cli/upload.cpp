@@ -14,6 +14,7 @@
 #include "ftp/ftp_texts.h"
 #include "platform/clock.h"
 #include "platform/inet.h"
+#include "widgets/caption_surface.h"
 
 namespace quillon::cli {
 namespace {
@@ -65,33 +66,6 @@ class ConsoleView final : public MainView {
   bool progress_shown_ = false;
 };
 
-// The progress bar's picture: only its caption is shown.
-class ConsoleSurface final : public Surface {
- public:
-  explicit ConsoleSurface(ConsoleView& view) : view_(view) {}
-  void cls() override {}
-  void set_auto_redraw(bool) override {}
-  float scale_width() const override { return width_; }
-  float scale_height() const override { return height_; }
-  void set_scale_width(float w) override { width_ = w; }
-  void set_scale_height(float h) override { height_ = h; }
-  void set_draw_mode(int) override {}
-  void set_fore_color(Colour) override {}
-  void set_current_x(float) override {}
-  void set_current_y(float) override {}
-  float text_width(std::string_view) const override { return 0; }
-  float text_height(std::string_view) const override { return 0; }
-  void print(std::string_view text) override { caption_ = text; }
-  void fill_box(float, float, float, float, Colour) override {}
-  void refresh() override { view_.show_progress(caption_); }
-
- private:
-  ConsoleView& view_;
-  std::string caption_;
-  float width_ = 100;
-  float height_ = 1;
-};
-
 bool parse_server(const std::string& text, std::string& host, std::uint16_t& port) {
   const std::size_t colon = text.rfind(':');
   host = text.substr(0, colon);
@@ -135,7 +109,7 @@ int upload(const std::vector<std::string>& args) {
     return kExitFailed;
   }
   ConsoleView view;
-  ConsoleSurface surface(view);
+  CaptionSurface surface([&view](const std::string& caption) { view.show_progress(caption); });
   state.bar().Target(&surface);
   const std::unique_ptr<platform::Internet> inet = platform::make_curl_internet();
   platform::SystemClock clock;

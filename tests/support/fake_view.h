@@ -9,7 +9,7 @@
 #include "app/main_view.h"
 #include "conversion/conversion.h"
 #include "platform/cp932.h"
-#include "widgets/surface.h"
+#include "widgets/caption_surface.h"
 
 namespace quillon::testing {
 
@@ -112,31 +112,17 @@ class FakeView : public MainView {
   bool enabled_[3] = {true, true, true};
 };
 
-// A picture box with no pixels: records each caption the bar prints.
-class CaptionSurface : public Surface {
+// Records each caption the bar shows.
+class CaptionSurface : public quillon::CaptionSurface {
  public:
-  void cls() override {}
-  void set_auto_redraw(bool) override {}
-  float scale_width() const override { return width_; }
-  float scale_height() const override { return height_; }
-  void set_scale_width(float w) override { width_ = w; }
-  void set_scale_height(float h) override { height_ = h; }
-  void set_draw_mode(int) override {}
-  void set_fore_color(Colour) override {}
-  void set_current_x(float) override {}
-  void set_current_y(float) override {}
-  float text_width(std::string_view) const override { return 0; }
-  float text_height(std::string_view) const override { return 0; }
-  void print(std::string_view text) override { captions.emplace_back(text); }
-  void fill_box(float, float, float, float, Colour) override {}
-  void refresh() override { ++refreshes; }
+  CaptionSurface()
+      : quillon::CaptionSurface([this](const std::string& caption) {
+          captions.push_back(caption);
+          ++refreshes;
+        }) {}
 
   std::vector<std::string> captions;
   int refreshes = 0;
-
- private:
-  float width_ = 100;
-  float height_ = 17;
 };
 
 }  // namespace quillon::testing
