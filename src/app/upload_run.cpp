@@ -43,7 +43,7 @@ void cmdOK_Click(FtpEnv& env) {
   state.log_count = 0;
 
   const std::string& csv_path = state.settings.csv_path;
-  if (!platform::ordinary_file_exists(csv_path)) {
+  if (!platform::ordinary_file_exists(platform::native_path(csv_path))) {
     view.message_box(ftp_text::file_not_found() + csv_path);
     set_buttons(view, true);
     return;

@@ -5,13 +5,7 @@
 
 namespace quillon::cli {
 
-std::string for_terminal(std::string_view cp932_text) {
-  try {
-    return cp932::to_utf8(cp932_text);
-  } catch (const cp932::EncodingError&) {
-    return std::string(cp932_text);
-  }
-}
+std::string for_terminal(std::string_view cp932_text) { return cp932::to_utf8_or_as_is(cp932_text); }
 
 std::string default_settings_path() {
   return platform::settings_folder() + platform::kPathSeparator + "qsodata.qsl";

@@ -6,6 +6,7 @@
 #include "cli/console.h"
 #include "conversion/conversion.h"
 #include "platform/clock.h"
+#include "platform/cp932.h"
 
 namespace quillon::cli {
 namespace {
@@ -31,13 +32,17 @@ int convert(const std::vector<std::string>& args) {
   AppState state;
   try {
     state.settings = read_settings(option_or(options, "--settings", default_settings_path()));
+    // The settings hold paths in code page 932; the command line names them natively.
     if (auto csv = options.values.find("--csv"); csv != options.values.end())
-      state.settings.csv_path = csv->second;
+      state.settings.csv_path = cp932::from_utf8(csv->second, "--csv");
     if (auto out = options.values.find("--out"); out != options.values.end())
-      state.settings.xml_path = out->second;
+      state.settings.xml_path = cp932::from_utf8(out->second, "--out");
     read_log(state);
     platform::SystemClock clock;
     koushin(state, clock, kXmlDeclaration);
+  } catch (const cp932::EncodingError& e) {
+    std::fprintf(stderr, "quillon-cli convert: %s\n", e.what());  // already UTF-8
+    return kExitFailed;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "quillon-cli convert: %s\n", for_terminal(e.what()).c_str());
     return kExitFailed;

@@ -9,6 +9,7 @@
 #include "conversion/document_texts.h"
 #include "conversion/messages.h"
 #include "conversion/numbers.h"
+#include "platform/paths.h"
 
 namespace quillon {
 namespace {
@@ -17,7 +18,8 @@ namespace {
 // only when complete, so a failure never destroys the previous document.
 class DocumentFile {
  public:
-  explicit DocumentFile(const std::string& path) : path_(path), temp_(path + ".tmp-XXXXXX") {
+  explicit DocumentFile(const std::string& path)
+      : path_(path), native_(platform::native_path(path)), temp_(native_ + ".tmp-XXXXXX") {
     fd_ = path.empty() ? -1 : ::mkstemp(temp_.data());
     if (fd_ < 0) throw ConversionError(conversion_text::cannot_create_document(path), 0, 0, "");
     const mode_t mask = ::umask(0);
@@ -49,7 +51,7 @@ class DocumentFile {
     const bool synced = ::fsync(fd_) == 0;
     const bool closed = ::close(fd_) == 0;
     fd_ = -1;
-    if (!synced || !closed || std::rename(temp_.c_str(), path_.c_str()) != 0) fail();
+    if (!synced || !closed || std::rename(temp_.c_str(), native_.c_str()) != 0) fail();
     committed_ = true;
   }
 
@@ -70,7 +72,8 @@ class DocumentFile {
     throw ConversionError(conversion_text::cannot_write_document(path_), 0, 0, "");
   }
 
-  std::string path_;
+  std::string path_;  // as the settings hold it, for messages
+  std::string native_;
   std::string temp_;
   int fd_ = -1;
   bool committed_ = false;

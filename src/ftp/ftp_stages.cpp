@@ -174,7 +174,8 @@ void ftpdata(FtpEnv& env) {
   }
   view.repaint();
 
-  const long long size = platform::file_size(state.settings.xml_path);
+  const std::string document = platform::native_path(state.settings.xml_path);
+  const long long size = platform::file_size(document);
   if (size < 0) {
     // The document vanished after it was written: a failed transfer, reported as one.
     report_transfer_failure(env, inet_error::kFileNotFound);
@@ -188,7 +189,7 @@ void ftpdata(FtpEnv& env) {
 
   const std::string remote = "/log/" + state.settings.callsign + "." + date + time +
                              state.format_tag + "Ver" + state.remote_ext;
-  if (!env.inet.put_file(state.connection_handle, state.settings.xml_path, remote,
+  if (!env.inet.put_file(state.connection_handle, document, remote,
                          platform::kTransferAscii, kContext)) {
     report_transfer_failure(env, env.inet.last_error());
     return;

@@ -45,6 +45,14 @@ std::string to_utf8(std::string_view cp932_bytes) {
   return out;
 }
 
+std::string to_utf8_or_as_is(std::string_view bytes) {
+  try {
+    return to_utf8(bytes);
+  } catch (const EncodingError&) {
+    return std::string(bytes);
+  }
+}
+
 std::string from_utf8(std::string_view utf8, std::string_view what) {
   std::string out;
   std::size_t bad_at = 0;

@@ -55,7 +55,7 @@ class Internet {
                              const std::string& user, const std::string& password,
                              std::uint32_t service, std::uint32_t flags,
                              std::uintptr_t context) = 0;
-  // FtpPutFileA: stores the local file under the absolute remote path.
+  // FtpPutFileA: stores the local file (a native path) under the absolute remote path.
   virtual bool put_file(InetHandle connection, const std::string& local_path,
                         const std::string& remote_path, std::uint32_t flags,
                         std::uintptr_t context) = 0;

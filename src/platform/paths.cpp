@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "platform/cp932.h"
+
 namespace quillon::platform {
 
 std::string settings_folder() {
@@ -19,6 +21,8 @@ std::string settings_folder() {
   std::filesystem::create_directories(folder, ec);  // a failure shows when a file is opened
   return folder.string();
 }
+
+std::string native_path(std::string_view cp932_path) { return cp932::to_utf8_or_as_is(cp932_path); }
 
 bool ordinary_file_exists(const std::string& path) {
   if (path.empty()) return false;

@@ -136,7 +136,9 @@ TEST_P(FailingTransfer, IsReportedWithItsCodeAndTheNextRunClosesTheOldConnection
   const std::string after = server.log().substr(before.size());
   const std::size_t quit = after.find("<- QUIT"), user = after.find("<- USER");
   ASSERT_NE(user, std::string::npos) << after;
-  if (GetParam().mode == FtpServer::Mode::RefuseStore) EXPECT_LT(quit, user) << after;
+  if (GetParam().mode == FtpServer::Mode::RefuseStore) {
+    EXPECT_LT(quit, user) << after;
+  }
   EXPECT_NE(state.connection_handle, old);
 }
 

@@ -122,6 +122,21 @@ TEST_F(Run, GoodRunUploadsTheDocumentItWrote) {
   EXPECT_THAT(view.messages, IsEmpty());
 }
 
+TEST_F(Run, PathsInTheSettingsAreCp932WhileTheFileSystemNamesInUtf8) {
+  // A folder chosen in the settings dialog: stored as CP932, named in UTF-8 on disk.
+  const std::filesystem::path folder = dir.path() / "ログ";
+  std::filesystem::create_directory(folder);
+  testing::write_file((folder / "tarnis.csv").string(), record("Q2BBB"));
+  state.settings.csv_path = sjis((folder / "tarnis.csv").string());
+  state.settings.xml_path = sjis((folder / "qsoupdata.xml").string());
+  cmdOK_Click(env);
+  EXPECT_THAT(view.messages, IsEmpty());
+  ASSERT_EQ(inet.puts.size(), 1u);
+  EXPECT_EQ(inet.puts[0].local_path, (folder / "qsoupdata.xml").string());
+  EXPECT_EQ(count(inet.puts[0].local_bytes.value_or(""), "<qso_record>"), 1u);
+  EXPECT_EQ(view.status_utf8(), kDone);
+}
+
 TEST_F(Run, TwoRunsInARowEachStartFromAnEmptyLog) {
   testing::write_file(state.settings.csv_path, record("Q2BBB") + record("Q3CCC") + record("Q4DDD"));
   cmdOK_Click(env);

@@ -2,6 +2,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "support/temp_dir.h"
@@ -41,6 +42,24 @@ TEST(CliConvert, ConvertsTheSampleLog) {
   EXPECT_EQ(std::count(doc.begin(), doc.end(), '\n'), 24 + 14 * 3);
   EXPECT_NE(doc.find("<callsign>KH0/W1AW/P</callsign>"), std::string::npos);
   EXPECT_NE(doc.find("<frequency>22</frequency>"), std::string::npos);
+}
+
+TEST(CliConvert, FileNamesOnTheCommandLineAreNative) {
+  TempDir dir;
+  const std::filesystem::path folder = dir.path() / "ログ";
+  std::filesystem::create_directory(folder);
+  const std::string out = (folder / "out.xml").string();
+  const std::string settings = "convert --settings '" + data("sample-settings.qsl") + "' --csv '" +
+                               data("sample.csv") + "' --out ";
+  const Result r = run(settings + "'" + out + "'", dir);
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(r.out, "3 records written to " + out + "\n");
+  EXPECT_FALSE(read_file(out).empty());
+
+  const Result emoji = run(settings + "'" + dir.file("😀.xml") + "'", dir);
+  EXPECT_EQ(emoji.exit_code, 1);
+  EXPECT_NE(emoji.err.find("--out"), std::string::npos) << emoji.err;
+  EXPECT_NE(emoji.err.find("😀"), std::string::npos) << emoji.err;
 }
 
 TEST(CliConvert, FailuresExitOneWithOneLineAndKeepThePreviousDocument) {
