@@ -39,12 +39,14 @@ class DocumentFile {
     if (buffer_.size() >= kBufferSize) flush();
   }
 
-  // "<name>value</name>" as one line.
-  void element(std::string_view name, std::string_view value) {
-    buffer_.append("<").append(name).append(">").append(value);
+  // "<name>value</name>" as one line, the value given in parts.
+  void element(std::string_view name, std::initializer_list<std::string_view> value) {
+    buffer_.append("<").append(name).append(">");
+    for (std::string_view part : value) buffer_.append(part);
     buffer_.append("</").append(name).append(">");
     line({});
   }
+  void element(std::string_view name, std::string_view value) { element(name, {value}); }
 
   void commit() {
     flush();
@@ -127,11 +129,8 @@ void wr_head(DocumentFile& doc, const Settings& s, platform::Clock& clock) {
 // An empty prefix or suffix is left out with its "/"; the callsign is always written.
 void wr_callsign(DocumentFile& doc, std::string_view prefix, std::string_view call,
                  std::string_view suffix) {
-  std::string value;
-  if (!prefix.empty()) value.append(prefix).append("/");
-  value.append(call);
-  if (!suffix.empty()) value.append("/").append(suffix);
-  doc.element("callsign", value);
+  const std::string_view slash = "/";
+  doc.element("callsign", {prefix, prefix.empty() ? "" : slash, call, suffix.empty() ? "" : slash, suffix});
 }
 
 // One contact's values, all taken before anything of it is written.
@@ -180,9 +179,7 @@ void koushin(AppState& state, platform::Clock& clock, std::string_view label3_ca
   for (int i = 1; i <= n; ++i) {
     const Contact c = take(state.log_records[static_cast<std::size_t>(i)], state.settings.csv_path);
     doc.line("<qso_record>");
-    std::string daytime;
-    daytime.append(c.date).append(" ").append(c.time).append(":00 ").append(c.zone);
-    doc.element("daytime", daytime);
+    doc.element("daytime", {c.date, " ", c.time, ":00 ", c.zone});
     wr_callsign(doc, c.prefix, c.call, c.suffix);
     doc.element("frequency", c.frequency);
     doc.element("mode", c.mode);

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <memory>
 
@@ -78,9 +80,18 @@ class ItemReader {
 bool read_whole_file(const std::string& path, std::string& data) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
   if (!f) return false;
-  char chunk[64 * 1024];
+  // One read into storage of the file's size; the loop only matters if it grows meanwhile.
+  struct stat st {};
+  std::size_t size = 0;
+  if (::fstat(::fileno(f.get()), &st) == 0 && st.st_size > 0) size = static_cast<std::size_t>(st.st_size);
+  data.resize(size + 1);
+  std::size_t filled = 0;
   std::size_t n;
-  while ((n = std::fread(chunk, 1, sizeof chunk, f.get())) > 0) data.append(chunk, n);
+  while ((n = std::fread(data.data() + filled, 1, data.size() - filled, f.get())) > 0) {
+    filled += n;
+    if (filled == data.size()) data.resize(data.size() * 2);
+  }
+  data.resize(filled);
   return std::ferror(f.get()) == 0;
 }
 

@@ -34,13 +34,15 @@ std::optional<std::string> plain_decimal(std::string_view item) {
 
 std::optional<std::int16_t> whole_number(const LogValue& value) {
   if (value.kind == LogValue::Kind::Empty) return 0;
-  std::string_view text = value.text;
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-  const std::optional<std::string> plain = plain_decimal(text);
-  if (!plain) return std::nullopt;
-
-  std::string_view digits = *plain;
+  std::string_view digits = value.text;  // a number is already in plain form
+  std::optional<std::string> plain;
+  if (value.kind == LogValue::Kind::Text) {
+    while (!digits.empty() && (digits.front() == ' ' || digits.front() == '\t')) digits.remove_prefix(1);
+    while (!digits.empty() && (digits.back() == ' ' || digits.back() == '\t')) digits.remove_suffix(1);
+    plain = plain_decimal(digits);
+    if (!plain) return std::nullopt;
+    digits = *plain;
+  }
   const bool negative = !digits.empty() && digits.front() == '-';
   if (negative) digits.remove_prefix(1);
   const std::size_t dot = digits.find('.');
