@@ -101,7 +101,8 @@ void read_log(AppState& state) {
   const std::string& path = state.settings.csv_path;
   state.log_count = 0;
   std::string data;
-  if (!read_whole_file(platform::native_path(path), data)) throw LogReadError(conversion_text::cannot_open_log(path), path, 0);
+  if (!read_whole_file(platform::native_path(path), data))
+    throw LogReadError(conversion_text::cannot_open_log(path), path, 0);
 
   ItemReader items(data);
   int file_record = 0;

@@ -49,14 +49,14 @@ TEST(CliConvert, FileNamesOnTheCommandLineAreNative) {
   const std::filesystem::path folder = dir.path() / "ログ";
   std::filesystem::create_directory(folder);
   const std::string out = (folder / "out.xml").string();
-  const std::string settings = "convert --settings '" + data("sample-settings.qsl") + "' --csv '" +
-                               data("sample.csv") + "' --out ";
-  const Result r = run(settings + "'" + out + "'", dir);
+  const std::string command = "convert --settings '" + data("sample-settings.qsl") + "' --csv '" +
+                              data("sample.csv") + "' --out ";
+  const Result r = run(command + "'" + out + "'", dir);
   EXPECT_EQ(r.exit_code, 0) << r.err;
   EXPECT_EQ(r.out, "3 records written to " + out + "\n");
   EXPECT_FALSE(read_file(out).empty());
 
-  const Result emoji = run(settings + "'" + dir.file("😀.xml") + "'", dir);
+  const Result emoji = run(command + "'" + dir.file("😀.xml") + "'", dir);
   EXPECT_EQ(emoji.exit_code, 1);
   EXPECT_NE(emoji.err.find("--out"), std::string::npos) << emoji.err;
   EXPECT_NE(emoji.err.find("😀"), std::string::npos) << emoji.err;
