@@ -1,28 +1,19 @@
 #pragma once
-// What the upload run and the FTP stages need of the main window. Texts are
+// The main window as its logic sees it; Qt and Win32 implement it. Texts are
 // CP932 bytes; the window converts them at its edge.
-#include <string>
-#include <string_view>
+#include "app/upload_run.h"
+#include "widgets/surface.h"
 
 namespace quillon {
 
-enum class Button { cmdOK, Cmdcancel, Command1 };
-enum class Cursor { Default, Wait };
-
-class MainView {
+class MainView : public RunView {
  public:
-  virtual ~MainView() = default;
-  virtual void set_status(std::string_view text) = 0;  // ip_status
-  virtual std::string status() const = 0;
-  virtual void set_enabled(Button button, bool enabled) = 0;
-  virtual void set_picture_visible(bool visible) = 0;  // Picture1
-  virtual void set_cursor(Cursor cursor) = 0;
-  virtual void repaint() = 0;  // at once, before blocking work
-  virtual void set_label1_caption(std::string_view text) = 0;
-  virtual std::string label3_caption() const = 0;
-  // OK button only, no icon, the application's title; returns when dismissed.
-  virtual void message_box(std::string_view text) = 0;
-  virtual void beep() = 0;
+  // Picture1's drawing surface, for the progress bar.
+  virtual Surface& picture1() = 0;
+  // Shown as an ordinary window, centred on the screen.
+  virtual void show() = 0;
+  // Hidden at once and destroyed once its own handlers have returned.
+  virtual void close() = 0;
 };
 
 }  // namespace quillon

@@ -1,18 +1,13 @@
 #include "app/settings.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <charconv>
-#include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <string_view>
 #include <vector>
 
 #include "platform/cp932.h"
+#include "platform/files.h"
 
 namespace quillon {
 namespace {
@@ -38,23 +33,24 @@ std::int16_t parse_integer(std::string_view line) {
   return static_cast<std::int16_t>(value);
 }
 
-std::string system_reason() { return std::strerror(errno); }
-
 // Messages are CP932, like the values they quote.
-std::string sjis(std::string_view utf8) { return cp932::from_utf8(utf8); }
+std::string sjis(std::string_view utf8) { return cp932::text(utf8); }
 
 }  // namespace
 
 Settings read_settings(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw SettingsError(sjis("設定ファイルを開けません: ") + path + " (" + system_reason() + ")");
+  std::string data;
+  if (!platform::read_whole_file(path, data))
+    throw Error(sjis("設定ファイルを開けません: ") + path + " (" + std::strerror(errno) + ")");
   std::vector<std::string> lines;
-  std::string line;
-  while (static_cast<int>(lines.size()) < kLines && std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(line);
+  std::string_view rest = data;
+  while (static_cast<int>(lines.size()) < kLines && !rest.empty()) {
+    const std::size_t end = rest.find('\n');
+    std::string_view line = rest.substr(0, end);
+    rest.remove_prefix(end == rest.npos ? rest.size() : end + 1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.emplace_back(line);
   }
-  if (in.bad()) throw SettingsError(sjis("設定ファイルを読めません: ") + path);
   lines.resize(kLines);  // a short file reads the missing values as empty or 0
 
   Settings s;
@@ -84,27 +80,12 @@ void write_settings(const std::string& path, const Settings& s) {
     bytes += "\r\n";
   }
 
-  // Written beside the file and renamed over it, so a crash never leaves half a file;
-  // owner-only, since it holds the server password.
-  std::string temp = path + ".tmp-XXXXXX";
-  int fd = ::mkstemp(temp.data());
-  if (fd < 0) throw SettingsError(sjis("設定ファイルを作成できません: ") + path + " (" + system_reason() + ")");
-  ::fchmod(fd, S_IRUSR | S_IWUSR);
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-  const bool written = done == bytes.size() && ::fsync(fd) == 0;
-  const std::string reason = system_reason();
-  ::close(fd);
-  if (!written || std::rename(temp.c_str(), path.c_str()) != 0) {
-    const std::string why = written ? system_reason() : reason;
-    ::unlink(temp.c_str());
-    throw SettingsError(sjis("設定ファイルを書き込めません: ") + path + " (" + why + ")");
-  }
+  // Owner-only, since it holds the server password.
+  platform::ReplacingFile file(path, platform::ReplacingFile::Access::OwnerOnly);
+  if (!file.ok())
+    throw Error(sjis("設定ファイルを作成できません: ") + path + " (" + file.reason() + ")");
+  if (!file.write(bytes) || !file.commit())
+    throw Error(sjis("設定ファイルを書き込めません: ") + path + " (" + file.reason() + ")");
 }
 
 }  // namespace quillon

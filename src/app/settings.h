@@ -1,8 +1,9 @@
 #pragma once
 // The user's 13 settings and the settings file that holds them.
 #include <cstdint>
-#include <stdexcept>
 #include <string>
+
+#include "platform/error.h"
 
 namespace quillon {
 
@@ -25,15 +26,10 @@ struct Settings {
   bool operator==(const Settings&) const = default;
 };
 
-class SettingsError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// Throws SettingsError naming the file when it cannot be read.
+// `path` is native. Throws Error naming the file when it cannot be read.
 Settings read_settings(const std::string& path);
 // Replaces the file atomically, readable by its owner only.
-// Throws SettingsError naming the file when it cannot be written.
+// Throws Error naming the file when it cannot be written.
 void write_settings(const std::string& path, const Settings& settings);
 
 }  // namespace quillon

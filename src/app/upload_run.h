@@ -1,9 +1,44 @@
 #pragma once
+// The run behind "アップロード開始": file check, reader, document, upload, report.
+#include <cstdint>
+#include <string>
+
+#include "app/app_state.h"
+#include "conversion/conversion.h"
 #include "ftp/ftp.h"
+#include "platform/clock.h"
+#include "platform/inet.h"
 
 namespace quillon {
 
-// The run behind "アップロード開始": file check, reader, document, upload, report.
-void cmdOK_Click(FtpEnv& env);
+// What the run needs of the main window beyond the FTP stages.
+class RunView : public FtpView {
+ public:
+  virtual std::string label3_caption() const = 0;
+};
+
+// What the run reaches outside the process.
+struct RunServices {
+  platform::Internet& inet;
+  platform::Clock& clock;
+  std::string ftp_host;
+  std::uint16_t ftp_port;
+};
+
+// How a run ended. Only Uploaded means the server confirmed the store.
+enum class RunOutcome {
+  Uploaded,
+  NoLog,          // no file at csv_path
+  LogRefused,     // the reader refused the log
+  NotWritten,     // the document could not be written
+  NotConnected,
+  NotStored,
+  NotClosed,
+};
+
+FtpEnv ftp_env(AppState& state, FtpView& view, const RunServices& services);
+HeadValues head_values(const Settings& settings);
+
+RunOutcome cmdOK_Click(AppState& state, RunView& view, const RunServices& services);
 
 }  // namespace quillon

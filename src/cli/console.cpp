@@ -1,4 +1,4 @@
-#include "cli/console.h"
+#include "console.h"
 
 #include "platform/cp932.h"
 #include "platform/paths.h"

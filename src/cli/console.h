@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "cli/commands.h"
+#include "commands.h"
 
 namespace quillon::cli {
 

@@ -1,9 +1,8 @@
 #include <cstdio>
-#include <exception>
 
-#include "app/app_state.h"
-#include "cli/commands.h"
-#include "cli/console.h"
+#include "app/upload_run.h"
+#include "commands.h"
+#include "console.h"
 #include "conversion/conversion.h"
 #include "platform/clock.h"
 #include "platform/cp932.h"
@@ -29,26 +28,24 @@ int convert(const std::vector<std::string>& args) {
     std::fputs(kUsage, stdout);
     return kExitOk;
   }
-  AppState state;
+  Settings settings;
+  ContactLog log;
   try {
-    state.settings = read_settings(option_or(options, "--settings", default_settings_path()));
+    settings = read_settings(option_or(options, "--settings", default_settings_path()));
     // The settings hold paths in code page 932; the command line names them natively.
     if (auto csv = options.values.find("--csv"); csv != options.values.end())
-      state.settings.csv_path = cp932::from_utf8(csv->second, "--csv");
+      settings.csv_path = cp932::from_utf8(csv->second, "--csv");
     if (auto out = options.values.find("--out"); out != options.values.end())
-      state.settings.xml_path = cp932::from_utf8(out->second, "--out");
-    read_log(state);
+      settings.xml_path = cp932::from_utf8(out->second, "--out");
+    read_log(settings.csv_path, log);
     platform::SystemClock clock;
-    koushin(state, clock, kXmlDeclaration);
-  } catch (const cp932::EncodingError& e) {
-    std::fprintf(stderr, "quillon-cli convert: %s\n", e.what());  // already UTF-8
-    return kExitFailed;
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "quillon-cli convert: %s\n", for_terminal(e.what()).c_str());
+    koushin(log, head_values(settings), settings.xml_path, clock, kXmlDeclaration);
+  } catch (const Error& e) {
+    std::fprintf(stderr, "quillon-cli convert: %s\n", e.utf8().c_str());
     return kExitFailed;
   }
-  std::printf("%d records written to %s\n", static_cast<int>(state.log_count),
-              for_terminal(state.settings.xml_path).c_str());
+  std::printf("%d records written to %s\n", static_cast<int>(log.log_count),
+              for_terminal(settings.xml_path).c_str());
   return kExitOk;
 }
 

@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "cli/commands.h"
+#include "commands.h"
 
 namespace quillon::cli {
 

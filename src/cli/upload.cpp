@@ -1,19 +1,16 @@
-#include <unistd.h>
-
 #include <charconv>
 #include <cstdio>
-#include <exception>
 #include <memory>
 
 #include "app/app_state.h"
 #include "app/upload_run.h"
 #include "build_config.h"
-#include "cli/commands.h"
-#include "cli/console.h"
+#include "commands.h"
+#include "console.h"
 #include "conversion/conversion.h"
-#include "ftp/ftp_texts.h"
 #include "platform/clock.h"
 #include "platform/inet.h"
+#include "platform/terminal.h"
 #include "widgets/caption_surface.h"
 
 namespace quillon::cli {
@@ -25,7 +22,7 @@ constexpr const char* kUsage =
     "  --server HOST:PORT  upload there instead of the built-in host\n";
 
 // The main window on a terminal: status texts on stdout, message boxes on stderr.
-class ConsoleView final : public MainView {
+class ConsoleView final : public RunView {
  public:
   void set_status(std::string_view text) override {
     status_ = text;
@@ -62,7 +59,7 @@ class ConsoleView final : public MainView {
   }
 
   std::string status_;
-  bool tty_ = ::isatty(STDOUT_FILENO) == 1;
+  bool tty_ = platform::stdout_is_terminal();
   bool progress_shown_ = false;
 };
 
@@ -104,25 +101,23 @@ int upload(const std::vector<std::string>& args) {
   state.remote_ext = kRemoteExt;
   try {
     state.settings = read_settings(option_or(options, "--settings", default_settings_path()));
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "quillon-cli upload: %s\n", for_terminal(e.what()).c_str());
+  } catch (const Error& e) {
+    std::fprintf(stderr, "quillon-cli upload: %s\n", e.utf8().c_str());
     return kExitFailed;
   }
   ConsoleView view;
   CaptionSurface surface([&view](const std::string& caption) { view.show_progress(caption); });
-  state.bar().Target(&surface);
-  const std::unique_ptr<platform::Internet> inet = platform::make_curl_internet();
+  state.ftp.bar().Target(&surface);
+  const std::unique_ptr<platform::Internet> inet = platform::make_internet();
   platform::SystemClock clock;
-  FtpEnv env{state, view, *inet, clock, host, port};
+  const RunServices services{*inet, clock, host, port};
+  FtpEnv env = ftp_env(state, view, services);
   ftpinit(env);
-  if (!state.failed_stage.empty()) {
+  if (!state.ftp.failed_stage.empty()) {
     errchk(env);
     return kExitFailed;
   }
-  cmdOK_Click(env);
-  // The run ends on the success text only when the document reached the server.
-  const bool reached = view.status() == ftp_text::upload_done() && state.failed_stage.empty();
-  return reached ? kExitOk : kExitFailed;
+  return cmdOK_Click(state, view, services) == RunOutcome::Uploaded ? kExitOk : kExitFailed;
 }
 
 }  // namespace quillon::cli

@@ -1,48 +1,33 @@
 #pragma once
 // Reading the exported log and writing the upload document.
-#include <stdexcept>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "app/app_state.h"
+#include "conversion/log_record.h"
 #include "platform/clock.h"
+#include "platform/error.h"
 
 namespace quillon {
 
-// A failure that ends an upload run before anything is uploaded. what() is
-// CP932 bytes, since it quotes paths and values from the log or the settings.
-class RunError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
+// What the head of the document takes from the settings (CP932 bytes).
+struct HeadValues {
+  std::string_view callsign, my_portable, qsl_name, address1, address2, address3;
+  std::int16_t log_search = 0;
 };
 
-// More than 2000 records, a file ending inside a record, a file that cannot be
-// opened. Names the file and, where it applies, the record number.
-class LogReadError : public RunError {
- public:
-  LogReadError(const std::string& message, std::string path, int record)
-      : RunError(message), path(std::move(path)), record(record) {}
-  std::string path;
-  int record;  // 0 when no record applies
-};
+// Fills log.log_records 1..n from the file at `csv_path` (CP932 bytes, as the
+// settings hold it) and sets log_count. More than 2000 records, a file ending
+// inside a record or one that cannot be opened throw Error naming the file
+// and, where it applies, the record.
+void read_log(const std::string& csv_path, ContactLog& log);
 
-// A value that is not a whole number in range, or a document that cannot be
-// written. Names the record, the field number and the value where they apply.
-class ConversionError : public RunError {
- public:
-  ConversionError(const std::string& message, int record, int field, std::string value)
-      : RunError(message), record(record), field(field), value(std::move(value)) {}
-  int record;  // 0 when no record applies
-  int field;
-  std::string value;
-};
-
-// Fills state.log_records 1..n from state.settings.csv_path and sets log_count.
-void read_log(AppState& state);
-
-// Writes the whole document to state.settings.xml_path: to a file beside it,
-// renamed over it only when complete, so a failure leaves the old one untouched.
-void koushin(AppState& state, platform::Clock& clock, std::string_view label3_caption);
+// Writes the whole document to `xml_path`: to a file beside it, renamed over it
+// only when complete, so a failure leaves the old one untouched. A value that
+// is not a whole number in range, or a document that cannot be written, throw
+// Error naming the record, the field and the value where they apply.
+void koushin(const ContactLog& log, const HeadValues& head, const std::string& xml_path,
+             platform::Clock& clock, std::string_view label3_caption);
 
 inline constexpr const char* kXmlDeclaration = R"(<?xml version="1.0" encoding="Shift-JIS" ?>)";
 

@@ -1,38 +1,21 @@
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-
 #include "conversion/conversion.h"
 #include "conversion/document_texts.h"
 #include "conversion/messages.h"
 #include "conversion/numbers.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 
 namespace quillon {
 namespace {
 
-// The document under construction: a file beside xml_path that becomes xml_path
-// only when complete, so a failure never destroys the previous document.
+// The document under construction, written through one buffer.
 class DocumentFile {
  public:
   explicit DocumentFile(const std::string& path)
-      : path_(path), native_(platform::native_path(path)), temp_(native_ + ".tmp-XXXXXX") {
-    fd_ = path.empty() ? -1 : ::mkstemp(temp_.data());
-    if (fd_ < 0) throw ConversionError(conversion_text::cannot_create_document(path), 0, 0, "");
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd_, 0666 & ~mask);  // an ordinary file, not mkstemp's owner-only one
+      : path_(path), file_(platform::native_path(path), platform::ReplacingFile::Access::Ordinary) {
+    if (!file_.ok()) throw Error(conversion_text::cannot_create_document(path));
     buffer_.reserve(kBufferSize + 4096);
   }
-  ~DocumentFile() {
-    if (fd_ >= 0) ::close(fd_);
-    if (!committed_) ::unlink(temp_.c_str());
-  }
-  DocumentFile(const DocumentFile&) = delete;
-  DocumentFile& operator=(const DocumentFile&) = delete;
 
   void line(std::string_view text) {
     buffer_.append(text).append("\r\n");
@@ -50,41 +33,26 @@ class DocumentFile {
 
   void commit() {
     flush();
-    const bool synced = ::fsync(fd_) == 0;
-    const bool closed = ::close(fd_) == 0;
-    fd_ = -1;
-    if (!synced || !closed || std::rename(temp_.c_str(), native_.c_str()) != 0) fail();
-    committed_ = true;
+    if (!file_.commit()) fail();
   }
 
  private:
   static constexpr std::size_t kBufferSize = 64 * 1024;
 
   void flush() {
-    std::size_t done = 0;
-    while (done < buffer_.size()) {
-      const ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) fail();
-      done += static_cast<std::size_t>(n);
-    }
+    if (!file_.write(buffer_)) fail();
     buffer_.clear();
   }
-  [[noreturn]] void fail() {
-    throw ConversionError(conversion_text::cannot_write_document(path_), 0, 0, "");
-  }
+  [[noreturn]] void fail() { throw Error(conversion_text::cannot_write_document(path_)); }
 
   std::string path_;  // as the settings hold it, for messages
-  std::string native_;
-  std::string temp_;
-  int fd_ = -1;
-  bool committed_ = false;
+  platform::ReplacingFile file_;
   std::string buffer_;
 };
 
 struct Entry {
   const char* tag;
-  const std::string& value;
+  std::string_view value;
 };
 
 std::string head_line(std::initializer_list<Entry> entries) {
@@ -99,10 +67,10 @@ std::string head_line(std::initializer_list<Entry> entries) {
   return out;
 }
 
-void wr_head(DocumentFile& doc, const Settings& s, platform::Clock& clock) {
+void wr_head(DocumentFile& doc, const HeadValues& s, platform::Clock& clock) {
   const std::string date = platform::format_date(clock.now());
   const std::string time = platform::format_time(clock.now());
-  const std::string none;
+  const std::string_view none;
   // Nothing supplies remarks for the whole log, so that entry stays empty.
   doc.line(head_line({{"<PUTQSODATA_VERSION>", none},
                       {"<CALLSIGN>", s.callsign},
@@ -117,8 +85,8 @@ void wr_head(DocumentFile& doc, const Settings& s, platform::Clock& clock) {
   doc.line(head_line({{"<QSLFILE_NAME>", none}, {"<QSLFILE_PATH>", none}}));
   for (const char* band : document_text::kBandTable) doc.line(band);
   const std::string stamp = date + time;
-  const std::string search = s.log_search != 0 ? "ON" : "";
-  const std::string software = document_text::kSoftware;
+  const std::string_view search = s.log_search != 0 ? "ON" : "";
+  const std::string_view software = document_text::kSoftware;
   doc.line(head_line({{"<SOFTWARE>", software},
                       {"<VERSION>", none},
                       {"<MAKE>", stamp},
@@ -143,9 +111,8 @@ Contact take(const LogRecord& r, const std::string& csv_path) {
   auto number = [&](int field) {
     const std::optional<std::int16_t> n = whole_number(r.field(field));
     if (!n)
-      throw ConversionError(conversion_text::not_a_whole_number(csv_path, r.file_record, field,
-                                                                r.field(field).text),
-                            r.file_record, field, r.field(field).text);
+      throw Error(conversion_text::not_a_whole_number(csv_path, r.file_record, field,
+                                                      r.field(field).text));
     return std::to_string(*n);
   };
   auto text = [&](int field) -> std::string_view { return r.field(field).text_form(); };
@@ -170,14 +137,15 @@ Contact take(const LogRecord& r, const std::string& csv_path) {
 
 }  // namespace
 
-void koushin(AppState& state, platform::Clock& clock, std::string_view label3_caption) {
-  DocumentFile doc(state.settings.xml_path);
-  wr_head(doc, state.settings, clock);
+void koushin(const ContactLog& log, const HeadValues& head, const std::string& xml_path,
+             platform::Clock& clock, std::string_view label3_caption) {
+  DocumentFile doc(xml_path);
+  wr_head(doc, head, clock);
   doc.line(std::string(label3_caption));
   doc.line(document_text::kBodyStart);
-  const int n = state.log_count;
+  const int n = log.log_count;
   for (int i = 1; i <= n; ++i) {
-    const Contact c = take(state.log_records[static_cast<std::size_t>(i)], state.settings.csv_path);
+    const Contact c = take(log.log_records[static_cast<std::size_t>(i)], log.csv_path);
     doc.line("<qso_record>");
     doc.element("daytime", {c.date, " ", c.time, ":00 ", c.zone});
     wr_callsign(doc, c.prefix, c.call, c.suffix);

@@ -1,11 +1,7 @@
-#include <sys/stat.h>
-
-#include <cstdio>
-#include <memory>
-
 #include "conversion/conversion.h"
 #include "conversion/messages.h"
 #include "conversion/numbers.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 
 namespace quillon {
@@ -77,48 +73,30 @@ class ItemReader {
   bool comma_pending_ = false;
 };
 
-bool read_whole_file(const std::string& path, std::string& data) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
-  if (!f) return false;
-  // One read into storage of the file's size; the loop only matters if it grows meanwhile.
-  struct stat st {};
-  std::size_t size = 0;
-  if (::fstat(::fileno(f.get()), &st) == 0 && st.st_size > 0) size = static_cast<std::size_t>(st.st_size);
-  data.resize(size + 1);
-  std::size_t filled = 0;
-  std::size_t n;
-  while ((n = std::fread(data.data() + filled, 1, data.size() - filled, f.get())) > 0) {
-    filled += n;
-    if (filled == data.size()) data.resize(data.size() * 2);
-  }
-  data.resize(filled);
-  return std::ferror(f.get()) == 0;
-}
-
 }  // namespace
 
-void read_log(AppState& state) {
-  const std::string& path = state.settings.csv_path;
-  state.log_count = 0;
+void read_log(const std::string& path, ContactLog& log) {
+  log.log_count = 0;
+  log.csv_path = path;
   std::string data;
-  if (!read_whole_file(platform::native_path(path), data))
-    throw LogReadError(conversion_text::cannot_open_log(path), path, 0);
+  if (!platform::read_whole_file(platform::native_path(path), data))
+    throw Error(conversion_text::cannot_open_log(path));
 
   ItemReader items(data);
   int file_record = 0;
   while (!items.at_end_of_data()) {
     ++file_record;
     // Checked before field 30 is seen, so it fires even for a record that would be dropped.
-    if (state.log_count + 1 > kMaxLogRecords)
-      throw LogReadError(conversion_text::too_many_records(path, file_record), path, file_record);
-    ++state.log_count;
-    LogRecord& record = state.log_records[static_cast<std::size_t>(state.log_count)];
+    if (log.log_count + 1 > kMaxLogRecords)
+      throw Error(conversion_text::too_many_records(path, file_record));
+    ++log.log_count;
+    LogRecord& record = log.log_records[static_cast<std::size_t>(log.log_count)];
     record.file_record = file_record;
     for (LogValue& field : record.fields)
       if (!items.next(field))
-        throw LogReadError(conversion_text::ends_inside_record(path, file_record), path, file_record);
+        throw Error(conversion_text::ends_inside_record(path, file_record));
     const LogValue& mark = record.field(30);
-    if (mark.kind == LogValue::Kind::Text && mark.text == "N") --state.log_count;
+    if (mark.kind == LogValue::Kind::Text && mark.text == "N") --log.log_count;
   }
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 // One contact of the exported log, as the reader leaves it.
 #include <array>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace quillon {
 
@@ -26,6 +28,14 @@ struct LogRecord {
   // Fields are numbered 1 to 35.
   const LogValue& field(int n) const { return fields[static_cast<std::size_t>(n - 1)]; }
   LogValue& field(int n) { return fields[static_cast<std::size_t>(n - 1)]; }
+};
+
+// The records the reader keeps: slots 1 to 2000 (slot 0 is unused), reused from
+// run to run, and how many of them hold this run's records.
+struct ContactLog {
+  std::vector<LogRecord> log_records = std::vector<LogRecord>(kMaxLogRecords + 1);
+  std::int16_t log_count = 0;
+  std::string csv_path;  // the file they came from, for messages
 };
 
 }  // namespace quillon

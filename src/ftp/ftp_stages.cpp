@@ -8,6 +8,7 @@
 
 #include "ftp/ftp.h"
 #include "ftp/ftp_texts.h"
+#include "platform/files.h"
 #include "platform/paths.h"
 
 namespace quillon {
@@ -26,7 +27,7 @@ constexpr std::uint32_t kMaxResponseBytes = 1u << 20;
 constexpr std::int32_t kBytesPerNotification = 4096;
 constexpr int kSilentNotifications = 5;
 
-void enable_buttons(MainView& view) {
+void enable_buttons(FtpView& view) {
   view.set_enabled(Button::cmdOK, true);
   view.set_enabled(Button::Cmdcancel, true);
   view.set_enabled(Button::Command1, true);
@@ -42,13 +43,13 @@ std::int32_t to_int32_saturated(long long v) {
 void report_transfer_failure(FtpEnv& env, std::uint32_t error) {
   env.view.message_box(env.view.status() + ftp_text::error_prefix() + std::to_string(error) +
                        "\r\n\r\n");
-  env.state.failed_stage = kStageData;
+  env.ftp.failed_stage = kStageData;
 }
 
 }  // namespace
 
 void ftpinit(FtpEnv& env) {
-  AppState& state = env.state;
+  FtpState& state = env.ftp;
   state.session_handle = env.inet.open();
   if (state.session_handle != 0) {
     state.inet_state = "ok";
@@ -73,7 +74,7 @@ void ftpinit(FtpEnv& env) {
 }
 
 void ftpout(FtpEnv& env) {
-  AppState& state = env.state;
+  FtpState& state = env.ftp;
   if (state.connection_handle == 0) return;
   env.view.set_cursor(Cursor::Wait);
   const bool closed = env.inet.close_handle(state.connection_handle);
@@ -95,7 +96,7 @@ void ftpout(FtpEnv& env) {
 }
 
 void errchk(FtpEnv& env) {
-  AppState& state = env.state;
+  FtpState& state = env.ftp;
   const std::string stage = state.failed_stage;
   if (stage == kStageInit) {
     env.view.message_box(ftp_text::init_report());
@@ -111,7 +112,7 @@ void errchk(FtpEnv& env) {
   env.view.set_cursor(Cursor::Default);
 }
 
-void inet_status_callback(AppState& state, std::uint32_t dwInternetStatus) {
+void inet_status_callback(FtpState& state, std::uint32_t dwInternetStatus) {
   if (dwInternetStatus != platform::kStatusRequestSent) return;
   if (state.sent_count < std::numeric_limits<std::int16_t>::max()) ++state.sent_count;
   if (state.sent_count <= kSilentNotifications) return;
@@ -144,9 +145,10 @@ std::string last_response_text(platform::Internet& inet) {
   return std::string(buffer.data(), n);
 }
 
-void ftpdata(FtpEnv& env) {
-  AppState& state = env.state;
-  MainView& view = env.view;
+FtpOutcome ftpdata(FtpEnv& env) {
+  FtpState& state = env.ftp;
+  FtpView& view = env.view;
+  const UploadJob& job = env.job;
 
   const std::string date = platform::format_date(env.clock.now());
   const std::string time = platform::format_time(env.clock.now());
@@ -154,7 +156,7 @@ void ftpdata(FtpEnv& env) {
   if (state.connection_handle != 0) ftpout(env);
   if (!state.failed_stage.empty()) {
     errchk(env);
-    return;
+    return FtpOutcome::NotClosed;
   }
 
   view.set_cursor(Cursor::Wait);
@@ -162,24 +164,24 @@ void ftpdata(FtpEnv& env) {
   state.sent_bytes = 0;
 
   state.connection_handle =
-      env.inet.connect(state.session_handle, env.host, env.port, state.settings.callsign,
-                       state.settings.server_password, platform::kServiceFtp,
+      env.inet.connect(state.session_handle, job.host, job.port, job.callsign,
+                       job.server_password, platform::kServiceFtp,
                        platform::kFlagAsync, kContext);
   if (state.connection_handle == 0) {
     const std::uint32_t error = env.inet.last_error();
     view.set_status(error == inet_error::kExtendedError ? ftp_text::extended_error()
                                                         : ftp_text::aborted());
     state.failed_stage = kStageData;
-    return;
+    return FtpOutcome::NotConnected;
   }
   view.repaint();
 
-  const std::string document = platform::native_path(state.settings.xml_path);
+  const std::string document = platform::native_path(job.xml_path);
   const long long size = platform::file_size(document);
   if (size < 0) {
     // The document vanished after it was written: a failed transfer, reported as one.
     report_transfer_failure(env, inet_error::kFileNotFound);
-    return;
+    return FtpOutcome::NotStored;
   }
   state.upload_size = to_int32_saturated(size);
 
@@ -187,18 +189,18 @@ void ftpdata(FtpEnv& env) {
   view.set_status(ftp_text::uploading());
   view.repaint();
 
-  const std::string remote = "/log/" + state.settings.callsign + "." + date + time +
-                             state.format_tag + "Ver" + state.remote_ext;
+  const std::string remote =
+      "/log/" + job.callsign + "." + date + time + job.format_tag + "Ver" + job.remote_ext;
   if (!env.inet.put_file(state.connection_handle, document, remote,
                          platform::kTransferAscii, kContext)) {
     report_transfer_failure(env, env.inet.last_error());
-    return;
+    return FtpOutcome::NotStored;
   }
 
   ftpout(env);
   if (!state.failed_stage.empty()) {
     errchk(env);
-    return;
+    return FtpOutcome::NotClosed;
   }
 
   enable_buttons(view);
@@ -206,6 +208,7 @@ void ftpdata(FtpEnv& env) {
   state.bar().Value(0);
   view.set_status(ftp_text::upload_done());
   view.set_label1_caption(ftp_text::label1_design());
+  return FtpOutcome::Stored;
 }
 
 }  // namespace quillon

@@ -1,26 +1,33 @@
 #pragma once
 // Code page 932 (the Windows flavour of Shift-JIS) at the edges of the program.
 // Log and settings values stay CP932 bytes everywhere else.
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "platform/error.h"
+
 namespace quillon::cp932 {
 
-class EncodingError : public std::runtime_error {
+class EncodingError : public Error {
  public:
-  using std::runtime_error::runtime_error;
+  using Error::Error;
 };
 
 // Bytes that are not valid CP932 throw EncodingError.
 std::string to_utf8(std::string_view cp932_bytes);
 
-// Text meant for a UTF-8 world (a terminal, a file name); bytes that are not
-// CP932 come back as they are.
+// For a terminal: bytes that are not CP932 come back as they are.
 std::string to_utf8_or_as_is(std::string_view bytes);
 
-// `what` names the value in the error ("callsign", a field name...): a character
-// that CP932 cannot hold is refused, never replaced by "?".
+// For a window: each byte that does not start a CP932 character shows as U+FFFD.
+std::string to_utf8_lossy(std::string_view bytes);
+
+// `what` (CP932) names the value in the error ("callsign", a label...): a
+// character that CP932 cannot hold is refused and named as U+XXXX, never
+// replaced by "?".
 std::string from_utf8(std::string_view utf8, std::string_view what = "text");
+
+// UTF-8 literals of our own texts; they are all storable.
+inline std::string text(std::string_view utf8) { return from_utf8(utf8, "fixed text"); }
 
 }  // namespace quillon::cp932

@@ -71,16 +71,15 @@ class Internet {
   virtual void autodial_hangup(std::uint32_t reserved) = 0;
 };
 
-// Bounds of the libcurl layer, so that a silent server never hangs the program.
-struct CurlTimeouts {
+// Bounds of the layer, so that a silent server never hangs the program.
+struct InternetTimeouts {
   long connect_ms = 15000;  // TCP connect and login
   long reply_ms = 30000;    // each server reply
   long accept_ms = 30000;   // the server opening the active data connection
   long stall_ms = 30000;    // a transfer moving no byte (checked about once a second)
 };
 
-// The layer on libcurl.
-std::unique_ptr<Internet> make_curl_internet();
-std::unique_ptr<Internet> make_curl_internet(const CurlTimeouts& timeouts);
+// The layer of the system the program was built for.
+std::unique_ptr<Internet> make_internet(const InternetTimeouts& timeouts = {});
 
 }  // namespace quillon::platform

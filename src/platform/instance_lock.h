@@ -11,13 +11,10 @@ class InstanceLock {
   // process holds it. A marker left by a process that ended (even by a crash)
   // does not count.
   static std::unique_ptr<InstanceLock> acquire(const std::string& path);
-  ~InstanceLock();
-  InstanceLock(const InstanceLock&) = delete;
-  InstanceLock& operator=(const InstanceLock&) = delete;
+  virtual ~InstanceLock() = default;
 
- private:
-  explicit InstanceLock(int fd) : fd_(fd) {}
-  int fd_;
+ protected:
+  InstanceLock() = default;
 };
 
 }  // namespace quillon::platform

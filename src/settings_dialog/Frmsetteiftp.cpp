@@ -11,23 +11,13 @@
 #include <QPushButton>
 #include <QStringList>
 
-#include <exception>
 #include <string>
-#include <utility>
-#include <vector>
 
-#include "app/settings.h"
-#include "app/startup.h"
 #include "platform/cp932.h"
+#include "widgets/qt/form_support.h"
 
 namespace quillon {
 namespace {
-
-// Label captions double as the field names in messages.
-const char* const kInputLabel = "1.入力ファイル(CSV)";
-const char* const kOutputLabel = "2.出力ファイル(XML)";
-const char* const kCallsignLabel = "コールサイン";
-const char* const kPasswordLabel = "サーバへのログインパスワード";
 
 // The masked box shows "*" for every character, whatever the style prefers.
 class StarPasswordStyle : public QProxyStyle {
@@ -83,27 +73,12 @@ QFrame* make_line(QWidget* parent, QFrame::Shape shape, int x, int y, int w, int
   return line;
 }
 
-Qt::CheckState check_state(std::int16_t value) { return value == 1 ? Qt::Checked : Qt::Unchecked; }
-std::int16_t check_value(const QCheckBox* box) { return box->isChecked() ? 1 : 0; }
-
-QString error_text(const std::exception& e) {
-  if (dynamic_cast<const SettingsError*>(&e) != nullptr) return from_cp932(e.what());
-  return QString::fromUtf8(e.what());
-}
-
-QString unstorable(const char* label, const cp932::EncodingError& e) {
-  return QStringLiteral("「") + QString::fromUtf8(label) +
-         QStringLiteral("」に Shift-JIS (CP932) で保存できない文字があります。\n"
-                        "その文字を取り除いてから、もう一度ＯＫを押して下さい。\n") +
-         QString::fromUtf8(e.what());
-}
-
 }  // namespace
 
-Frmsetteiftp::Frmsetteiftp(AppController& app)
+Frmsetteiftp::Frmsetteiftp(SettingsForm& form)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      app_(app) {
+      form_(form) {
   setWindowTitle(QStringLiteral("Quillon for Tarnis"));
   setWindowIcon(quillon_icon());
   // Resizable; the controls keep their places, so no layout.
@@ -117,17 +92,17 @@ Frmsetteiftp::Frmsetteiftp(AppController& app)
   const QFont pgothic_11 = form_font(ms_pgothic(), 11.25);
   const QFont serif_12 = form_font(ms_serif(), 12);
 
-  Label1 = make_label(this, kInputLabel, 16, 8, 153, 17, gothic_11);
+  Label1 = make_label(this, "1.入力ファイル(CSV)", 16, 8, 153, 17, gothic_11);
   path_sw1 = make_button(this, "参照", 168, 8, 57, 17);
   FrmsetteiftpText1 = make_box(this, 240, 8, 345, 18);
-  Label2 = make_label(this, kOutputLabel, 16, 40, 153, 17, gothic_11);
+  Label2 = make_label(this, "2.出力ファイル(XML)", 16, 40, 153, 17, gothic_11);
   path_sw2 = make_button(this, "参照", 168, 40, 57, 17);
   FRMsetteiftpText2 = make_box(this, 240, 40, 345, 18);
   Line1 = make_line(this, QFrame::HLine, 8, 72, 585, 1);
   Label4 = make_label(this, "3.詳細設定", 16, 80, 89, 17, gothic_11);
-  Label3 = make_label(this, kCallsignLabel, 16, 112, 97, 17, pgothic_10);
+  Label3 = make_label(this, "コールサイン", 16, 112, 97, 17, pgothic_10);
   frmsetteiftpText3 = make_box(this, 96, 104, 129, 25, serif_12);
-  Label5 = make_label(this, kPasswordLabel, 16, 136, 185, 17, pgothic_10);
+  Label5 = make_label(this, "サーバへのログインパスワード", 16, 136, 185, 17, pgothic_10);
   frmsetteiftpText4 = make_box(this, 16, 152, 209, 22, pgothic_11);
   frmsetteiftpText4->setEchoMode(QLineEdit::Password);
   auto* star_style = new StarPasswordStyle;
@@ -169,159 +144,77 @@ Frmsetteiftp::Frmsetteiftp(AppController& app)
                       Command2};
   for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
-  connect(FrmsetteiftpText1, &QLineEdit::textChanged, this, [this] { FrmsetteiftpText1_Change(); });
-  connect(FRMsetteiftpText2, &QLineEdit::textChanged, this, [this] { FRMsetteiftpText2_Change(); });
-  connect(path_sw1, &QPushButton::clicked, this, [this] { path_sw1_Click(); });
-  connect(path_sw2, &QPushButton::clicked, this, [this] { path_sw2_Click(); });
-  connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
-  connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+  connect(FrmsetteiftpText1, &QLineEdit::textChanged, this, [this] { form_.FrmsetteiftpText1_Change(); });
+  connect(FRMsetteiftpText2, &QLineEdit::textChanged, this, [this] { form_.FRMsetteiftpText2_Change(); });
+  connect(path_sw1, &QPushButton::clicked, this, [this] { form_.path_sw1_Click(); });
+  connect(path_sw2, &QPushButton::clicked, this, [this] { form_.path_sw2_Click(); });
+  connect(Command1, &QPushButton::clicked, this, [this] { form_.Command1_Click(); });
+  connect(Command2, &QPushButton::clicked, this, [this] { form_.Command2_Click(); });
 }
 
 Frmsetteiftp::~Frmsetteiftp() = default;
 
-void Frmsetteiftp::say(const QString& text) { app_.message_box(this, text); }
+QLineEdit* Frmsetteiftp::box(SettingsBox b) const {
+  switch (b) {
+    case SettingsBox::FrmsetteiftpText1: return FrmsetteiftpText1;
+    case SettingsBox::FRMsetteiftpText2: return FRMsetteiftpText2;
+    case SettingsBox::frmsetteiftpText3: return frmsetteiftpText3;
+    case SettingsBox::frmsetteiftpText4: return frmsetteiftpText4;
+    case SettingsBox::settei_my_portable: return settei_my_portable;
+    case SettingsBox::settei_ad1: return settei_ad1;
+    case SettingsBox::settei_ad2: return settei_ad2;
+    case SettingsBox::settei_ad3: return settei_ad3;
+    case SettingsBox::settei_design_no: return settei_design_no;
+    case SettingsBox::settei_path: return settei_path;
+    case SettingsBox::settei_name: return settei_name;
+  }
+  return nullptr;
+}
 
-void Frmsetteiftp::Form_Load() {
-  Settings& s = app_.state().settings;
-  // 1, 2: the change handlers copy the boxes into csv_path and xml_path.
-  FrmsetteiftpText1->setText(s.csv_path.empty() ? QStringLiteral("tarnis.csv")
-                                                : from_cp932(s.csv_path));
-  FrmsetteiftpText1_Change();  // also when setText found nothing to change
-  FRMsetteiftpText2->setText(s.xml_path.empty() ? QStringLiteral("qsoupdata.xml")
-                                                : from_cp932(s.xml_path));
-  FRMsetteiftpText2_Change();
-  // 3 to 7.
-  frmsetteiftpText3->setText(from_cp932(s.callsign));
-  frmsetteiftpText4->setText(from_cp932(s.server_password));
-  settei_my_portable->setText(from_cp932(s.my_portable));
-  Check_kiru->setCheckState(check_state(s.hangup_on_exit));
-  settei_ad1->setText(from_cp932(s.address1));
-  settei_ad2->setText(from_cp932(s.address2));
-  settei_ad3->setText(from_cp932(s.address3));
-  settei_design_no->setText(from_cp932(s.design_no));
-  settei_path->setText(from_cp932(s.qsl_path));
-  settei_log_Check->setCheckState(check_state(s.log_search));
-  settei_name->setText(from_cp932(s.qsl_name));
-  for (QLineEdit* box : findChildren<QLineEdit*>()) box->setCursorPosition(0);
-  // 8.
-  centre_on_screen(this);
-  show();
-  centre_on_screen(this);  // again, now that the frame is known
+QCheckBox* Frmsetteiftp::check(SettingsCheck b) const {
+  return b == SettingsCheck::Check_kiru ? Check_kiru : settei_log_Check;
+}
+
+void Frmsetteiftp::set_text(SettingsBox b, std::string_view text) {
+  QLineEdit* edit = box(b);
+  edit->setText(from_cp932(text));
+  edit->setCursorPosition(0);
+}
+
+std::string Frmsetteiftp::text(SettingsBox b) const { return to_cp932(box(b)->text()); }
+
+void Frmsetteiftp::set_checked(SettingsCheck b, bool on) { check(b)->setChecked(on); }
+
+bool Frmsetteiftp::checked(SettingsCheck b) const { return check(b)->isChecked(); }
+
+void Frmsetteiftp::focus(SettingsBox b) { box(b)->setFocus(Qt::OtherFocusReason); }
+
+std::string Frmsetteiftp::show_open(std::string_view file_name) {
+  if (!file_name.empty()) Dlg1->selectFile(from_cp932(file_name));
+  if (Dlg1->exec() != QDialog::Accepted) return {};
+  const QStringList chosen = Dlg1->selectedFiles();
+  if (chosen.isEmpty()) return {};
+  return to_cp932(chosen.front(), "file name");
+}
+
+void Frmsetteiftp::message_box(std::string_view text) {
+  quillon::message_box(this, from_cp932(text));
+}
+
+void Frmsetteiftp::show() {
+  show_centred(this);
   activateWindow();
   path_sw1->setFocus(Qt::OtherFocusReason);
 }
 
-// A character CP932 cannot hold leaves the field at its last storable value;
-// the OK button then names the field.
-void Frmsetteiftp::FrmsetteiftpText1_Change() {
-  try {
-    app_.state().settings.csv_path = to_cp932(FrmsetteiftpText1->text(), kInputLabel);
-  } catch (const cp932::EncodingError&) {
-  }
+void Frmsetteiftp::close() {
+  hide();
+  deleteLater();
 }
-
-void Frmsetteiftp::FRMsetteiftpText2_Change() {
-  try {
-    app_.state().settings.xml_path = to_cp932(FRMsetteiftpText2->text(), kOutputLabel);
-  } catch (const cp932::EncodingError&) {
-  }
-}
-
-bool Frmsetteiftp::show_open() {
-  if (!Dlg1_FileName.isEmpty()) Dlg1->selectFile(Dlg1_FileName);
-  if (Dlg1->exec() != QDialog::Accepted) return false;
-  const QStringList chosen = Dlg1->selectedFiles();
-  if (chosen.isEmpty() || chosen.front().isEmpty()) return false;
-  Dlg1_FileName = chosen.front();
-  return true;
-}
-
-// A cancelled browse changes nothing: applying the name left from the other
-// row would point the document at the log, and the next run would overwrite it.
-void Frmsetteiftp::path_sw1_Click() {
-  if (!show_open()) return;
-  try {
-    app_.state().settings.csv_path = to_cp932(Dlg1_FileName, kInputLabel);
-  } catch (const cp932::EncodingError& e) {
-    say(unstorable(kInputLabel, e));
-    return;
-  }
-  FrmsetteiftpText1->setText(from_cp932(app_.state().settings.csv_path));
-}
-
-void Frmsetteiftp::path_sw2_Click() {
-  if (!show_open()) return;
-  try {
-    app_.state().settings.xml_path = to_cp932(Dlg1_FileName, kOutputLabel);
-  } catch (const cp932::EncodingError& e) {
-    say(unstorable(kOutputLabel, e));
-    return;
-  }
-  FRMsetteiftpText2->setText(from_cp932(app_.state().settings.xml_path));
-}
-
-void Frmsetteiftp::Command1_Click() {
-  AppState& state = app_.state();
-  if (state.settings.csv_path.empty()) {
-    say(QStringLiteral("入力ファイルを設定して下さい"));
-    return;
-  }
-  if (state.settings.xml_path.empty()) {
-    say(QStringLiteral("出力ファイルを設定して下さい"));
-    return;
-  }
-  if (frmsetteiftpText3->text().isEmpty()) {
-    say(QStringLiteral("コールサインを入力して下さい"));
-    return;
-  }
-  if (frmsetteiftpText4->text().isEmpty()) {
-    say(QStringLiteral("サーバパスワードを入力して下さい"));
-    return;
-  }
-
-  // Every box must be storable before anything is copied or written.
-  Settings next = state.settings;
-  const std::vector<std::pair<std::string*, std::pair<QLineEdit*, const char*>>> fields = {
-      {&next.csv_path, {FrmsetteiftpText1, kInputLabel}},
-      {&next.xml_path, {FRMsetteiftpText2, kOutputLabel}},
-      {&next.callsign, {frmsetteiftpText3, kCallsignLabel}},
-      {&next.server_password, {frmsetteiftpText4, kPasswordLabel}},
-      {&next.my_portable, {settei_my_portable, "My Portable"}},
-      {&next.address1, {settei_ad1, "Address1"}},
-      {&next.address2, {settei_ad2, "Address2"}},
-      {&next.address3, {settei_ad3, "Address3"}},
-      {&next.design_no, {settei_design_no, "QSL Design-No or Filename"}},
-      {&next.qsl_path, {settei_path, "Path"}},
-      {&next.qsl_name, {settei_name, "Your QSL Name"}},
-  };
-  for (const auto& [field, source] : fields) {
-    try {
-      *field = to_cp932(source.first->text(), source.second);
-    } catch (const cp932::EncodingError& e) {
-      say(unstorable(source.second, e));
-      source.first->setFocus(Qt::OtherFocusReason);
-      return;
-    }
-  }
-  next.log_search = check_value(settei_log_Check);
-  next.hangup_on_exit = check_value(Check_kiru);
-
-  try {
-    write_settings(state.settings_path, next);
-  } catch (const std::exception& e) {
-    say(QStringLiteral("設定ファイルを保存できませんでした。\n") + error_text(e));
-    return;
-  }
-  state.settings = next;
-  say(QStringLiteral("設定を更新しました。"));
-  app_.open_main();
-}
-
-void Frmsetteiftp::Command2_Click() { app_.open_main(); }
 
 void Frmsetteiftp::closeEvent(QCloseEvent* event) {
   event->accept();
-  app_.window_closed_by_user(this);
+  form_.closed_by_user();
 }
 
 }  // namespace quillon

@@ -3,6 +3,9 @@
 #include <QString>
 #include <QWidget>
 
+#include "app/settings_form.h"
+#include "app/settings_view.h"
+
 class QCheckBox;
 class QCloseEvent;
 class QFileDialog;
@@ -13,27 +16,27 @@ class QPushButton;
 
 namespace quillon {
 
-class AppController;
-
-class Frmsetteiftp : public QWidget {
+// Layout and glue: the handlers live in SettingsForm.
+class Frmsetteiftp : public QWidget, public SettingsView {
   Q_OBJECT
 
  public:
-  explicit Frmsetteiftp(AppController& app);
+  explicit Frmsetteiftp(SettingsForm& form);
   ~Frmsetteiftp() override;
 
-  // Fills the boxes from the settings in memory, then shows the dialog.
-  void Form_Load();
-  void FrmsetteiftpText1_Change();
-  void FRMsetteiftpText2_Change();
-  void path_sw1_Click();
-  void path_sw2_Click();
-  void Command1_Click();  // ＯＫ
-  void Command2_Click();  // キャンセル
+  // SettingsView: CP932 bytes in and out, UTF-8 on screen.
+  void set_text(SettingsBox box, std::string_view text) override;
+  std::string text(SettingsBox box) const override;
+  void set_checked(SettingsCheck box, bool checked) override;
+  bool checked(SettingsCheck box) const override;
+  void focus(SettingsBox box) override;
+  std::string show_open(std::string_view file_name) override;
+  void message_box(std::string_view text) override;
+  void show() override;
+  void close() override;
 
-  // The one file dialog both browse buttons share, and the name it holds.
+  // The platform's file-open dialog, not shown in the window.
   QFileDialog* Dlg1;
-  QString Dlg1_FileName;
 
   QLabel* Label1;
   QPushButton* path_sw1;
@@ -74,11 +77,10 @@ class Frmsetteiftp : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  // Shows Dlg1; true with Dlg1_FileName set when the user chose a file.
-  bool show_open();
-  void say(const QString& text);
+  QLineEdit* box(SettingsBox box) const;
+  QCheckBox* check(SettingsCheck box) const;
 
-  AppController& app_;
+  SettingsForm& form_;
 };
 
 }  // namespace quillon

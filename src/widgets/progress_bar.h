@@ -1,20 +1,15 @@
 #pragma once
 // A drawn progress bar with a centred caption such as "37%".
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 
+#include "platform/error.h"
 #include "widgets/surface.h"
 
 namespace quillon {
 
-class ProgressBarError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
 // Property getters and setters share a name, like the properties they stand for.
-// Setting any property but Target with no target throws ProgressBarError
+// Setting any property but Target with no target throws Error
 // (the field keeps its new value).
 class clsProgressBar {
  public:
@@ -27,7 +22,7 @@ class clsProgressBar {
   Colour BarColor() const { return bar_color_; }
   void BarColor(Colour lngNewBarColor);
   std::int32_t Max() const { return max_; }
-  void Max(std::int32_t lngNewMax);  // 0 is refused with ProgressBarError
+  void Max(std::int32_t lngNewMax);  // 0 is refused with Error
   std::string Unit() const { return unit_; }
   void Unit(std::string strNewUnit);  // CP932 bytes
   bool ValueShow() const { return value_show_; }

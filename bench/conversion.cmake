@@ -1,1 +1,0 @@
-quillon_bench(conversion_bench SOURCES conversion_bench.cpp)

@@ -1,0 +1,21 @@
+#pragma once
+// The two windows made in Qt.
+#include <functional>
+
+#include "app/program.h"
+
+namespace quillon {
+
+class QtToolkit final : public Toolkit {
+ public:
+  // `on_quit` none: QCoreApplication::quit.
+  explicit QtToolkit(std::function<void()> on_quit = {}) : on_quit_(std::move(on_quit)) {}
+  MainView& create_main_window(MainForm& form) override;
+  SettingsView& create_settings_dialog(SettingsForm& form) override;
+  void quit() override;
+
+ private:
+  std::function<void()> on_quit_;
+};
+
+}  // namespace quillon

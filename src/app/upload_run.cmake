@@ -1,1 +1,0 @@
-target_sources(quillon_core PRIVATE upload_run.cpp)

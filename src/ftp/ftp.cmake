@@ -1,1 +1,0 @@
-target_sources(quillon_core PRIVATE ftp_texts.cpp ftp_stages.cpp)

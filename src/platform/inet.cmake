@@ -1,1 +1,0 @@
-target_sources(quillon_core PRIVATE curl_inet.cpp)

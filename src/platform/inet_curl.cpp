@@ -1,0 +1,390 @@
+#include "platform/inet_curl.h"
+
+#include <curl/curl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string_view>
+
+namespace quillon::platform {
+namespace {
+
+constexpr std::uint32_t kInternalError = 12004;  // ERROR_INTERNET_INTERNAL_ERROR
+constexpr std::uint32_t kBusy = 170;             // ERROR_BUSY
+constexpr std::size_t kChunk = 4096;             // one request-sent notification per chunk
+
+bool global_init_ok() {
+  static std::once_flag once;
+  static bool ok = false;
+  std::call_once(once, [] { ok = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; });
+  return ok;
+}
+
+// A CR, LF or NUL would let a value end the FTP command early and start another.
+bool unsafe(std::string_view s) { return s.find_first_of(std::string_view("\r\n\0", 3)) != s.npos; }
+
+long seconds_up(long ms) { return ms <= 0 ? 0 : (ms + 999) / 1000; }
+
+std::string escape_segment(CURL* easy, std::string_view s) {
+  if (s.empty()) return {};
+  char* e = curl_easy_escape(easy, s.data(), static_cast<int>(s.size()));
+  std::string out = e ? e : "";
+  curl_free(e);
+  return out;
+}
+
+// libcurl drops the URL's first slash; "%2F" keeps the path absolute, and each
+// piece is escaped so the bytes reach STOR as they are.
+std::string url_path(CURL* easy, const std::string& remote) {
+  std::string out = "/";
+  std::string_view rest = remote;
+  if (!rest.empty() && rest.front() == '/') {
+    out += "%2F";
+    rest.remove_prefix(1);
+  }
+  for (;;) {
+    const std::size_t slash = rest.find('/');
+    out += escape_segment(easy, rest.substr(0, slash));
+    if (slash == rest.npos) break;
+    out += '/';
+    rest.remove_prefix(slash + 1);
+  }
+  return out;
+}
+
+}  // namespace
+
+struct CurlInternet::Connection {
+  CurlInternet* owner = nullptr;
+  InetHandle handle = 0;
+  InetHandle session = 0;
+  CURL* easy = nullptr;
+  std::string base_url;  // ftp://host:port
+  curl_slist* type_ascii = nullptr;
+  curl_slist* type_binary = nullptr;
+  std::uintptr_t context = 0;  // of the call in progress
+  bool busy = false;           // inside its own perform: the status callback runs
+  // The server reply being read; a multi-line one ends on "ddd ".
+  std::string reply;
+  std::string multi_code;
+  int last_code = 0;  // last complete reply of the call in progress
+  std::FILE* file = nullptr;
+  curl_off_t file_size = 0;
+  // Stall watch over the data connection of the put in progress.
+  bool data_started = false;
+  bool stalled = false;
+  curl_off_t last_sent = 0;
+  std::chrono::steady_clock::time_point last_move;
+  char error[CURL_ERROR_SIZE] = {};
+};
+
+struct CurlCallbacks {
+  static int debug(CURL*, curl_infotype type, char* data, size_t size, void* userp) {
+    auto* c = static_cast<CurlInternet::Connection*>(userp);
+    if (type == CURLINFO_HEADER_OUT) {
+      c->owner->notify(*c, static_cast<std::uint32_t>(size));
+    } else if (type == CURLINFO_HEADER_IN) {
+      c->owner->record_reply_line(*c, std::string_view(data, size));
+    }
+    return 0;
+  }
+
+  static size_t read(char* buffer, size_t size, size_t count, void* userp) {
+    auto* c = static_cast<CurlInternet::Connection*>(userp);
+    if (!c->data_started) {
+      c->data_started = true;
+      c->last_move = std::chrono::steady_clock::now();
+    }
+    const size_t want = std::min(size * count, kChunk);
+    const size_t got = std::fread(buffer, 1, want, c->file);
+    if (got == 0 && std::ferror(c->file)) return CURL_READFUNC_ABORT;
+    if (got > 0) c->owner->notify(*c, static_cast<std::uint32_t>(got));
+    return got;
+  }
+
+  // libcurl's own low-speed check averages over seconds; this one ends a
+  // transfer that moved no byte for stall_ms.
+  static int progress(void* userp, curl_off_t, curl_off_t, curl_off_t, curl_off_t sent) {
+    auto* c = static_cast<CurlInternet::Connection*>(userp);
+    if (!c->data_started || sent >= c->file_size) return 0;
+    const auto now = std::chrono::steady_clock::now();
+    if (sent != c->last_sent) {
+      c->last_sent = sent;
+      c->last_move = now;
+      return 0;
+    }
+    if (now - c->last_move < std::chrono::milliseconds(c->owner->timeouts_.stall_ms)) return 0;
+    c->stalled = true;
+    return 1;
+  }
+};
+
+CurlInternet::CurlInternet(const InternetTimeouts& timeouts) : timeouts_(timeouts) {}
+
+CurlInternet::~CurlInternet() {
+  while (!connections_.empty()) {
+    auto node = connections_.extract(connections_.begin());
+    free_connection(std::move(node.mapped()));
+  }
+}
+
+bool CurlInternet::fail(std::uint32_t error) {
+  last_error_ = error;
+  return false;
+}
+
+void CurlInternet::notify(const Connection& c, std::uint32_t bytes) {
+  if (c.context == 0) return;
+  const auto s = sessions_.find(c.session);
+  if (s == sessions_.end() || !s->second.callback) return;
+  const StatusCallback callback = s->second.callback;
+  callback(c.handle, c.context, kStatusRequestSent, &bytes, sizeof bytes);
+}
+
+void CurlInternet::record_reply_line(Connection& c, std::string_view line) {
+  const bool coded = line.size() >= 4 && std::isdigit(static_cast<unsigned char>(line[0])) &&
+                     std::isdigit(static_cast<unsigned char>(line[1])) &&
+                     std::isdigit(static_cast<unsigned char>(line[2]));
+  if (c.multi_code.empty()) {
+    c.reply.assign(line);
+    if (coded && line[3] == '-') {
+      c.multi_code.assign(line.substr(0, 3));
+      return;
+    }
+  } else {
+    c.reply.append(line);
+    if (!(line.size() >= 4 && line.substr(0, 3) == c.multi_code && line[3] == ' ')) return;
+    c.multi_code.clear();
+  }
+  c.last_code = coded ? std::atoi(std::string(c.reply.substr(0, 3)).c_str()) : 0;
+  last_response_ = c.reply;
+  last_response_code_ = static_cast<std::uint32_t>(c.last_code);
+}
+
+std::uint32_t CurlInternet::map_result(const Connection& c, int code) const {
+  if (c.stalled) return inet_error::kTimeout;
+  switch (static_cast<CURLcode>(code)) {
+    case CURLE_OPERATION_TIMEDOUT:
+    case CURLE_FTP_ACCEPT_TIMEOUT:
+      return inet_error::kTimeout;
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+      return inet_error::kNameNotResolved;
+    case CURLE_COULDNT_CONNECT:
+      return inet_error::kCannotConnect;
+    case CURLE_URL_MALFORMAT:
+      return inet_error::kInvalidUrl;
+    case CURLE_SEND_ERROR:
+    case CURLE_RECV_ERROR: {
+      long os_errno = 0;
+      curl_easy_getinfo(c.easy, CURLINFO_OS_ERRNO, &os_errno);
+      return os_errno == ECONNRESET || os_errno == EPIPE ? inet_error::kConnectionReset
+                                                         : inet_error::kConnectionAborted;
+    }
+    default:
+      break;
+  }
+  if (c.last_code >= 400) return inet_error::kExtendedError;
+  switch (static_cast<CURLcode>(code)) {
+    case CURLE_GOT_NOTHING:
+    case CURLE_PARTIAL_FILE:
+    case CURLE_ABORTED_BY_CALLBACK:
+    case CURLE_READ_ERROR:
+      return inet_error::kConnectionAborted;
+    default:
+      return kInternalError;
+  }
+}
+
+void CurlInternet::free_connection(std::unique_ptr<Connection> c) {
+  if (!c) return;
+  if (c->easy) {
+    // QUIT goes out here; its reply is not the caller's business.
+    curl_easy_setopt(c->easy, CURLOPT_VERBOSE, 0L);
+    curl_easy_cleanup(c->easy);
+  }
+  curl_slist_free_all(c->type_ascii);
+  curl_slist_free_all(c->type_binary);
+}
+
+InetHandle CurlInternet::open() {
+  if (!global_init_ok()) { fail(kInternalError); return 0; }
+  const InetHandle h = next_handle_++;
+  sessions_[h] = Session{};
+  return h;
+}
+
+void CurlInternet::set_status_callback(InetHandle session, StatusCallback callback) {
+  const auto s = sessions_.find(session);
+  if (s != sessions_.end()) s->second.callback = std::move(callback);
+}
+
+InetHandle CurlInternet::connect(InetHandle session, const std::string& host, std::uint16_t port,
+                                 const std::string& user, const std::string& password,
+                                 std::uint32_t service, std::uint32_t flags,
+                                 std::uintptr_t context) {
+  if (sessions_.find(session) == sessions_.end()) { fail(inet_error::kInvalidHandle); return 0; }
+  if (service != kServiceFtp || host.empty() || unsafe(host) || unsafe(user) || unsafe(password))
+    { fail(inet_error::kInvalidParameter); return 0; }
+
+  auto c = std::make_unique<Connection>();
+  c->owner = this;
+  c->handle = next_handle_++;
+  c->session = session;
+  c->context = context;
+  c->easy = curl_easy_init();
+  if (!c->easy) { fail(kInternalError); return 0; }
+  const bool ipv6 = host.find(':') != host.npos;
+  c->base_url = "ftp://" + (ipv6 ? "[" + host + "]" : host) + ":" +
+                std::to_string(port == 0 ? 21 : port);
+  c->type_ascii = curl_slist_append(nullptr, "TYPE A");
+  c->type_binary = curl_slist_append(nullptr, "TYPE I");
+
+  CURL* e = c->easy;
+  curl_easy_setopt(e, CURLOPT_ERRORBUFFER, c->error);
+  curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "ftp");
+  curl_easy_setopt(e, CURLOPT_PROXY, "");  // no proxy taken from the environment
+  curl_easy_setopt(e, CURLOPT_USERNAME, user.c_str());
+  curl_easy_setopt(e, CURLOPT_PASSWORD, password.c_str());
+  curl_easy_setopt(e, CURLOPT_VERBOSE, 1L);  // the debug hook sees commands and replies
+  curl_easy_setopt(e, CURLOPT_DEBUGFUNCTION, &CurlCallbacks::debug);
+  curl_easy_setopt(e, CURLOPT_DEBUGDATA, c.get());
+  curl_easy_setopt(e, CURLOPT_READFUNCTION, &CurlCallbacks::read);
+  curl_easy_setopt(e, CURLOPT_READDATA, c.get());
+  curl_easy_setopt(e, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
+  curl_easy_setopt(e, CURLOPT_PATH_AS_IS, 1L);
+  curl_easy_setopt(e, CURLOPT_FTPPORT, (flags & kFlagPassive) ? nullptr : "-");
+  curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, timeouts_.connect_ms);
+  curl_easy_setopt(e, CURLOPT_SERVER_RESPONSE_TIMEOUT, seconds_up(timeouts_.reply_ms));
+  curl_easy_setopt(e, CURLOPT_ACCEPTTIMEOUT_MS, timeouts_.accept_ms);
+  curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, &CurlCallbacks::progress);
+  curl_easy_setopt(e, CURLOPT_XFERINFODATA, c.get());
+  // Log in now; the following put reuses this control connection.
+  const std::string url = c->base_url + "/";
+  curl_easy_setopt(e, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
+
+  c->last_code = 0;
+  last_response_.clear();  // a stale reply must not pass for this server's
+  last_response_code_ = 0;
+  const CURLcode rc = curl_easy_perform(e);
+  c->context = 0;
+  if (rc != CURLE_OK) {
+    const std::uint32_t error = map_result(*c, rc);
+    free_connection(std::move(c));
+    { fail(error); return 0; }
+  }
+  const InetHandle h = c->handle;
+  connections_[h] = std::move(c);
+  return h;
+}
+
+bool CurlInternet::put_file(InetHandle connection, const std::string& local_path,
+                            const std::string& remote_path, std::uint32_t flags,
+                            std::uintptr_t context) {
+  const auto it = connections_.find(connection);
+  if (it == connections_.end()) {
+    return fail(sessions_.count(connection) ? inet_error::kIncorrectHandleType
+                                            : inet_error::kInvalidHandle);
+  }
+  Connection& c = *it->second;
+  // From inside the status callback: libcurl must not re-enter its own perform.
+  if (c.busy) return fail(kBusy);
+  if (remote_path.empty() || unsafe(remote_path)) return fail(inet_error::kInvalidParameter);
+
+  std::FILE* file = std::fopen(local_path.c_str(), "rb");
+  struct stat st {};
+  if (!file || ::fstat(::fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (file) std::fclose(file);
+    return fail(inet_error::kFileNotFound);
+  }
+
+  CURL* e = c.easy;
+  const std::string url = c.base_url + url_path(e, remote_path);
+  // TYPE goes out as a pre-command: libcurl's own ASCII mode would turn every LF
+  // into CR LF (CR CR LF for a CR LF document), and the file must arrive unchanged.
+  const bool ascii = (flags & 3u) == kTransferAscii;
+  curl_easy_setopt(e, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(e, CURLOPT_NOBODY, 0L);
+  curl_easy_setopt(e, CURLOPT_UPLOAD, 1L);
+  curl_easy_setopt(e, CURLOPT_TRANSFERTEXT, 0L);
+  curl_easy_setopt(e, CURLOPT_PREQUOTE, ascii ? c.type_ascii : c.type_binary);
+  curl_easy_setopt(e, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(st.st_size));
+
+  c.file = file;
+  c.file_size = static_cast<curl_off_t>(st.st_size);
+  c.data_started = false;
+  c.stalled = false;
+  c.last_sent = 0;
+  c.context = context;
+  c.last_code = 0;
+  c.busy = true;
+  const CURLcode rc = curl_easy_perform(e);
+  c.busy = false;
+  c.context = 0;
+  c.file = nullptr;
+  std::fclose(file);
+  curl_easy_setopt(e, CURLOPT_UPLOAD, 0L);
+  curl_easy_setopt(e, CURLOPT_PREQUOTE, nullptr);
+  if (rc != CURLE_OK) return fail(map_result(c, rc));
+  return true;
+}
+
+bool CurlInternet::close_handle(InetHandle handle) {
+  if (const auto it = connections_.find(handle); it != connections_.end()) {
+    // Freeing a handle in the middle of its own transfer would pull it from under libcurl.
+    if (it->second->busy) return fail(kBusy);
+    auto c = std::move(it->second);
+    connections_.erase(it);
+    free_connection(std::move(c));
+    return true;
+  }
+  if (const auto s = sessions_.find(handle); s != sessions_.end()) {
+    for (const auto& [h, c] : connections_)
+      if (c->session == handle && c->busy) return fail(kBusy);
+    // Handles derived from the session go with it.
+    for (auto it = connections_.begin(); it != connections_.end();) {
+      if (it->second->session == handle) {
+        auto c = std::move(it->second);
+        it = connections_.erase(it);
+        free_connection(std::move(c));
+      } else {
+        ++it;
+      }
+    }
+    sessions_.erase(s);
+    return true;
+  }
+  return fail(inet_error::kInvalidHandle);
+}
+
+bool CurlInternet::last_response_info(std::uint32_t* error, char* buffer, std::uint32_t* length) {
+  if (!length) return fail(inet_error::kInvalidParameter);
+  const auto size = static_cast<std::uint32_t>(last_response_.size());
+  if (*length < size || (size > 0 && !buffer)) {
+    *length = size + 1;  // room for the terminating zero
+    return fail(inet_error::kInsufficientBuffer);
+  }
+  if (size > 0) std::memcpy(buffer, last_response_.data(), size);
+  if (buffer && *length > size) buffer[size] = '\0';
+  if (error) *error = last_response_code_;
+  *length = size;
+  return true;
+}
+
+void CurlInternet::autodial_hangup(std::uint32_t) { ++hangup_calls_; }
+
+std::unique_ptr<Internet> make_internet(const InternetTimeouts& timeouts) {
+  return std::make_unique<CurlInternet>(timeouts);
+}
+
+}  // namespace quillon::platform

@@ -1,1 +1,0 @@
-quillon_test(app_upload_loopback_test SOURCES upload_loopback_test.cpp)

@@ -1,1 +1,0 @@
-quillon_test(conversion_test SOURCES conversion_test.cpp)

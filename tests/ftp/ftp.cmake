@@ -1,1 +1,0 @@
-quillon_test(ftp_stages_test SOURCES ftp_stages_test.cpp)

@@ -1,1 +1,0 @@
-quillon_test(platform_curl_inet_test SOURCES curl_inet_test.cpp)
