@@ -64,7 +64,7 @@ Setup& setup() {
 
 void BM_LayerUpload(benchmark::State& state) {
   Setup& s = setup();
-  auto inet = platform::make_curl_internet();
+  auto inet = platform::make_internet();
   const platform::InetHandle session = inet->open();
   int notices = 0;
   inet->set_status_callback(session, [&](platform::InetHandle, std::uintptr_t, std::uint32_t,

@@ -1,5 +1,5 @@
 // Any bytes as the exported log: the reader either fills the records or reports
-// a LogReadError, and the document writer either writes or reports a RunError.
+// an Error, and the document writer either writes or reports an Error.
 #include <unistd.h>
 
 #include <cstdint>
@@ -26,17 +26,16 @@ const std::string& folder() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static quillon::AppState state;
-  state.settings.csv_path = folder() + "/log.csv";
-  state.settings.xml_path = folder() + "/out.xml";
-  std::FILE* f = std::fopen(state.settings.csv_path.c_str(), "wb");
+  static quillon::ContactLog log;
+  const std::string csv = folder() + "/log.csv";
+  std::FILE* f = std::fopen(csv.c_str(), "wb");
   std::fwrite(data, 1, size, f);
   std::fclose(f);
   try {
-    quillon::read_log(state);
+    quillon::read_log(csv, log);
     FixedClock clock;
-    quillon::koushin(state, clock, quillon::kXmlDeclaration);
-  } catch (const quillon::RunError&) {
+    quillon::koushin(log, {}, folder() + "/out.xml", clock, quillon::kXmlDeclaration);
+  } catch (const quillon::Error&) {
   }
   return 0;
 }

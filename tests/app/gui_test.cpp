@@ -22,7 +22,7 @@
 
 #include "app/gui_fixture.h"
 #include "conversion/conversion.h"
-#include "platform/instance_lock.h"
+#include "platform/cp932.h"
 #include "support/ftp_server.h"
 
 namespace quillon {
@@ -33,7 +33,6 @@ using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using testing::GuiTest;
 using testing::read_file;
-using testing::SettingsLines;
 using testing::write_file;
 namespace fs = std::filesystem;
 
@@ -51,116 +50,10 @@ std::vector<QWidget*> tab_chain(QWidget* first, std::size_t n) {
   return out;
 }
 
-// --- first start and load -------------------------------------------------------
-
-TEST_F(GuiTest, FirstStartAsksForSettingsThenWritesTheFileAndEmptiesTheWorkFile) {
-  fs::create_directories(folder_);
-  write_file(path("qsoupdata.xml"), "left from an earlier run");
-  bool settings_existed = true, window_visible = true;
-  on_message = [&](const std::string&) {
-    settings_existed = fs::exists(settings_path());
-    window_visible = main_window() && main_window()->isVisible();
-  };
-  AppController& c = make();
-  ASSERT_TRUE(c.start());
-
-  EXPECT_THAT(messages, ElementsAre(kSettingsFirst));
-  EXPECT_EQ(parents.at(0), nullptr);  // before the window stands
-  EXPECT_FALSE(settings_existed);
-  EXPECT_FALSE(window_visible);
-  EXPECT_EQ(read_file(settings_path()),
-            "\r\n\r\n\r\n\r\n\r\n 0 \r\n\r\n\r\n\r\n\r\n\r\n 0 \r\n\r\n");
-  EXPECT_EQ(fs::file_size(settings_path()), 32u);
-  EXPECT_TRUE(fs::exists(path("qsoupdata.xml")));
-  EXPECT_EQ(fs::file_size(path("qsoupdata.xml")), 0u);
-  EXPECT_TRUE(main_window()->isVisible());
-}
-
-TEST_F(GuiTest, LoadReadsTheSettingsShowsTheNoticeAndHidesThePicture) {
-  SettingsLines lines;
-  lines.csv_path = "/tmp/log.csv";
-  lines.callsign = "JA1ZZZ";
-  lines.address1 = "東京都千代田区";
-  lines.hangup_on_exit = 1;
-  write_settings_file(lines);
-  AppController& c = start();
-
-  EXPECT_THAT(messages, IsEmpty());
-  EXPECT_EQ(c.state().format_tag, ".Varnel_System_format.");
-  EXPECT_EQ(c.state().remote_ext, ".qso");
-  EXPECT_EQ(c.state().win_dir, folder_.string());
-  EXPECT_EQ(c.state().settings_path, settings_path());
-  EXPECT_EQ(c.state().work_xml_path, path("qsoupdata.xml"));
-  EXPECT_EQ(c.state().settings.callsign, "JA1ZZZ");
-  EXPECT_EQ(c.state().settings.address1, cp932::from_utf8("東京都千代田区"));
-  EXPECT_EQ(c.state().settings.hangup_on_exit, 1);
-  EXPECT_FALSE(fs::exists(path("qsoupdata.xml")));  // only the first start makes it
-
-  frmstartftp* w = main_window();
-  EXPECT_EQ(utf8(w->ip_status->text()), kCopyright);
-  EXPECT_EQ(w->status(), kCopyright);
-  EXPECT_FALSE(w->Picture1->isVisibleTo(w));
-  EXPECT_EQ(c.state().inet_state, "ok");
-  EXPECT_THAT(fake().calls, ElementsAre("open", "set_status_callback"));
-
-  // The bar draws on Picture1: at 100 its left edge turns navy.
-  c.state().bar().Value(100);
-  EXPECT_EQ(w->Picture1->surface().pixel(1, 1), 0x800000u);
-}
-
-TEST_F(GuiTest, UnreadableSettingsAreReportedAndTheWindowStillOpens) {
-  fs::create_directories(folder_);
-  write_file(settings_path(), "");
-  fs::permissions(settings_path(), fs::perms::none);
-  if (::access(settings_path().c_str(), R_OK) == 0) GTEST_SKIP() << "running as root";
-  start();
-  ASSERT_EQ(messages.size(), 1u);
-  EXPECT_THAT(messages[0], HasSubstr("設定ファイルを読み込めませんでした。"));
-  EXPECT_THAT(messages[0], HasSubstr("qsodata.qsl"));
-  ASSERT_NE(main_window(), nullptr);
-  EXPECT_TRUE(main_window()->isVisible());
-}
-
-TEST_F(GuiTest, ASettingsFileThatCannotBeWrittenIsReportedAndTheWindowStillOpens) {
-  // A folder where the file belongs: not an ordinary file, and no writer replaces it.
-  fs::create_directories(folder_ / "qsodata.qsl");
-  start();
-  ASSERT_EQ(messages.size(), 2u);
-  EXPECT_EQ(messages[0], kSettingsFirst);
-  EXPECT_THAT(messages[1], HasSubstr("設定ファイルを保存できませんでした。"));
-  ASSERT_NE(main_window(), nullptr);
-  EXPECT_TRUE(main_window()->isVisible());
-  EXPECT_EQ(utf8(main_window()->ip_status->text()), kCopyright);
-}
-
-TEST_F(GuiTest, AFailedSessionIsReportedBeforeTheWindowAndRetriedAtTheNextLoad) {
-  write_settings_file({});
-  AppController& c = make();
-  fake().open_handle = 0;
-  fake().open_error = 12029;
-  c.start();
-  EXPECT_THAT(messages, ElementsAre("INet-Handleのopen失敗 GetLastError() =12029",
-                                    "初期化に失敗しました。再処理して下さい。"));
-  EXPECT_EQ(c.state().failed_stage, "");
-  ASSERT_TRUE(main_window()->isVisible());
-
-  fake().open_handle = 0x100;
-  open_dialog().Command2->click();  // cancel: the main window loads again
-  flush_deletes();
-  EXPECT_EQ(c.state().inet_state, "ok");
-  EXPECT_EQ(std::count(fake().calls.begin(), fake().calls.end(), "open"), 2);
-
-  // Once open, later loads leave the session alone.
-  open_dialog().Command2->click();
-  flush_deletes();
-  EXPECT_EQ(std::count(fake().calls.begin(), fake().calls.end(), "open"), 2);
-}
-
 // --- the window ------------------------------------------------------------------
 
 TEST_F(GuiTest, MainWindowGeometryCaptionsAndLook) {
-  write_settings_file({});
-  start();
+  start({});
   frmstartftp* w = main_window();
   ASSERT_NE(w, nullptr);
 
@@ -232,8 +125,7 @@ TEST_F(GuiTest, MainWindowGeometryCaptionsAndLook) {
 }
 
 TEST_F(GuiTest, ViewTextsCrossTheEdgeAsCodePage932) {
-  write_settings_file({});
-  start();
+  start({});
   frmstartftp* w = main_window();
   const std::string sjis = cp932::from_utf8(" >> アップロード中です お待ち下さい...");
   w->set_status(sjis);
@@ -257,92 +149,15 @@ TEST_F(GuiTest, ViewTextsCrossTheEdgeAsCodePage932) {
   EXPECT_TRUE(w->cmdOK->isEnabled());
 }
 
-// --- single instance ---------------------------------------------------------------
+// --- the upload run from the button ---------------------------------------------------
 
-TEST_F(GuiTest, ASecondInstanceSaysSoAndTouchesNoFile) {
-  fs::create_directories(folder_);
-  auto first = platform::InstanceLock::acquire(AppController::lock_path());
-  ASSERT_NE(first, nullptr);
-  AppController& c = make();
-  EXPECT_FALSE(c.start());
-  EXPECT_THAT(messages, ElementsAre(kAlreadyRunning));
-  EXPECT_EQ(c.main_window(), nullptr);
-  EXPECT_TRUE(c.ended());
-  EXPECT_THAT(fake().calls, IsEmpty());
-  std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(folder_)) names.push_back(e.path().filename());
-  EXPECT_THAT(names, ElementsAre("quillon.lock"));
-}
-
-// --- the exit button and the close box -----------------------------------------------
-
-TEST_F(GuiTest, ExitHangsUpOnlyWhenTheSettingSaysOne) {
-  for (int setting : {0, 1, 2}) {
-    SCOPED_TRACE(setting);
-    SettingsLines lines;
-    lines.hangup_on_exit = setting;
-    write_settings_file(lines);
-    ends = 0;
-    AppController& c = start();
-    main_window()->Cmdcancel->click();
-    EXPECT_EQ(fake().hangups, setting == 1 ? std::vector<std::uint32_t>{0} : std::vector<std::uint32_t>{});
-    EXPECT_EQ(c.state().progress_bar, nullptr);  // released
-    EXPECT_EQ(c.main_window(), nullptr);
-    EXPECT_EQ(ends, 1);
-    flush_deletes();
-    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
-  }
-}
-
-TEST_F(GuiTest, TheCloseBoxEndsTheProgramWithoutTheExitSteps) {
-  SettingsLines lines;
-  lines.hangup_on_exit = 1;
-  write_settings_file(lines);
-  AppController& c = start();
-  main_window()->close();
-  EXPECT_EQ(ends, 1);
-  EXPECT_THAT(fake().hangups, IsEmpty());
-  EXPECT_NE(c.state().progress_bar, nullptr);  // not released
-  EXPECT_EQ(c.main_window(), nullptr);
+TEST_F(GuiTest, TheCloseBoxReachesTheProgram) {
+  start({});
+  static_cast<QWidget*>(main_window())->close();
+  EXPECT_EQ(quits, 1);
   flush_deletes();
   EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
 }
-
-TEST_F(GuiTest, OneWindowAtATimeAroundTheSettingsDialog) {
-  write_settings_file({});
-  AppController& c = start();
-  auto visible = [] {
-    int n = 0;
-    for (QWidget* w : QApplication::topLevelWidgets()) n += w->isVisible();
-    return n;
-  };
-  // Top-level widgets of our own, not the dialogs they own.
-  auto windows = [] {
-    int n = 0;
-    for (QWidget* w : QApplication::topLevelWidgets()) n += w->parentWidget() == nullptr;
-    return n;
-  };
-  EXPECT_EQ(visible(), 1);
-  Frmsetteiftp& d = open_dialog();
-  EXPECT_EQ(c.main_window(), nullptr);
-  EXPECT_TRUE(d.isVisible());
-  EXPECT_EQ(visible(), 1);
-  EXPECT_EQ(windows(), 1);
-  // The main window's reload runs while the dialog still stands.
-  int during_load = -1;
-  c.state().failed_stage.clear();
-  d.Command2->click();
-  during_load = visible();
-  flush_deletes();
-  EXPECT_EQ(during_load, 1);
-  ASSERT_NE(c.main_window(), nullptr);
-  EXPECT_TRUE(c.main_window()->isVisible());
-  EXPECT_FALSE(c.main_window()->Picture1->isVisibleTo(c.main_window()));
-  EXPECT_EQ(windows(), 1);
-  EXPECT_EQ(ends, 0);
-}
-
-// --- the upload run from the button ---------------------------------------------------
 
 std::string record(const std::string& call) {
   return ",\"" + call +
@@ -350,67 +165,30 @@ std::string record(const std::string& call) {
          "\"DP\",,,\"\",,,,\"TNX\",\r\n";
 }
 
-class UploadFromTheButton : public GuiTest {
- protected:
-  void prepare(const std::string& password) {
-    write_file(data_.file("tarnis.csv"), record("JA1AAA") + record("JA1BBB"));
-    SettingsLines lines;
-    lines.csv_path = data_.file("tarnis.csv");
-    lines.xml_path = data_.file("qsoupdata.xml");
-    lines.callsign = "Q1AAA";
-    lines.server_password = password;
-    write_settings_file(lines);
-    AppController& c = make(platform::make_curl_internet(), "127.0.0.1", server_.port());
-    ASSERT_TRUE(c.start());
-  }
-  testing::TempDir data_;
-  testing::FtpServer server_;
-};
-
-TEST_F(UploadFromTheButton, SucceedsAndStoresTheDocumentUnderLog) {
-  prepare("secret");
+TEST_F(GuiTest, OneClickUploadsToTheLoopbackServer) {
+  testing::FtpServer server;
+  testing::TempDir data;
+  write_file(data.file("tarnis.csv"), record("JA1AAA") + record("JA1BBB"));
+  Settings s;
+  s.csv_path = data.file("tarnis.csv");
+  s.xml_path = data.file("qsoupdata.xml");
+  s.callsign = "Q1AAA";
+  s.server_password = "secret";
+  start(s, platform::make_internet(), server.port());
   frmstartftp* w = main_window();
   w->cmdOK->click();
   EXPECT_THAT(messages, IsEmpty());
   EXPECT_EQ(utf8(w->ip_status->text()), " --アップロード正常終了しました!--");
-  EXPECT_TRUE(w->cmdOK->isEnabled());
-  EXPECT_TRUE(w->Command1->isEnabled());
-  EXPECT_TRUE(w->Cmdcancel->isEnabled());
+  for (QPushButton* b : {w->cmdOK, w->Command1, w->Cmdcancel}) EXPECT_TRUE(b->isEnabled());
   EXPECT_FALSE(w->Picture1->isVisibleTo(w));
   EXPECT_EQ(w->cursor().shape(), Qt::ArrowCursor);
 
   std::vector<fs::path> stored;
-  for (const auto& e : fs::directory_iterator(fs::path(server_.root()) / "log")) stored.push_back(e.path());
+  for (const auto& e : fs::directory_iterator(fs::path(server.root()) / "log")) stored.push_back(e.path());
   ASSERT_EQ(stored.size(), 1u);
   // The scripted clock reads all zeros.
   EXPECT_EQ(stored[0].filename(), "Q1AAA.00000000000000.Varnel_System_format.Ver.qso");
-  const std::string sent = read_file(stored[0].string());
-  EXPECT_THAT(sent, HasSubstr("JA1BBB"));
-  EXPECT_THAT(sent, HasSubstr(kXmlDeclaration));
-}
-
-TEST_F(UploadFromTheButton, AFailedLoginIsReportedAndTheButtonsComeBack) {
-  prepare("wrong");
-  frmstartftp* w = main_window();
-  w->cmdOK->click();
-  ASSERT_FALSE(messages.empty());
-  EXPECT_EQ(messages.back(), "転送に失敗しました。再処理して下さい。");
-  EXPECT_TRUE(w->cmdOK->isEnabled());
-  EXPECT_TRUE(w->Command1->isEnabled());
-  EXPECT_TRUE(w->Cmdcancel->isEnabled());
-  EXPECT_FALSE(w->Picture1->isVisibleTo(w));
-  EXPECT_EQ(w->cursor().shape(), Qt::ArrowCursor);
-  EXPECT_FALSE(fs::exists(fs::path(server_.root()) / "log") &&
-               !fs::is_empty(fs::path(server_.root()) / "log"));
-}
-
-TEST_F(GuiTest, AMissingLogIsReportedAfterTheFirstStart) {
-  start();
-  messages.clear();
-  main_window()->cmdOK->click();
-  EXPECT_THAT(messages, ElementsAre("File not Found "));
-  EXPECT_TRUE(main_window()->cmdOK->isEnabled());
-  EXPECT_EQ(utf8(main_window()->ip_status->text()), "   Varnelに接続処理中です >>");
+  EXPECT_EQ(read_file(stored[0].string()), read_file(s.xml_path));
 }
 
 // --- a second process -------------------------------------------------------------------
@@ -475,7 +253,8 @@ std::map<std::string, std::string> snapshot(const fs::path& folder) {
 
 TEST_F(GuiTest, ASecondProcessEndsWithItsMessageAndTheFirstRunsOn) {
   using namespace std::chrono_literals;
-  write_settings_file({});
+  fs::create_directories(folder_);
+  write_settings((folder_ / "qsodata.qsl").string(), {});
   const std::string exe = QUILLON_EXE;
   Child first = spawn(exe, config_.path().string());
   ASSERT_GT(first.pid, 0);

@@ -12,13 +12,13 @@
 #include <memory>
 #include <string>
 
-#include "app/frmstartftp.h"
+#include "app/program.h"
+#include "app/qt/qt_toolkit.h"
 #include "app/settings.h"
-#include "app/startup.h"
 #include "platform/cp932.h"
-#include "settings_dialog/Frmsetteiftp.h"
 #include "support/fake_internet.h"
 #include "support/temp_dir.h"
+#include "widgets/qt/form_support.h"
 
 namespace {
 
@@ -70,18 +70,17 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(config.path() / "quillon");
   quillon::write_settings((config.path() / "quillon" / "qsodata.qsl").string(), s);
 
-  quillon::AppController::Options o;
-  o.inet = std::make_unique<quillon::testing::FakeInternet>();
-  o.message_hook = [](QWidget*, const QString& text) {
+  quillon::set_message_box_hook([](QWidget*, const QString& text) {
     std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
-  };
-  o.on_end = [] {};
-  quillon::AppController controller(std::move(o));
-  if (!controller.start()) return 1;
+  });
+  quillon::Program::Options o;
+  o.inet = std::make_unique<quillon::testing::FakeInternet>();
+  quillon::QtToolkit toolkit([] {});
+  quillon::Program program(toolkit, std::move(o));
+  if (!program.start()) return 1;
 
-  bool ok = save(controller.main_window(), out + "/main-window.png");
-  controller.main_window()->Command1_Click();
-  quillon::Frmsetteiftp* d = controller.settings_dialog();
-  ok = save(d, out + "/settings-dialog.png") && ok;
+  bool ok = save(dynamic_cast<QWidget*>(program.main_window()), out + "/main-window.png");
+  program.open_settings();
+  ok = save(dynamic_cast<QWidget*>(program.settings_dialog()), out + "/settings-dialog.png") && ok;
   return ok ? 0 : 1;
 }

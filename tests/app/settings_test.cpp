@@ -89,10 +89,14 @@ TEST(SettingsFile, FailuresNameTheFile) {
     try {
       action(missing);
       FAIL() << "no error";
-    } catch (const SettingsError& e) {
+    } catch (const Error& e) {
       EXPECT_NE(std::string(e.what()).find(missing), std::string::npos);
     }
   }
+  // A folder where the file belongs: the rename fails, and nothing is left beside it.
+  std::filesystem::create_directory(dir.file("qsodata.qsl"));
+  EXPECT_THROW(write_settings(dir.file("qsodata.qsl"), Settings{}), Error);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 }  // namespace

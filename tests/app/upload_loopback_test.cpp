@@ -8,7 +8,7 @@
 
 #include "app/upload_run.h"
 #include "support/fake_internet.h"
-#include "support/fake_view.h"
+#include "support/fake_windows.h"
 #include "support/ftp_server.h"
 #include "support/temp_dir.h"
 
@@ -17,7 +17,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
-using testing::CaptionSurface;
+using testing::FakeMainView;
 using testing::FakeView;
 using testing::FtpServer;
 using testing::read_file;
@@ -44,29 +44,30 @@ class Loopback : public ::testing::Test {
     state.settings.xml_path = dir.file("qsoupdata.xml");
     state.settings.callsign = "Q1AAA";
     state.settings.server_password = "secret";
-    state.bar().Target(&surface);
+    state.ftp.bar().Target(&view.picture);
     write_file(state.settings.csv_path, log_of(2000));
+    FtpEnv env = ftp_env(state, view, services);
     ftpinit(env);
   }
+  RunOutcome run() { return cmdOK_Click(state, view, services); }
   std::string stored() const { return server.root() + kRemote; }
   std::vector<int> bar_values() const {
     std::vector<int> v;
-    for (const std::string& c : surface.captions) v.push_back(std::stoi(c));
+    for (const std::string& c : view.picture.captions) v.push_back(std::stoi(c));
     return v;
   }
 
   FtpServer server;
   testing::TempDir dir;
   AppState state;
-  FakeView view;
-  CaptionSurface surface;
-  std::unique_ptr<platform::Internet> inet = platform::make_curl_internet({2000, 1000, 1000, 1000});
+  FakeMainView view;
+  std::unique_ptr<platform::Internet> inet = platform::make_internet({2000, 1000, 1000, 1000});
   ScriptedClock clock{{{2024, 1, 1, 12, 0, 0}, {2024, 2, 3, 9, 5, 7}, {2024, 2, 3, 9, 5, 7}}};
-  FtpEnv env{state, view, *inet, clock, "127.0.0.1", server.port()};
+  RunServices services{*inet, clock, "127.0.0.1", server.port()};
 };
 
 TEST_F(Loopback, AGoodRunStoresTheDocumentOnceUnderItsTimeStampedName) {
-  cmdOK_Click(env);
+  EXPECT_EQ(run(), RunOutcome::Uploaded);
   EXPECT_EQ(view.status_utf8(), " --アップロード正常終了しました!--");
   EXPECT_TRUE(view.all_enabled());
   EXPECT_FALSE(view.picture_visible);
@@ -89,7 +90,7 @@ TEST_F(Loopback, AGoodRunStoresTheDocumentOnceUnderItsTimeStampedName) {
 
 TEST_F(Loopback, AWrongPasswordFailsTheConnection) {
   state.settings.server_password = "wrong";
-  cmdOK_Click(env);
+  EXPECT_EQ(run(), RunOutcome::NotConnected);
   EXPECT_EQ(view.status_utf8(), "ERROR_INTERNET_EXTENDED_ERROR:\r\n");
   EXPECT_THAT(view.messages_utf8(), ElementsAre(kTransferReport));
   EXPECT_TRUE(view.all_enabled());
@@ -97,11 +98,11 @@ TEST_F(Loopback, AWrongPasswordFailsTheConnection) {
 }
 
 TEST_F(Loopback, NothingListeningFailsTheConnection) {
-  FtpEnv nowhere{state, view, *inet, clock, "127.0.0.1", 1};
-  cmdOK_Click(nowhere);
+  services.ftp_port = 1;
+  EXPECT_EQ(run(), RunOutcome::NotConnected);
   EXPECT_EQ(view.status_utf8(), "異常終了。再処理して下さい...");
   EXPECT_THAT(view.messages_utf8(), ElementsAre(kTransferReport));
-  EXPECT_EQ(state.connection_handle, 0u);
+  EXPECT_EQ(state.ftp.connection_handle, 0u);
 }
 
 struct TransferFailure {
@@ -115,7 +116,7 @@ class FailingTransfer : public Loopback, public ::testing::WithParamInterface<Tr
 };
 
 TEST_P(FailingTransfer, IsReportedWithItsCodeAndTheNextRunClosesTheOldConnectionFirst) {
-  cmdOK_Click(env);
+  EXPECT_EQ(run(), RunOutcome::NotStored);
   ASSERT_EQ(view.messages.size(), 2u);
   const std::string first = FakeView::readable(view.messages[0]);
   EXPECT_THAT(first, ::testing::StartsWith(" >> アップロード中です お待ち下さい...ERROR: "));
@@ -124,22 +125,22 @@ TEST_P(FailingTransfer, IsReportedWithItsCodeAndTheNextRunClosesTheOldConnection
   EXPECT_EQ(FakeView::readable(view.messages[1]), kTransferReport);
   EXPECT_TRUE(view.all_enabled());
   EXPECT_FALSE(view.picture_visible);
-  EXPECT_NE(state.connection_handle, 0u);  // left open for the next run to close
+  EXPECT_NE(state.ftp.connection_handle, 0u);  // left open for the next run to close
 
   // The next run closes the old connection before it connects again. Where the
   // server still hears the old control connection, QUIT comes before the new login.
-  const platform::InetHandle old = state.connection_handle;
+  const platform::InetHandle old = state.ftp.connection_handle;
   const std::string before = server.log();
   clock = ScriptedClock({{2024, 1, 1, 12, 0, 0}, {2024, 2, 3, 9, 5, 8}, {2024, 2, 3, 9, 5, 8}});
-  state.bar().Target(&surface);
-  cmdOK_Click(env);
+  state.ftp.bar().Target(&view.picture);
+  run();
   const std::string after = server.log().substr(before.size());
   const std::size_t quit = after.find("<- QUIT"), user = after.find("<- USER");
   ASSERT_NE(user, std::string::npos) << after;
   if (GetParam().mode == FtpServer::Mode::RefuseStore) {
     EXPECT_LT(quit, user) << after;
   }
-  EXPECT_NE(state.connection_handle, old);
+  EXPECT_NE(state.ftp.connection_handle, old);
 }
 
 INSTANTIATE_TEST_SUITE_P(

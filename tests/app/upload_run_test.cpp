@@ -9,9 +9,8 @@
 #include <vector>
 
 #include "app/upload_run.h"
-#include "ftp/ftp.h"
 #include "support/fake_internet.h"
-#include "support/fake_view.h"
+#include "support/fake_windows.h"
 #include "support/temp_dir.h"
 
 namespace quillon {
@@ -20,9 +19,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
-using testing::CaptionSurface;
 using testing::FakeInternet;
-using testing::FakeView;
 using testing::ScriptedClock;
 using testing::sjis;
 
@@ -51,9 +48,11 @@ class Run : public ::testing::Test {
     state.settings.xml_path = dir.file("qsoupdata.xml");
     state.settings.callsign = "Q1AAA";
     state.settings.server_password = "secret";
-    state.bar().Target(&surface);
+    state.ftp.bar().Target(&view.picture);
+    FtpEnv env = ftp_env(state, view, services);
     ftpinit(env);
   }
+  RunOutcome run() { return cmdOK_Click(state, view, services); }
 
   const std::vector<std::string> run_start = {
       std::string("status:") + kConnecting, "repaint", "disable:cmdOK", "disable:Cmdcancel",
@@ -72,23 +71,22 @@ class Run : public ::testing::Test {
 
   testing::TempDir dir;
   AppState state;
-  FakeView view;
+  testing::FakeMainView view;
   FakeInternet inet;
   ScriptedClock clock{{{2024, 1, 1, 12, 0, 0}}};
-  CaptionSurface surface;
-  FtpEnv env{state, view, inet, clock, "ftp.test.example", 21};
+  RunServices services{inet, clock, "ftp.test.example", 21};
 };
 
 TEST_F(Run, MissingLogIsReportedWithItsPath) {
   testing::write_file(state.settings.xml_path, "old");
-  state.log_count = 7;
-  cmdOK_Click(env);
+  state.log.log_count = 7;
+  EXPECT_EQ(run(), RunOutcome::NoLog);
   std::vector<std::string> expected = run_start;
   expected.push_back("message:File not Found " + state.settings.csv_path);
   EXPECT_THAT(view.events, ::testing::ElementsAreArray(concat(expected, buttons_back)));
   EXPECT_EQ(view.messages.back(), sjis("File not Found ") + state.settings.csv_path);
   EXPECT_EQ(view.status_utf8(), kConnecting);
-  EXPECT_EQ(state.log_count, 0);
+  EXPECT_EQ(state.log.log_count, 0);
   EXPECT_FALSE(connected());
   EXPECT_EQ(testing::read_file(state.settings.xml_path), "old");
 }
@@ -98,7 +96,7 @@ TEST_F(Run, EmptyPathAndDirectoryCountAsMissing) {
     view.events.clear();
     view.messages.clear();
     state.settings.csv_path = path;
-    cmdOK_Click(env);
+    EXPECT_EQ(run(), RunOutcome::NoLog);
     EXPECT_THAT(view.messages_utf8(), ElementsAre("File not Found " + path));
     EXPECT_TRUE(view.all_enabled());
   }
@@ -107,7 +105,7 @@ TEST_F(Run, EmptyPathAndDirectoryCountAsMissing) {
 
 TEST_F(Run, GoodRunUploadsTheDocumentItWrote) {
   testing::write_file(state.settings.csv_path, record("Q2BBB") + record("Q3CCC"));
-  cmdOK_Click(env);
+  EXPECT_EQ(run(), RunOutcome::Uploaded);
   ASSERT_EQ(inet.puts.size(), 1u);
   const std::string sent = inet.puts[0].local_bytes.value_or("");
   EXPECT_EQ(sent, testing::read_file(state.settings.xml_path));
@@ -116,7 +114,7 @@ TEST_F(Run, GoodRunUploadsTheDocumentItWrote) {
   EXPECT_EQ(inet.puts[0].remote_path, "/log/Q1AAA.20240101120000.Varnel_System_format.Ver.qso");
   EXPECT_EQ(view.status_utf8(), kDone);
   EXPECT_TRUE(view.all_enabled());
-  EXPECT_EQ(state.failed_stage, "");
+  EXPECT_EQ(state.ftp.failed_stage, "");
   EXPECT_THAT(std::vector<std::string>(view.events.begin(), view.events.begin() + 5),
               ::testing::ElementsAreArray(run_start));
   EXPECT_THAT(view.messages, IsEmpty());
@@ -129,7 +127,7 @@ TEST_F(Run, PathsInTheSettingsAreCp932WhileTheFileSystemNamesInUtf8) {
   testing::write_file((folder / "tarnis.csv").string(), record("Q2BBB"));
   state.settings.csv_path = sjis((folder / "tarnis.csv").string());
   state.settings.xml_path = sjis((folder / "qsoupdata.xml").string());
-  cmdOK_Click(env);
+  EXPECT_EQ(run(), RunOutcome::Uploaded);
   EXPECT_THAT(view.messages, IsEmpty());
   ASSERT_EQ(inet.puts.size(), 1u);
   EXPECT_EQ(inet.puts[0].local_path, (folder / "qsoupdata.xml").string());
@@ -139,22 +137,22 @@ TEST_F(Run, PathsInTheSettingsAreCp932WhileTheFileSystemNamesInUtf8) {
 
 TEST_F(Run, TwoRunsInARowEachStartFromAnEmptyLog) {
   testing::write_file(state.settings.csv_path, record("Q2BBB") + record("Q3CCC") + record("Q4DDD"));
-  cmdOK_Click(env);
+  EXPECT_EQ(run(), RunOutcome::Uploaded);
   testing::write_file(state.settings.csv_path, record("Q5EEE"));
-  cmdOK_Click(env);
+  EXPECT_EQ(run(), RunOutcome::Uploaded);
   ASSERT_EQ(inet.puts.size(), 2u);
   const std::string second = inet.puts[1].local_bytes.value_or("");
   EXPECT_EQ(count(second, "<qso_record>"), 1u);
   EXPECT_THAT(second, HasSubstr("Q5EEE"));
   EXPECT_EQ(second.find("Q2BBB"), std::string::npos);
-  EXPECT_EQ(state.log_count, 1);
+  EXPECT_EQ(state.log.log_count, 1);
 }
 
 TEST_F(Run, AllRecordsDroppedStillUploadsAHeadAndEmptyBody) {
   std::string dropped = record("Q2BBB");
   dropped.replace(dropped.find(",,,\"\","), 6, ",,,\"N\",");
   testing::write_file(state.settings.csv_path, dropped);
-  cmdOK_Click(env);
+  EXPECT_EQ(run(), RunOutcome::Uploaded);
   ASSERT_EQ(inet.puts.size(), 1u);
   EXPECT_EQ(count(*inet.puts[0].local_bytes, "\r\n"), 24u);
   EXPECT_EQ(view.status_utf8(), kDone);
@@ -163,9 +161,10 @@ TEST_F(Run, AllRecordsDroppedStillUploadsAHeadAndEmptyBody) {
 TEST_F(Run, ReaderFailureIsReportedAndNothingIsSent) {
   testing::write_file(state.settings.xml_path, "old");
   testing::write_file(state.settings.csv_path, "1,2,3,4,5\r\n");  // ends inside a record
-  cmdOK_Click(env);
+  EXPECT_EQ(run(), RunOutcome::LogRefused);
   ASSERT_EQ(view.messages.size(), 1u);
-  EXPECT_FALSE(view.messages[0].empty());
+  EXPECT_EQ(view.messages_utf8()[0], "ログファイルがレコードの途中で終わっています: " +
+                                         state.settings.csv_path + " (レコード 1、35項目に足りません)");
   EXPECT_THAT(view.events, ::testing::ElementsAreArray(concat(
                                concat(run_start, {"message:" + view.messages_utf8()[0]}),
                                buttons_back)));
@@ -177,9 +176,9 @@ TEST_F(Run, ReaderFailureIsReportedAndNothingIsSent) {
 TEST_F(Run, ConversionFailureIsReportedAndNothingIsSent) {
   testing::write_file(state.settings.xml_path, "old");
   testing::write_file(state.settings.csv_path, record("Q2BBB") + record("Q3CCC", "\"abc\""));
-  cmdOK_Click(env);
-  ASSERT_EQ(view.messages.size(), 1u);
-  EXPECT_FALSE(view.messages[0].empty());
+  EXPECT_EQ(run(), RunOutcome::NotWritten);
+  EXPECT_THAT(view.messages_utf8(), ElementsAre("ログの値を整数に変換できません: " + state.settings.csv_path +
+                                                " (レコード 2、項目 9、値 \"abc\")"));
   EXPECT_TRUE(view.all_enabled());
   EXPECT_EQ(view.cursor, Cursor::Default);
   EXPECT_FALSE(connected());
@@ -189,8 +188,8 @@ TEST_F(Run, ConversionFailureIsReportedAndNothingIsSent) {
 TEST_F(Run, UnwritableDocumentIsReportedAndNothingIsSent) {
   testing::write_file(state.settings.csv_path, record("Q2BBB"));
   state.settings.xml_path = dir.file("missing-folder/qsoupdata.xml");
-  cmdOK_Click(env);
-  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(run(), RunOutcome::NotWritten);
+  EXPECT_THAT(view.messages_utf8(), ElementsAre("出力ファイルを作成できません: " + state.settings.xml_path));
   EXPECT_TRUE(view.all_enabled());
   EXPECT_FALSE(connected());
 }
@@ -198,34 +197,34 @@ TEST_F(Run, UnwritableDocumentIsReportedAndNothingIsSent) {
 TEST_F(Run, FailedConnectionIsReportedByErrchk) {
   testing::write_file(state.settings.csv_path, record("Q2BBB"));
   inet.connect_error = platform::inet_error::kCannotConnect;
-  cmdOK_Click(env);
+  EXPECT_EQ(run(), RunOutcome::NotConnected);
   EXPECT_THAT(view.messages_utf8(), ElementsAre("転送に失敗しました。再処理して下さい。"));
   EXPECT_EQ(view.status_utf8(), "異常終了。再処理して下さい...");
   EXPECT_TRUE(view.all_enabled());
   EXPECT_FALSE(view.picture_visible);
   EXPECT_EQ(view.cursor, Cursor::Default);
-  EXPECT_EQ(state.failed_stage, "");
+  EXPECT_EQ(state.ftp.failed_stage, "");
 }
 
 TEST_F(Run, FailedCloseLeavesTheButtonsDisabled) {
   testing::write_file(state.settings.csv_path, record("Q2BBB"));
   inet.close_outcomes = {{false, platform::inet_error::kExtendedError}};
-  cmdOK_Click(env);
+  EXPECT_EQ(run(), RunOutcome::NotClosed);
   EXPECT_THAT(view.messages_utf8(), ElementsAre("切断に失敗しました。"));
   EXPECT_TRUE(view.none_enabled());
-  EXPECT_EQ(state.failed_stage, "");
+  EXPECT_EQ(state.ftp.failed_stage, "");
 }
 
 TEST_F(Run, AfterAFailedTransferTheNextRunClosesTheOldConnectionFirst) {
   testing::write_file(state.settings.csv_path, record("Q2BBB"));
   inet.put_error = platform::inet_error::kConnectionAborted;
-  cmdOK_Click(env);
+  EXPECT_EQ(run(), RunOutcome::NotStored);
   EXPECT_TRUE(view.all_enabled());
-  const platform::InetHandle left = state.connection_handle;
+  const platform::InetHandle left = state.ftp.connection_handle;
   ASSERT_NE(left, 0u);
   inet.put_error.reset();
   inet.calls.clear();
-  cmdOK_Click(env);
+  EXPECT_EQ(run(), RunOutcome::Uploaded);
   EXPECT_THAT(inet.calls, ElementsAre("close", "connect", "put_file", "close"));
   EXPECT_EQ(inet.closed.front(), left);
   EXPECT_EQ(view.status_utf8(), kDone);

@@ -40,15 +40,15 @@ const char* const kBandLines =
 class Conversion : public ::testing::Test {
  protected:
   Conversion() {
-    state.settings.csv_path = dir.file("tarnis.csv");
-    state.settings.xml_path = dir.file("qsoupdata.xml");
+    settings.csv_path = dir.file("tarnis.csv");
+    settings.xml_path = dir.file("qsoupdata.xml");
   }
   // Reads `csv` and writes the document; returns it.
   std::string convert(const std::string& csv) {
-    write_file(state.settings.csv_path, csv);
-    read_log(state);
-    koushin(state, clock, kXmlDeclaration);
-    return read_file(state.settings.xml_path);
+    write_file(settings.csv_path, csv);
+    read_log(settings.csv_path, log);
+    koushin(log, head(), settings.xml_path, clock, kXmlDeclaration);
+    return read_file(settings.xml_path);
   }
   // The body lines of the document, from "<putqsodata_body>" on.
   std::string body(const std::string& csv) {
@@ -56,19 +56,28 @@ class Conversion : public ::testing::Test {
     return doc.substr(doc.find("<putqsodata_body>"));
   }
 
+  HeadValues head() const {
+    return {settings.callsign, settings.my_portable, settings.qsl_name, settings.address1,
+            settings.address2, settings.address3, settings.log_search};
+  }
+
   TempDir dir;
-  AppState state;
+  struct {
+    std::string csv_path, xml_path, callsign, my_portable, qsl_name, address1, address2, address3;
+    std::int16_t log_search = 0;
+  } settings;
+  ContactLog log;
   FixedClock clock{{2024, 1, 1, 12, 0, 0}};
 };
 
 TEST_F(Conversion, WritesTheExampleDocumentByteForByte) {
-  state.settings.callsign = "Q1AAA";
-  state.settings.my_portable = "/1";
-  state.settings.qsl_name = "Example Name";
-  state.settings.address1 = "Address 1";
-  state.settings.address2 = "Address 2";
-  state.settings.address3 = "Address 3";
-  state.settings.log_search = 1;
+  settings.callsign = "Q1AAA";
+  settings.my_portable = "/1";
+  settings.qsl_name = "Example Name";
+  settings.address1 = "Address 1";
+  settings.address2 = "Address 2";
+  settings.address3 = "Address 3";
+  settings.log_search = 1;
   const std::string expected =
       std::string(
           "<PUTQSODATA_HEAD>|<PUTQSODATA_VERSION>|<CALLSIGN>Q1AAA|<PORTABLE>/1|<PORTABLE_PREFIX>|<QSL_REMARKS>\r\n"
@@ -98,9 +107,9 @@ TEST_F(Conversion, WritesTheExampleDocumentByteForByte) {
 }
 
 TEST_F(Conversion, HeadCarriesJapaneseSettingsAndTheStampAsBytes) {
-  state.settings.qsl_name = sjis("山田 太郎");
-  state.settings.address1 = sjis("東京都千代田区①");
-  state.settings.address2 = "a|b&<c>";
+  settings.qsl_name = sjis("山田 太郎");
+  settings.address1 = sjis("東京都千代田区①");
+  settings.address2 = "a|b&<c>";
   clock = FixedClock({2024, 2, 3, 9, 5, 7});
   const std::string doc = convert("");
   EXPECT_NE(doc.find("<NAME>" + sjis("山田 太郎") + "|<ADDRESS1>" + sjis("東京都千代田区①") +
@@ -113,14 +122,14 @@ TEST_F(Conversion, HeadCarriesJapaneseSettingsAndTheStampAsBytes) {
 TEST_F(Conversion, EmptyLogAndAllDroppedLogGiveAHeadAndAnEmptyBody) {
   const std::string tail = "<putqsodata_body>\r\n</putqsodata_body>\r\n";
   EXPECT_EQ(body(""), tail);
-  EXPECT_EQ(state.log_count, 0);
+  EXPECT_EQ(log.log_count, 0);
   std::vector<std::string> dropped(30);
   dropped[29] = "N";
   std::vector<std::string> dropped_quoted(30);
   dropped_quoted[29] = "\"N\"";
   EXPECT_EQ(body(csv_record(dropped) + csv_record(dropped_quoted)), tail);
-  EXPECT_EQ(state.log_count, 0);
-  const std::string doc = read_file(state.settings.xml_path);
+  EXPECT_EQ(log.log_count, 0);
+  const std::string doc = read_file(settings.xml_path);
   EXPECT_EQ(std::count(doc.begin(), doc.end(), '\n'), 24);
 }
 
@@ -134,7 +143,7 @@ TEST_F(Conversion, FieldThirtyDropsOnlyAnExactN) {
   const std::string doc =
       body(record_with_mark("N") + record_with_mark("n") + record_with_mark("\"N\"") +
            record_with_mark("") + record_with_mark("1") + record_with_mark("NN"));
-  EXPECT_EQ(state.log_count, 4);
+  EXPECT_EQ(log.log_count, 4);
   EXPECT_EQ(doc.find("<callsign>NX</callsign>"), std::string::npos);
   EXPECT_NE(doc.find("<callsign>nX</callsign>"), std::string::npos);
   EXPECT_NE(doc.find("<callsign>NNX</callsign>"), std::string::npos);
@@ -181,29 +190,30 @@ TEST_F(Conversion, ItemRules) {
       {"1e5", K::Text, "1e5"},
   };
   for (const Case& c : cases) {
-    write_file(state.settings.csv_path, std::string(c.item) + std::string(34, ',') + "\r\n");
-    read_log(state);
-    ASSERT_EQ(state.log_count, 1) << c.item;
-    EXPECT_EQ(state.log_records[1].field(1).kind, c.kind) << c.item;
-    EXPECT_EQ(state.log_records[1].field(1).text, c.text) << c.item;
+    write_file(settings.csv_path, std::string(c.item) + std::string(34, ',') + "\r\n");
+    read_log(settings.csv_path, log);
+    ASSERT_EQ(log.log_count, 1) << c.item;
+    EXPECT_EQ(log.log_records[1].field(1).kind, c.kind) << c.item;
+    EXPECT_EQ(log.log_records[1].field(1).text, c.text) << c.item;
   }
 }
 
 TEST_F(Conversion, ABlankLineIsOneEmptyItemAndTrailingBlankLinesEndTheData) {
-  write_file(state.settings.csv_path, testing::example_record() + "\r\n\r\n  \r\n");
-  read_log(state);
-  EXPECT_EQ(state.log_count, 1);
+  write_file(settings.csv_path, testing::example_record() + "\r\n\r\n  \r\n");
+  read_log(settings.csv_path, log);
+  EXPECT_EQ(log.log_count, 1);
 
   // A blank line before the record shifts every field by one; the last item spills over.
-  write_file(state.settings.csv_path, "\r\n" + testing::example_record());
+  write_file(settings.csv_path, "\r\n" + testing::example_record());
   try {
-    read_log(state);
+    read_log(settings.csv_path, log);
     FAIL() << "the spilled item was not reported";
-  } catch (const LogReadError& e) {
-    EXPECT_EQ(e.record, 2);
+  } catch (const Error& e) {
+    EXPECT_EQ(e.utf8(), "ログファイルがレコードの途中で終わっています: " + settings.csv_path +
+                            " (レコード 2、35項目に足りません)");
   }
-  EXPECT_EQ(state.log_records[1].field(3).text, "Q2BBB");
-  EXPECT_EQ(state.log_records[1].field(1).kind, LogValue::Kind::Empty);
+  EXPECT_EQ(log.log_records[1].field(3).text, "Q2BBB");
+  EXPECT_EQ(log.log_records[1].field(1).kind, LogValue::Kind::Empty);
 }
 
 TEST_F(Conversion, WholeNumbersRoundHalfToEven) {
@@ -266,60 +276,74 @@ TEST_F(Conversion, JapaneseRemarksPassAsTheSameBytes) {
 TEST_F(Conversion, TwoThousandRecordsAreReadAndOneMoreFailsEvenWhenDropped) {
   std::string csv;
   for (int i = 0; i < 2000; ++i) csv += testing::example_record();
-  write_file(state.settings.csv_path, csv);
-  read_log(state);
-  EXPECT_EQ(state.log_count, 2000);
+  write_file(settings.csv_path, csv);
+  read_log(settings.csv_path, log);
+  EXPECT_EQ(log.log_count, 2000);
 
   std::vector<std::string> dropped(30);
   dropped[29] = "N";
-  write_file(state.settings.csv_path, csv + csv_record(dropped));
+  write_file(settings.csv_path, csv + csv_record(dropped));
   try {
-    read_log(state);
+    read_log(settings.csv_path, log);
     FAIL() << "2001 records read";
-  } catch (const LogReadError& e) {
-    EXPECT_EQ(e.record, 2001);
-    EXPECT_EQ(e.path, state.settings.csv_path);
-    EXPECT_NE(std::string(e.what()).find(state.settings.csv_path), std::string::npos);
+  } catch (const Error& e) {
+    EXPECT_EQ(e.utf8(), "ログのレコードが2000件を超えています: " + settings.csv_path + " (レコード 2001)");
   }
 }
 
 TEST_F(Conversion, FailuresNameTheirPlaceAndLeaveThePreviousDocument) {
-  write_file(state.settings.xml_path, "previous");
-  auto expect_failure = [&](const std::string& csv, int record, int field, const std::string& value) {
-    write_file(state.settings.csv_path, csv);
-    try {
-      read_log(state);
-      koushin(state, clock, kXmlDeclaration);
-      FAIL() << "no failure for " << csv;
-    } catch (const LogReadError& e) {
-      EXPECT_EQ(field, 0);
-      EXPECT_EQ(e.record, record);
-    } catch (const ConversionError& e) {
-      EXPECT_EQ(e.record, record);
-      EXPECT_EQ(e.field, field);
-      EXPECT_EQ(e.value, value);
-      EXPECT_NE(std::string(e.what()).find("\"" + value + "\""), std::string::npos);
-    }
-    EXPECT_EQ(read_file(state.settings.xml_path), "previous");
-  };
   const std::string good = testing::example_record();
-  std::vector<std::string> bad_report(9);
-  bad_report[8] = "\"S9\"";
-  std::vector<std::string> empty_text(13);
-  empty_text[12] = "\"\"";
-  std::vector<std::string> too_big(10);
-  too_big[9] = "32767.5";
-  expect_failure(good + csv_record(bad_report), 2, 9, "S9");
-  expect_failure(good + good + csv_record(empty_text), 3, 13, "");
-  expect_failure(csv_record(too_big), 1, 10, "32767.5");
-  expect_failure(good + ",,,", 2, 0, "");  // ends inside record 2
-
-  state.settings.csv_path = dir.file("missing.csv");
-  EXPECT_THROW(read_log(state), LogReadError);
-  for (const std::string& xml : {std::string(), dir.file("no/such/folder/out.xml")}) {
-    state.settings.xml_path = xml;
-    state.log_count = 0;
-    EXPECT_THROW(koushin(state, clock, kXmlDeclaration), ConversionError);
+  auto with = [](std::size_t field, const std::string& item) {
+    std::vector<std::string> items(field);
+    items[field - 1] = item;
+    return csv_record(items);
+  };
+  const std::string csv = dir.file("tarnis.csv"), xml = dir.file("qsoupdata.xml");
+  struct Case {
+    std::string log, xml_path, message;  // message in UTF-8, the paths after it
+  };
+  const Case cases[] = {
+      {good + with(9, "\"S9\""), xml, "ログの値を整数に変換できません: " + csv + " (レコード 2、項目 9、値 \"S9\")"},
+      {good + good + with(13, "\"\""), xml, "ログの値を整数に変換できません: " + csv + " (レコード 3、項目 13、値 \"\")"},
+      {with(10, "32767.5"), xml, "ログの値を整数に変換できません: " + csv + " (レコード 1、項目 10、値 \"32767.5\")"},
+      {with(11, "-32769"), xml, "ログの値を整数に変換できません: " + csv + " (レコード 1、項目 11、値 \"-32769\")"},
+      {good + ",,,", xml, "ログファイルがレコードの途中で終わっています: " + csv + " (レコード 2、35項目に足りません)"},
+      {good, "", "出力ファイルを作成できません: "},
+      {good, dir.file("no/such/folder/out.xml"), "出力ファイルを作成できません: " + dir.file("no/such/folder/out.xml")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    write_file(xml, "previous");
+    write_file(csv, c.log);
+    settings.csv_path = csv;
+    settings.xml_path = c.xml_path;
+    try {
+      read_log(settings.csv_path, log);
+      koushin(log, head(), settings.xml_path, clock, kXmlDeclaration);
+      ADD_FAILURE() << "no failure";
+    } catch (const Error& e) {
+      EXPECT_EQ(e.utf8(), c.message);
+    }
+    EXPECT_EQ(read_file(xml), "previous");
+  }
+  // Field 11 is read before field 9 of the same record.
+  std::vector<std::string> two_bad(11);
+  two_bad[8] = "x";
+  two_bad[10] = "y";
+  write_file(csv, csv_record(two_bad));
+  settings.xml_path = xml;
+  read_log(csv, log);
+  try {
+    koushin(log, head(), xml, clock, kXmlDeclaration);
+    ADD_FAILURE() << "no failure";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.utf8(), "ログの値を整数に変換できません: " + csv + " (レコード 1、項目 11、値 \"y\")");
+  }
+  try {
+    read_log(dir.file("missing.csv"), log);
+    ADD_FAILURE() << "no failure";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.utf8(), "ログファイルを開けません: " + dir.file("missing.csv"));
   }
   // Nothing but the two files of the test is left in the folder.
   int files = 0;

@@ -2,7 +2,6 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "conversion/conversion.h"
 #include "platform/clock.h"
 

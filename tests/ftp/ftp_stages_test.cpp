@@ -34,14 +34,9 @@ constexpr const char* kDone = " --アップロード正常終了しました!--"
 constexpr const char* kConnecting = "   Varnelに接続処理中です >>";
 
 class Stages : public ::testing::Test {
- protected:
+ public:  // the outcome table reaches in
   Stages() {
-    state.format_tag = kFormatTag;
-    state.remote_ext = kRemoteExt;
-    state.settings.callsign = "Q1AAA";
-    state.settings.server_password = "secret";
-    state.settings.xml_path = dir.file("qsoupdata.xml");
-    testing::write_file(state.settings.xml_path, std::string(10000, 'x'));
+    testing::write_file(env.job.xml_path, std::string(10000, 'x'));
     state.bar().Target(&surface);
     surface.captions.clear();
   }
@@ -57,12 +52,14 @@ class Stages : public ::testing::Test {
   }
 
   testing::TempDir dir;
-  AppState state;
+  FtpState state;
   FakeView view;
   FakeInternet inet;
   ScriptedClock clock{{{2002, 1, 3, 9, 5, 7}}};
   CaptionSurface surface;
-  FtpEnv env{state, view, inet, clock, "ftp.test.example", 2121};
+  FtpEnv env{state, view, inet, clock,
+             UploadJob{"ftp.test.example", 2121, "Q1AAA", "secret", dir.file("qsoupdata.xml"),
+                       ".Varnel_System_format.", ".qso"}};
 };
 
 // ---------------------------------------------------------------- ftpinit
@@ -321,7 +318,7 @@ TEST_F(Stages, SuccessfulUpload) {
   EXPECT_EQ(c.context, 1u);
   ASSERT_EQ(inet.puts.size(), 1u);
   const auto& p = inet.puts[0];
-  EXPECT_EQ(p.local_path, state.settings.xml_path);
+  EXPECT_EQ(p.local_path, env.job.xml_path);
   EXPECT_EQ(p.remote_path, "/log/Q1AAA.20020103090507.Varnel_System_format.Ver.qso");
   EXPECT_EQ(p.flags, 1u);
   EXPECT_EQ(p.context, 1u);
@@ -363,7 +360,7 @@ class RemoteName : public Stages, public ::testing::WithParamInterface<NameCase>
 TEST_P(RemoteName, IsBuiltFromCallsignDateAndTime) {
   const NameCase& c = GetParam();
   clock.set({c.date_reading, c.time_reading});
-  state.settings.callsign = c.callsign;
+  env.job.callsign = c.callsign;
   open_session();
   start_run();
   ftpdata(env);
@@ -390,7 +387,7 @@ INSTANTIATE_TEST_SUITE_P(
 // One row per outcome of the upload step, then what errchk makes of it.
 struct OutcomeCase {
   std::string name;
-  std::function<void(Stages&, FakeInternet&, AppState&)> setup;
+  std::function<void(Stages&, FakeInternet&, FtpState&)> setup;
   std::vector<std::string> statuses;  // set during the step, after the run's own text
   std::vector<std::string> messages;  // shown during the step
   std::string failed_after_step;
@@ -402,6 +399,7 @@ struct OutcomeCase {
   std::vector<std::string> errchk_messages;
   bool buttons_after_errchk;
   bool picture_after_errchk;
+  FtpOutcome outcome;
 };
 
 class Outcome : public Stages, public ::testing::WithParamInterface<OutcomeCase> {};
@@ -411,7 +409,7 @@ TEST_P(Outcome, LeavesTheWindowAsLaidDown) {
   open_session();
   start_run();
   c.setup(*this, inet, state);
-  ftpdata(env);
+  EXPECT_EQ(ftpdata(env), c.outcome);
 
   std::vector<std::string> statuses;
   for (const auto& s : view.statuses) statuses.push_back(FakeView::readable(s));
@@ -444,42 +442,42 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         OutcomeCase{"success", [](auto&, auto&, auto&) {},
                     {kUp, kDone}, {}, "", false, Cursor::Default, false, true,
-                    {}, true, false},
+                    {}, true, false, FtpOutcome::Stored},
         OutcomeCase{"refused_extended_error",
                     [](auto&, FakeInternet& i, auto&) { i.connect_error = inet_error::kExtendedError; },
                     {"ERROR_INTERNET_EXTENDED_ERROR:\r\n"}, {}, "ftpdata", false, Cursor::Wait,
-                    false, false, {"転送に失敗しました。再処理して下さい。"}, true, false},
+                    false, false, {"転送に失敗しました。再処理して下さい。"}, true, false, FtpOutcome::NotConnected},
         OutcomeCase{"refused_other_error",
                     [](auto&, FakeInternet& i, auto&) { i.connect_error = inet_error::kCannotConnect; },
                     {"異常終了。再処理して下さい..."}, {}, "ftpdata", false, Cursor::Wait, false,
-                    false, {"転送に失敗しました。再処理して下さい。"}, true, false},
+                    false, {"転送に失敗しました。再処理して下さい。"}, true, false, FtpOutcome::NotConnected},
         OutcomeCase{"no_session",
-                    [](auto&, auto&, AppState& s) { s.session_handle = 0; },
+                    [](auto&, auto&, FtpState& s) { s.session_handle = 0; },
                     {"異常終了。再処理して下さい..."}, {}, "ftpdata", false, Cursor::Wait, false,
-                    false, {"転送に失敗しました。再処理して下さい。"}, true, false},
+                    false, {"転送に失敗しました。再処理して下さい。"}, true, false, FtpOutcome::NotConnected},
         OutcomeCase{"transfer_failed",
                     [](auto&, FakeInternet& i, auto&) { i.put_error = inet_error::kExtendedError; },
                     {kUp}, {kUp + "ERROR: 12003\r\n\r\n"}, "ftpdata", true, Cursor::Wait, true,
-                    false, {"転送に失敗しました。再処理して下さい。"}, true, false},
+                    false, {"転送に失敗しました。再処理して下さい。"}, true, false, FtpOutcome::NotStored},
         OutcomeCase{"transfer_aborted",
                     [](auto&, FakeInternet& i, auto&) { i.put_error = inet_error::kConnectionAborted; },
                     {kUp}, {kUp + "ERROR: 12030\r\n\r\n"}, "ftpdata", true, Cursor::Wait, true,
-                    false, {"転送に失敗しました。再処理して下さい。"}, true, false},
+                    false, {"転送に失敗しました。再処理して下さい。"}, true, false, FtpOutcome::NotStored},
         OutcomeCase{"document_vanished",
-                    [](Stages& t, auto&, AppState& s) {
-                      std::filesystem::remove(s.settings.xml_path);
-                      (void)t;
+                    [](Stages& t, auto&, FtpState& s) {
+                      std::filesystem::remove(t.env.job.xml_path);
+                      (void)s;
                     },
                     {}, {std::string(kConnecting) + "ERROR: 2\r\n\r\n"}, "ftpdata", false,
                     Cursor::Wait, true, false, {"転送に失敗しました。再処理して下さい。"}, true,
-                    false},
+                    false, FtpOutcome::NotStored},
         OutcomeCase{"close_after_success_failed_extended",
                     [](auto&, FakeInternet& i, auto&) {
                       i.close_outcomes = {{false, inet_error::kExtendedError}};
                     },
                     {kUp, kUp + "ERROR_INTERNET_EXTENDED_ERROR:\r\n"},
                     {"切断に失敗しました。"}, "", true, Cursor::Default, true, true, {}, false,
-                    true},
+                    true, FtpOutcome::NotClosed},
         OutcomeCase{"close_after_success_failed_other",
                     [](auto&, FakeInternet& i, auto&) {
                       i.close_outcomes = {{false, inet_error::kConnectionReset}};
@@ -487,7 +485,7 @@ INSTANTIATE_TEST_SUITE_P(
                     },
                     {kUp, kUp + "421 Service closing.\r\n"},
                     {"Fail to Disconnect FTP. GetLastError() =12031", "切断に失敗しました。"}, "",
-                    true, Cursor::Default, true, true, {}, false, true}),
+                    true, Cursor::Default, true, true, {}, false, true, FtpOutcome::NotClosed}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(Stages, ALeftoverConnectionIsClosedBeforeConnecting) {
@@ -514,7 +512,7 @@ TEST_F(Stages, AFailingCloseOfTheLeftoverUploadsNothing) {
   state.connection_handle = 0x77;
   start_run();
   inet.close_outcomes = {{false, inet_error::kConnectionAborted}};
-  ftpdata(env);
+  EXPECT_EQ(ftpdata(env), FtpOutcome::NotClosed);
   EXPECT_THAT(inet.calls, ElementsAre("close", "last_response_info"));
   EXPECT_THAT(view.messages_utf8(),
               ElementsAre("Fail to Disconnect FTP. GetLastError() =12030", "切断に失敗しました。"));
@@ -531,7 +529,7 @@ TEST_F(Stages, AFailingCloseOfTheLeftoverWithExtendedError) {
   state.connection_handle = 0x77;
   start_run();
   inet.close_outcomes = {{false, inet_error::kExtendedError}};
-  ftpdata(env);
+  EXPECT_EQ(ftpdata(env), FtpOutcome::NotClosed);
   EXPECT_THAT(inet.calls, ElementsAre("close"));
   EXPECT_THAT(view.messages_utf8(), ElementsAre("切断に失敗しました。"));
   EXPECT_EQ(view.status_utf8(), std::string(kConnecting) + "ERROR_INTERNET_EXTENDED_ERROR:\r\n");

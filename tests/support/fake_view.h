@@ -6,8 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/main_view.h"
-#include "conversion/conversion.h"
+#include "ftp/ftp.h"
 #include "platform/cp932.h"
 #include "widgets/caption_surface.h"
 
@@ -30,7 +29,9 @@ inline const char* button_name(Button b) {
 // "picture:show"/"picture:hide", "cursor:wait"/"cursor:default", "repaint",
 // "label1:...", "message:...", "beep"). Bytes that are not CP932 show as
 // "<not cp932>" followed by the raw bytes, which no UTF-8 expectation matches.
-class FakeView : public MainView {
+// `Base` is FtpView or an interface built on it.
+template <class Base = FtpView>
+class RecordingView : public Base {
  public:
   void set_status(std::string_view text) override {
     status_.assign(text);
@@ -58,7 +59,6 @@ class FakeView : public MainView {
     label1.assign(text);
     log("label1:" + readable(text));
   }
-  std::string label3_caption() const override { return label3; }
   void message_box(std::string_view text) override {
     messages.emplace_back(text);
     log("message:" + readable(text));
@@ -103,14 +103,17 @@ class FakeView : public MainView {
   int repaints = 0;
   int beeps = 0;
   std::string label1;
-  std::string label3 = kXmlDeclaration;
   std::function<void(std::string_view)> on_message_box;
 
- private:
+ protected:
   void log(std::string e) { events.push_back(std::move(e)); }
+
+ private:
   std::string status_;
   bool enabled_[3] = {true, true, true};
 };
+
+using FakeView = RecordingView<>;
 
 // Records each caption the bar shows.
 class CaptionSurface : public quillon::CaptionSurface {

@@ -49,12 +49,12 @@ class RecordingSurface : public Surface {
     return sh;
   }
   void set_scale_width(float w) override {
-    if (w == 0) throw std::invalid_argument("zero scale");
+    if (w == 0) throw Error("zero scale");
     calls.push_back("scale_width " + num(w));
     sw = w;
   }
   void set_scale_height(float h) override {
-    if (h == 0) throw std::invalid_argument("zero scale");
+    if (h == 0) throw Error("zero scale");
     calls.push_back("scale_height " + num(h));
     sh = h;
   }
@@ -267,23 +267,23 @@ TEST(ProgressBarLogic, EveryOtherPropertyRepaintsOnce) {
 
 TEST(ProgressBarLogic, WithoutATargetEverySetFailsAndKeepsItsField) {
   clsProgressBar bar;
-  EXPECT_THROW(bar.Value(42), ProgressBarError);
+  EXPECT_THROW(bar.Value(42), Error);
   EXPECT_EQ(bar.Value(), 42);
-  EXPECT_THROW(bar.BarColor(0x1234), ProgressBarError);
+  EXPECT_THROW(bar.BarColor(0x1234), Error);
   EXPECT_EQ(bar.BarColor(), 0x1234u);
-  EXPECT_THROW(bar.Max(60), ProgressBarError);
+  EXPECT_THROW(bar.Max(60), Error);
   EXPECT_EQ(bar.Max(), 60);
-  EXPECT_THROW(bar.Unit("pc"), ProgressBarError);
+  EXPECT_THROW(bar.Unit("pc"), Error);
   EXPECT_EQ(bar.Unit(), "pc");
-  EXPECT_THROW(bar.ValueShow(false), ProgressBarError);
+  EXPECT_THROW(bar.ValueShow(false), Error);
   EXPECT_FALSE(bar.ValueShow());
-  EXPECT_THROW(bar.BackColor(0x5678), ProgressBarError);
+  EXPECT_THROW(bar.BackColor(0x5678), Error);
   EXPECT_EQ(bar.BackColor(), 0x5678u);
-  EXPECT_THROW(bar.Style(1), ProgressBarError);
+  EXPECT_THROW(bar.Style(1), Error);
   EXPECT_EQ(bar.Style(), 1);
   try {
     bar.Value(1);
-  } catch (const ProgressBarError& e) {
+  } catch (const Error& e) {
     EXPECT_THAT(e.what(), ::testing::HasSubstr("no target"));
   }
 }
@@ -292,7 +292,7 @@ TEST(ProgressBarLogic, ReleasingTheTargetStopsDrawing) {
   Bar b;
   b.bar.Target(nullptr);
   EXPECT_THAT(b.pic.calls, IsEmpty());
-  EXPECT_THROW(b.bar.Value(5), ProgressBarError);
+  EXPECT_THROW(b.bar.Value(5), Error);
   EXPECT_THAT(b.pic.calls, IsEmpty());
 }
 
@@ -300,7 +300,7 @@ TEST(ProgressBarLogic, MaxZeroIsRefusedBeforeTheScaleIsTouched) {
   Bar b;
   b.bar.Value(30);
   b.pic.calls.clear();
-  EXPECT_THROW(b.bar.Max(0), ProgressBarError);
+  EXPECT_THROW(b.bar.Max(0), Error);
   EXPECT_THAT(b.pic.calls, IsEmpty());
   EXPECT_EQ(b.bar.Max(), 100);
   EXPECT_EQ(b.bar.Value(), 30);
@@ -323,23 +323,23 @@ TEST(ProgressBarLogic, ArithmeticOutOfRangeIsAnErrorNotUndefined) {
     Bar b;
     b.bar.Style(1);
     b.pic.sh = -2147483648.0f;
-    EXPECT_THROW(b.bar.Value(1), ProgressBarError);
+    EXPECT_THROW(b.bar.Value(1), Error);
   }
   {
     // a scale height that no 32-bit number holds
     Bar b;
     b.pic.sh = 3.0e9f;
-    EXPECT_THROW(b.bar.Value(1), ProgressBarError);
+    EXPECT_THROW(b.bar.Value(1), Error);
   }
   {
     Bar b;
     b.pic.sw = std::numeric_limits<float>::infinity();
-    EXPECT_THROW(b.bar.Value(1), ProgressBarError);
+    EXPECT_THROW(b.bar.Value(1), Error);
   }
   {
     // The largest Max becomes the float 2^31 on the scale, one past the 32-bit range.
     Bar b;
-    EXPECT_THROW(b.bar.Max(std::numeric_limits<std::int32_t>::max()), ProgressBarError);
+    EXPECT_THROW(b.bar.Max(std::numeric_limits<std::int32_t>::max()), Error);
     EXPECT_EQ(b.bar.Max(), std::numeric_limits<std::int32_t>::max());
   }
   {

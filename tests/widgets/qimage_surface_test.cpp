@@ -1,5 +1,5 @@
 // The QImage surface, the bar drawn on it pixel by pixel, and the picture box widget.
-#include "widgets/qimage_surface.h"
+#include "widgets/qt/qimage_surface.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "support/temp_dir.h"
-#include "widgets/picture_box.h"
+#include "widgets/qt/picture_box.h"
 #include "widgets/progress_bar.h"
 
 namespace quillon {
@@ -166,10 +166,10 @@ TEST(QImageSurface, TextExtentIsInUserUnits) {
 
 TEST(QImageSurface, RefusesAZeroScaleAndUnknownDrawModes) {
   QImageSurface pic(QSize(kW, kH));
-  EXPECT_THROW(pic.set_scale_width(0), std::invalid_argument);
-  EXPECT_THROW(pic.set_scale_height(0), std::invalid_argument);
+  EXPECT_THROW(pic.set_scale_width(0), Error);
+  EXPECT_THROW(pic.set_scale_height(0), Error);
   EXPECT_FLOAT_EQ(pic.scale_width(), 249.0f);
-  EXPECT_THROW(pic.set_draw_mode(7), std::invalid_argument);
+  EXPECT_THROW(pic.set_draw_mode(7), Error);
   EXPECT_EQ(pic.draw_mode(), kDrawModeCopyPen);
 }
 

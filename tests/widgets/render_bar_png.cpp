@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "widgets/progress_bar.h"
-#include "widgets/qimage_surface.h"
+#include "widgets/qt/qimage_surface.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) {

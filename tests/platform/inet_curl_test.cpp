@@ -1,5 +1,5 @@
 // The libcurl layer against a real FTP server on 127.0.0.1.
-#include "platform/curl_inet.h"
+#include "platform/inet_curl.h"
 
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -30,8 +30,8 @@ constexpr char kPassword[] = "secret";
 constexpr char kRemote[] = "/log/Q1AAA.20010420153045.Varnel_System_format.Ver.qso";
 
 // Generous for loopback on a busy machine; the stall cases use their own.
-const CurlTimeouts kTimeouts{5000, 10000, 5000, 10000};
-const CurlTimeouts kShort{5000, 1000, 2000, 1000};
+const InternetTimeouts kTimeouts{5000, 10000, 5000, 10000};
+const InternetTimeouts kShort{5000, 1000, 2000, 1000};
 
 // CR LF text with Shift-JIS bytes, plus a lone LF and a lone CR that any
 // line-end rewriting would change.
@@ -65,7 +65,7 @@ struct Notice {
 };
 
 struct Fixture {
-  explicit Fixture(const CurlTimeouts& t = kTimeouts) : inet(t) {
+  explicit Fixture(const InternetTimeouts& t = kTimeouts) : inet(t) {
     session = inet.open();
     inet.set_status_callback(session, [this](InetHandle h, std::uintptr_t ctx, std::uint32_t st,
                                              const void* info, std::uint32_t len) {
@@ -350,7 +350,7 @@ TEST(CurlInet, HandlesAndHangup) {
   f.inet.autodial_hangup(0);
   EXPECT_EQ(f.inet.hangup_calls(), 1);
 
-  auto made = make_curl_internet();
+  auto made = make_internet();
   ASSERT_NE(made->open(), 0u);
   EXPECT_TRUE(f.inet.close_handle(f.session));
   EXPECT_FALSE(f.inet.close_handle(f.session));
