@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -14,10 +15,7 @@ constexpr const char* kUsage =
     "convert  turns the exported log into the upload document\n"
     "upload   converts and sends the document, as the window's upload button does\n";
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
+int dispatch(std::vector<std::string> args) {
   if (args.empty()) {
     std::fputs(kUsage, stderr);
     return quillon::cli::kExitUsage;
@@ -32,4 +30,17 @@ int main(int argc, char** argv) {
   if (command == "upload") return quillon::cli::upload(args);
   std::fprintf(stderr, "quillon-cli: unknown command \"%s\"\n%s", command.c_str(), kUsage);
   return quillon::cli::kExitUsage;
+}
+
+}  // namespace
+
+// Our own failures are reported by each command; anything else still ends
+// with a line and the failure code, never an abort.
+int main(int argc, char** argv) {
+  try {
+    return dispatch(std::vector<std::string>(argv + 1, argv + argc));
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "quillon-cli: %s\n", e.what());
+    return quillon::cli::kExitFailed;
+  }
 }
