@@ -22,9 +22,9 @@ std::string to_utf8_or_as_is(std::string_view bytes);
 // For a window: each byte that does not start a CP932 character shows as U+FFFD.
 std::string to_utf8_lossy(std::string_view bytes);
 
-// `what` (CP932) names the value in the error ("callsign", a label...): a
-// character that CP932 cannot hold is refused and named as U+XXXX, never
-// replaced by "?".
+// `what` (CP932) names the value in the error ("--csv", a label...; empty: no
+// name): a character that CP932 cannot hold is refused and named as U+XXXX,
+// never replaced by "?".
 std::string from_utf8(std::string_view utf8, std::string_view what = "text");
 
 // UTF-8 literals of our own texts; they are all storable.

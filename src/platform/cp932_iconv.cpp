@@ -100,7 +100,8 @@ std::string from_utf8(std::string_view utf8, std::string_view what) {
   std::string out;
   std::size_t bad_at = 0;
   if (!convert("CP932", "UTF-8", utf8, out, bad_at))
-    throw EncodingError(std::string(what) + ": " + code_point_name(utf8.substr(bad_at)) +
+    throw EncodingError((what.empty() ? std::string() : std::string(what) + ": ") +
+                        code_point_name(utf8.substr(bad_at)) +
                         " cannot be stored in Shift-JIS (code page 932)");
   return out;
 }

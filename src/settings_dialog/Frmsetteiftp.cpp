@@ -181,7 +181,8 @@ void Frmsetteiftp::set_text(SettingsBox b, std::string_view text) {
   edit->setCursorPosition(0);
 }
 
-std::string Frmsetteiftp::text(SettingsBox b) const { return to_cp932(box(b)->text()); }
+// The form names the box in its message.
+std::string Frmsetteiftp::text(SettingsBox b) const { return to_cp932(box(b)->text(), ""); }
 
 void Frmsetteiftp::set_checked(SettingsCheck b, bool on) { check(b)->setChecked(on); }
 
@@ -194,7 +195,7 @@ std::string Frmsetteiftp::show_open(std::string_view file_name) {
   if (Dlg1->exec() != QDialog::Accepted) return {};
   const QStringList chosen = Dlg1->selectedFiles();
   if (chosen.isEmpty()) return {};
-  return to_cp932(chosen.front(), "file name");
+  return to_cp932(chosen.front(), "");
 }
 
 void Frmsetteiftp::message_box(std::string_view text) {

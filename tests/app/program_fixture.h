@@ -51,12 +51,6 @@ class ProgramTest : public ::testing::Test {
   FakeSettingsView& dialog() { return *toolkit.dialogs.back(); }
   Program& program() { return *program_; }
   FakeInternet& inet() { return *fake_; }
-  std::vector<std::string> main_messages() const {
-    std::vector<std::string> out;
-    for (const auto& m : toolkit.mains)
-      for (const auto& text : m->messages_utf8()) out.push_back(text);
-    return out;
-  }
 
   TempDir config_;
   std::filesystem::path folder_;

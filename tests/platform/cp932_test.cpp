@@ -23,6 +23,16 @@ TEST(Cp932, RefusesACharacterItCannotHoldAndNamesIt) {
       {"ok \xFF", "Address1: the byte 0xFF cannot be stored in Shift-JIS (code page 932)"},
       {"cut \xE6\x9D", "Address1: the byte 0xE6 cannot be stored in Shift-JIS (code page 932)"},
   };
+  EXPECT_THROW(
+      {
+        try {
+          cp932::from_utf8("\xF0\x9F\x98\x80", "");
+        } catch (const cp932::EncodingError& e) {
+          EXPECT_STREQ(e.what(), "U+1F600 cannot be stored in Shift-JIS (code page 932)");
+          throw;
+        }
+      },
+      cp932::EncodingError);
   for (const auto& c : cases) {
     try {
       cp932::from_utf8(c.utf8, "Address1");

@@ -3,6 +3,7 @@
 // window system.
 #include <deque>
 #include <map>
+#include <set>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,7 +43,7 @@ class FakeSettingsView : public SettingsView {
     changed(box);
   }
   std::string text(SettingsBox box) const override {
-    if (unstorable_.count(box)) throw cp932::EncodingError("U+1F600 cannot be stored");
+    if (unstorable_.count(box)) throw cp932::EncodingError("U+1F600 cannot be stored in Shift-JIS (code page 932)");
     const auto it = texts_.find(box);
     return it == texts_.end() ? std::string() : it->second;
   }
@@ -57,7 +58,7 @@ class FakeSettingsView : public SettingsView {
     if (answers.empty()) return {};
     const std::string a = answers.front();
     answers.pop_front();
-    if (a == "<unstorable>") throw cp932::EncodingError("file name: U+1F600 cannot be stored");
+    if (a == "<unstorable>") throw cp932::EncodingError("U+1F600 cannot be stored in Shift-JIS (code page 932)");
     return a;
   }
   void message_box(std::string_view text) override {
@@ -74,7 +75,7 @@ class FakeSettingsView : public SettingsView {
     changed(box);
   }
   void type_unstorable(SettingsBox box) {
-    unstorable_.insert({box, true});
+    unstorable_.insert(box);
     changed(box);
   }
   void tick(SettingsCheck box, bool on) { checks_[box] = on; }
@@ -95,7 +96,7 @@ class FakeSettingsView : public SettingsView {
   }
   SettingsForm& form_;
   std::map<SettingsBox, std::string> texts_;
-  std::map<SettingsBox, bool> unstorable_;
+  std::set<SettingsBox> unstorable_;
   std::map<SettingsCheck, bool> checks_;
 };
 
