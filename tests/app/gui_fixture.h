@@ -19,7 +19,7 @@
 #include "app/qt/qt_toolkit.h"
 #include "app/settings.h"
 #include "settings_dialog/Frmsetteiftp.h"
-#include "support/fake_internet.h"
+#include "support/scripted.h"
 #include "support/temp_dir.h"
 #include "widgets/qt/form_support.h"
 
@@ -59,7 +59,7 @@ class GuiTest : public ::testing::Test {
     std::filesystem::create_directories(folder_);
     write_settings((folder_ / "qsodata.qsl").string(), settings);
     Program::Options o;
-    o.inet = inet ? std::move(inet) : std::make_unique<FakeInternet>();
+    o.inet = inet ? std::move(inet) : std::make_unique<ScriptedInternet>(transcript);
     o.clock = std::make_unique<ScriptedClock>();
     o.ftp_host = "127.0.0.1";
     o.ftp_port = port;
@@ -79,6 +79,7 @@ class GuiTest : public ::testing::Test {
   static void flush_deletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
   std::vector<std::string> messages;  // UTF-8, in order
+  Transcript transcript;              // what the scripted internet layer was asked
   int quits = 0;
   TempDir config_;
   std::filesystem::path folder_;

@@ -16,7 +16,7 @@
 #include "app/qt/qt_toolkit.h"
 #include "app/settings.h"
 #include "platform/cp932.h"
-#include "support/fake_internet.h"
+#include "support/scripted.h"
 #include "support/temp_dir.h"
 #include "widgets/qt/form_support.h"
 
@@ -74,7 +74,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
   });
   quillon::Program::Options o;
-  o.inet = std::make_unique<quillon::testing::FakeInternet>();
+  quillon::testing::Transcript transcript;
+  o.inet = std::make_unique<quillon::testing::ScriptedInternet>(transcript);
   quillon::QtToolkit toolkit([] {});
   quillon::Program program(toolkit, std::move(o));
   if (!program.start()) return 1;

@@ -1,0 +1,254 @@
+// The windows' logic, the upload run and the FTP stages, driven by the scripts
+// under tests/data/scenarios: each sets up files, settings and the internet
+// layer's answers, acts as the user would, and lists what must happen in order
+// ("> " lines) and what must be left on disk. The format is in README there.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/program.h"
+#include "app/settings.h"
+#include "platform/instance_lock.h"
+#include "support/scripted.h"
+#include "support/temp_dir.h"
+
+namespace quillon {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace testing;
+
+// "\s" a space, "\r", "\n", "\xNN", "\\"; then {dir} and {config} become paths.
+std::string unescape(const std::string& in) {
+  std::string out;
+  for (std::size_t i = 0; i < in.size(); ++i) {
+    if (in[i] != '\\' || i + 1 == in.size()) {
+      out += in[i];
+      continue;
+    }
+    const char c = in[++i];
+    if (c == 's') out += ' ';
+    else if (c == 'r') out += '\r';
+    else if (c == 'n') out += '\n';
+    else if (c == 'x') out += static_cast<char>(std::stoi(in.substr(i + 1, 2), nullptr, 16)), i += 2;
+    else out += c;
+  }
+  return out;
+}
+
+// Only "\s" is turned back: the rest stays as shown() writes it.
+std::string spaces(std::string s) {
+  for (std::size_t at; (at = s.find("\\s")) != std::string::npos;) s.replace(at, 2, " ");
+  return s;
+}
+
+class Scenario {
+ public:
+  explicit Scenario(const fs::path& script) : name_(script.filename().string()) {
+    ::setenv("XDG_CONFIG_HOME", config_.path().c_str(), 1);
+    std::ifstream in(script);
+    for (std::string line; std::getline(in, line);) {
+      ++line_no_;
+      if (line.empty() || line[0] == '#') continue;
+      if (line.rfind("> ", 0) == 0) {
+        expect_line(paths(line.substr(2)));
+        continue;
+      }
+      all_seen();
+      std::istringstream words(line);
+      std::string verb;
+      words >> verb;
+      std::string rest;
+      std::getline(words >> std::ws, rest);
+      run(verb, rest);
+    }
+    all_seen();
+  }
+
+ private:
+  std::string paths(std::string s) const {
+    for (const auto& [key, value] : {std::pair<std::string, std::string>{"{dir}", dir_.path().string()},
+                                     {"{config}", (config_.path() / "quillon").string()}})
+      for (std::size_t at; (at = s.find(key)) != std::string::npos;) s.replace(at, key.size(), value);
+    return s;
+  }
+  std::string where() const { return name_ + ":" + std::to_string(line_no_); }
+  void expect_line(const std::string& want) {
+    if (seen_ < transcript_.size() && transcript_[seen_] == want) {
+      ++seen_;
+      return;
+    }
+    ADD_FAILURE() << where() << ": want \"" << want << "\"\n  got  \""
+                  << (seen_ < transcript_.size() ? transcript_[seen_] : "(nothing more)") << "\"";
+    seen_ = transcript_.size();
+  }
+  void all_seen() {
+    for (; seen_ < transcript_.size(); ++seen_) ADD_FAILURE() << where() << ": unexpected \"" << transcript_[seen_] << "\"";
+  }
+  // key=value words, values unescaped.
+  static std::map<std::string, std::string> pairs(const std::string& rest) {
+    std::map<std::string, std::string> out;
+    std::istringstream words(rest);
+    for (std::string w; words >> w;) {
+      const std::size_t eq = w.find('=');
+      out[w.substr(0, eq)] = eq == std::string::npos ? "" : unescape(w.substr(eq + 1));
+    }
+    return out;
+  }
+  static std::int16_t number(const std::string& s) { return static_cast<std::int16_t>(std::stoi(s)); }
+
+  void run(const std::string& verb, const std::string& rest) {
+    std::istringstream words(rest);
+    std::string a, b;
+    words >> a;
+    std::getline(words >> std::ws, b);
+    if (verb == "settings") write_settings_file(rest);
+    else if (verb == "file") fs::create_directories(fs::path(paths(a)).parent_path()), write_file(paths(a), b.rfind('@', 0) == 0 ? read_file(std::string(QUILLON_TEST_DATA_DIR) + "/" + b.substr(1)) : paths(unescape(b)));
+    else if (verb == "mkdir") fs::create_directories(paths(a));
+    else if (verb == "rm") fs::remove(paths(a));
+    else if (verb == "inet") script_inet(pairs(rest));
+    else if (verb == "clock") script_clock(rest);
+    else if (verb == "lock") held_ = platform::InstanceLock::acquire((fs::create_directories(config_.path() / "quillon"), Program::lock_path()));
+    else if (verb == "start") start();
+    else if (verb == "main") main_does(a);
+    else if (verb == "dialog") dialog_does(a, b);
+    else if (verb == "outcome") EXPECT_EQ(outcome_, a) << where();
+    else if (verb == "file-is") EXPECT_EQ(shown(read_file(paths(a))), spaces(b)) << where();
+    else if (verb == "files") EXPECT_EQ(listing(paths(a)), b) << where();
+    else if (verb == "state") check_state(pairs(rest));
+    else ADD_FAILURE() << where() << ": unknown command " << verb;
+  }
+
+  void write_settings_file(const std::string& rest) {
+    Settings s;
+    std::map<std::string, std::string*> text = {
+        {"csv_path", &s.csv_path}, {"xml_path", &s.xml_path}, {"callsign", &s.callsign},
+        {"server_password", &s.server_password}, {"my_portable", &s.my_portable},
+        {"address1", &s.address1}, {"address2", &s.address2}, {"address3", &s.address3},
+        {"design_no", &s.design_no}, {"qsl_path", &s.qsl_path}, {"qsl_name", &s.qsl_name}};
+    for (const auto& [key, value] : pairs(rest)) {
+      if (key == "hangup_on_exit") s.hangup_on_exit = number(value);
+      else if (key == "log_search") s.log_search = number(value);
+      else if (text.count(key)) *text[key] = cp932::from_utf8(paths(value));
+      else ADD_FAILURE() << where() << ": no setting " << key;
+    }
+    fs::create_directories(config_.path() / "quillon");
+    write_settings((config_.path() / "quillon" / "qsodata.qsl").string(), s);
+  }
+  void script_inet(const std::map<std::string, std::string>& p) {
+    for (const auto& [key, value] : p) {
+      if (key == "open_error") inet_->open_error = std::stoul(value);
+      else if (key == "connect_error") inet_->connect_error = std::stoul(value);
+      else if (key == "put_error") inet_->put_error = std::stoul(value);
+      else if (key == "close_error") inet_->close_errors.push_back(std::stoul(value));
+      else if (key == "connect_notes") inet_->connect_notes = std::stoi(value);
+      else if (key == "put_notes") inet_->put_notes = std::stoi(value);
+      else if (key == "response") inet_->response = value;
+      else ADD_FAILURE() << where() << ": no inet setting " << key;
+    }
+  }
+  void script_clock(const std::string& rest) {
+    clock_->readings.clear();
+    std::istringstream words(rest);
+    for (std::string t; words >> t;)
+      clock_->readings.push_back({std::stoi(t.substr(0, 4)), std::stoi(t.substr(4, 2)), std::stoi(t.substr(6, 2)),
+                                  std::stoi(t.substr(8, 2)), std::stoi(t.substr(10, 2)), std::stoi(t.substr(12, 2))});
+  }
+  void start() {
+    Program::Options o;
+    o.inet = std::move(inet_owned_);
+    o.clock = std::move(clock_owned_);
+    o.ftp_host = "ftp.test.example";
+    o.ftp_port = 2121;
+    program_ = std::make_unique<Program>(toolkit_, std::move(o));
+    program_->start();
+  }
+  void main_does(const std::string& what) {
+    MainForm& form = *toolkit_.main_form;
+    if (what == "cmdOK") outcome_ = outcome_name(form.cmdOK_Click());
+    else if (what == "Command1") form.Command1_Click();
+    else if (what == "Cmdcancel") form.cmdCancel_Click();
+    else if (what == "close") form.closed_by_user();
+    else ADD_FAILURE() << where() << ": the main window has no " << what;
+  }
+  void dialog_does(const std::string& what, const std::string& rest) {
+    RecordingDialog& d = *toolkit_.dialogs.back();
+    std::istringstream words(rest);
+    std::string name, value;
+    words >> name;
+    std::getline(words >> std::ws, value);
+    if (what == "type") d.type(settings_boxes().at(name), cp932::from_utf8(paths(unescape(value))));
+    else if (what == "unstorable") d.type(settings_boxes().at(name), "", false);
+    else if (what == "tick") d.tick(settings_checks().at(name), value == "1");
+    else if (what == "answer") d.answers.push_back(paths(unescape(name)));
+    else if (what == "path_sw1") d.form().path_sw1_Click();
+    else if (what == "path_sw2") d.form().path_sw2_Click();
+    else if (what == "Command1") d.form().Command1_Click();
+    else if (what == "Command2") d.form().Command2_Click();
+    else if (what == "close") d.form().closed_by_user();
+    else ADD_FAILURE() << where() << ": the dialog has no " << what;
+  }
+  void check_state(const std::map<std::string, std::string>& p) {
+    const AppState& s = program_->state();
+    for (const auto& [key, value] : p) {
+      std::string got;
+      if (key == "failed_stage") got = s.ftp.failed_stage;
+      else if (key == "inet_state") got = s.ftp.inet_state;
+      else if (key == "log_count") got = std::to_string(s.log.log_count);
+      else if (key == "connection") got = std::to_string(s.ftp.connection_handle);
+      else if (key == "bar") got = s.ftp.progress_bar ? std::to_string(s.ftp.progress_bar->Value()) : "none";
+      else if (key == "buttons") got = toolkit_.mains.back()->enabled[0] && toolkit_.mains.back()->enabled[1] && toolkit_.mains.back()->enabled[2] ? "on" : "off";
+      else if (key == "csv_path") got = shown(s.settings.csv_path);
+      else if (key == "xml_path") got = shown(s.settings.xml_path);
+      else if (key == "callsign") got = shown(s.settings.callsign);
+      else if (key == "ended") got = program_->ended() ? "1" : "0";
+      else ADD_FAILURE() << where() << ": no state " << key;
+      EXPECT_EQ(got, paths(value)) << where() << ": " << key;
+    }
+  }
+  static std::string listing(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.insert(e.path().filename().string());
+    std::string out;
+    for (const auto& n : names) out += (out.empty() ? "" : " ") + n;
+    return out;
+  }
+  static std::string outcome_name(RunOutcome o) {
+    static const char* names[] = {"Uploaded", "NoLog", "LogRefused", "NotWritten", "NotConnected", "NotStored", "NotClosed"};
+    return names[static_cast<int>(o)];
+  }
+
+  std::string name_;
+  int line_no_ = 0;
+  TempDir config_, dir_;
+  Transcript transcript_;
+  std::size_t seen_ = 0;
+  std::unique_ptr<ScriptedInternet> inet_owned_ = std::make_unique<ScriptedInternet>(transcript_);
+  ScriptedInternet* inet_ = inet_owned_.get();
+  std::unique_ptr<ScriptedClock> clock_owned_ = std::make_unique<ScriptedClock>();
+  ScriptedClock* clock_ = clock_owned_.get();
+  RecordingToolkit toolkit_{transcript_};
+  std::unique_ptr<platform::InstanceLock> held_;
+  std::unique_ptr<Program> program_;
+  std::string outcome_;
+};
+
+TEST(Scenarios, EachScript) {
+  int scripts = 0;
+  for (const auto& script : fs::directory_iterator(fs::path(QUILLON_TEST_DATA_DIR) / "scenarios")) {
+    if (script.path().extension() != ".txt") continue;
+    ++scripts;
+    try {
+      Scenario run(script.path());
+    } catch (const std::exception& e) {
+      ADD_FAILURE() << script.path().filename().string() << ": " << e.what();
+    }
+  }
+  EXPECT_GE(scripts, 10);
+}
+
+}  // namespace
+}  // namespace quillon
