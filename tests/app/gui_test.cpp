@@ -186,8 +186,7 @@ TEST_F(GuiTest, OneClickUploadsToTheLoopbackServer) {
   std::vector<fs::path> stored;
   for (const auto& e : fs::directory_iterator(fs::path(server.root()) / "log")) stored.push_back(e.path());
   ASSERT_EQ(stored.size(), 1u);
-  // The scripted clock reads all zeros.
-  EXPECT_EQ(stored[0].filename(), "Q1AAA.00000000000000.Varnel_System_format.Ver.qso");
+  EXPECT_EQ(stored[0].filename(), "Q1AAA.20020103090507.Varnel_System_format.Ver.qso");
   EXPECT_EQ(read_file(stored[0].string()), read_file(s.xml_path));
 }
 

@@ -76,7 +76,7 @@ TEST_F(Stages, LastResponseText) {
       {"226 Transfer complete.\r\n", {}, "226 Transfer complete.\r\n", "80"},
       {std::string(79, 'a'), {}, std::string(79, 'a'), "80"},
       {std::string(80, 'a'), {}, std::string(80, 'a'), "80 82"},  // no room for the zero
-      {long_reply, {}, long_reply, "80 163"},                      // the size reported, plus one
+      {long_reply, {}, long_reply, "80 167"},  // 165 bytes: the size reported (166), plus one
       {std::nullopt, {}, "", "80"},                                // other failures: no second call
       {"", {}, "", "80"},
       {"200 ok", 5000, std::string("200 ok") + std::string(74, '\0'), "80"},  // never past the buffer
