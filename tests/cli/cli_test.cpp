@@ -1,0 +1,106 @@
+// quillon-cli as a user runs it: the cases in tests/data/cli/*.txt give the
+// files and the server, the command, and the exit code, stdout and stderr it
+// must produce, byte for byte. The format is in README there.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <regex>
+
+#include "support/ftp_server.h"
+#include "support/temp_dir.h"
+
+namespace quillon {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::read_file;
+
+class Case {
+ public:
+  explicit Case(const fs::path& file) : name_(file.filename().string()) {
+    std::ifstream in(file);
+    for (std::string line; std::getline(in, line);) {
+      ++line_no_;
+      if (line.empty() || line[0] == '#') continue;
+      const std::size_t space = line.find(' ');
+      const std::string verb = line.substr(0, space), rest = space == std::string::npos ? "" : expand(line.substr(space + 1));
+      if (verb == "stdout:" || verb == "stderr:") {
+        std::string block;
+        while (std::getline(in, line) && line != ".") ++line_no_, block += expand(line) + "\n";
+        ++line_no_;
+        EXPECT_EQ(verb == "stdout:" ? out_ : err_, block) << where();
+      } else if (verb == "file") {
+        const std::size_t sep = rest.find(' ');
+        fs::create_directories(fs::path(rest.substr(0, sep)).parent_path());
+        testing::write_file(rest.substr(0, sep), sep == std::string::npos ? "" : rest.substr(sep + 1));
+      } else if (verb == "server") {
+        server_.emplace(testing::FtpServer::Options{.password = rest.empty() ? "secret" : rest});
+      } else if (verb == "run") {
+        const std::string command = "cd '" + dir_.path().string() + "' && XDG_CONFIG_HOME='" + dir_.path().string() +
+                                    "' " QUILLON_CLI " " + rest + " >stdout 2>stderr";
+        const int status = std::system(command.c_str());
+        exit_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        out_ = read_file(dir_.file("stdout"));
+        err_ = read_file(dir_.file("stderr"));
+        fs::remove(dir_.file("stdout")), fs::remove(dir_.file("stderr"));
+      } else if (verb == "exit") {
+        EXPECT_EQ(exit_, std::stoi(rest)) << where() << "\nstderr: " << err_;
+      } else if (verb == "file-is") {
+        const std::size_t sep = rest.find(' ');
+        EXPECT_EQ(read_file(rest.substr(0, sep)), sep == std::string::npos ? "" : rest.substr(sep + 1)) << where();
+      } else if (verb == "stored") {  // NAME-PATTERN LOCAL: the one file under /log
+        const std::size_t sep = rest.find(' ');
+        std::vector<fs::path> stored;
+        if (fs::exists(server_->root() + "/log"))
+          for (const auto& e : fs::directory_iterator(server_->root() + "/log")) stored.push_back(e.path());
+        EXPECT_EQ(stored.size(), sep == std::string::npos ? 0u : 1u) << where();
+        if (stored.size() != 1) continue;
+        EXPECT_TRUE(std::regex_match(stored[0].filename().string(), std::regex(rest.substr(0, sep)))) << where() << stored[0];
+        EXPECT_EQ(read_file(stored[0].string()), read_file(rest.substr(sep + 1))) << where();
+      } else {
+        ADD_FAILURE() << where() << ": unknown line " << verb;
+      }
+    }
+  }
+
+ private:
+  // {dir} the case's folder, {data} tests/data, {port} the server's; \r \n \xNN.
+  std::string expand(std::string s) const {
+    const std::pair<std::string, std::string> keys[] = {
+        {"{dir}", dir_.path().string()}, {"{data}", QUILLON_TEST_DATA_DIR},
+        {"{port}", server_ ? std::to_string(server_->port()) : "0"}};
+    for (const auto& [key, value] : keys)
+      for (std::size_t at; (at = s.find(key)) != std::string::npos;) s.replace(at, key.size(), value);
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+      if (s[i] == '\\' && i + 1 < s.size() && (s[i + 1] == 'r' || s[i + 1] == 'n')) out += s[++i] == 'r' ? '\r' : '\n';
+      else if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] == 'x') out += static_cast<char>(std::stoi(s.substr(i + 2, 2), nullptr, 16)), i += 3;
+      else out += s[i];
+    }
+    return out;
+  }
+  std::string where() const { return name_ + ":" + std::to_string(line_no_); }
+
+  std::string name_;
+  int line_no_ = 0;
+  testing::TempDir dir_;
+  std::optional<testing::FtpServer> server_;
+  int exit_ = -1;
+  std::string out_, err_;
+};
+
+TEST(Cli, EachCase) {
+  int cases = 0;
+  for (const auto& file : fs::directory_iterator(fs::path(QUILLON_TEST_DATA_DIR) / "cli"))
+    if (file.path().extension() == ".txt") {
+      ++cases;
+      Case run(file.path());
+    }
+  EXPECT_GE(cases, 5);
+}
+
+}  // namespace
+}  // namespace quillon
