@@ -29,9 +29,10 @@ class StarPasswordStyle : public QProxyStyle {
   }
 };
 
-QLabel* make_label(QWidget* parent, const char* caption, int x, int y, int w, int h,
+QLabel* make_label(QWidget* parent, const char* name, const char* caption, int x, int y, int w, int h,
                    const QFont& font) {
   auto* label = new QLabel(QString::fromUtf8(caption), parent);
+  label->setObjectName(name);
   label->setGeometry(x, y, w, h);
   label->setFont(font);
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -41,28 +42,31 @@ QLabel* make_label(QWidget* parent, const char* caption, int x, int y, int w, in
   return label;
 }
 
-QLineEdit* make_box(QWidget* parent, int x, int y, int w, int h) {
+QLineEdit* make_box(QWidget* parent, const char* name, int x, int y, int w, int h) {
   auto* box = new QLineEdit(parent);
+  box->setObjectName(name);
   box->setGeometry(x, y, w, h);
   return box;
 }
 
-QLineEdit* make_box(QWidget* parent, int x, int y, int w, int h, const QFont& font) {
-  QLineEdit* box = make_box(parent, x, y, w, h);
+QLineEdit* make_box(QWidget* parent, const char* name, int x, int y, int w, int h, const QFont& font) {
+  QLineEdit* box = make_box(parent, name, x, y, w, h);
   box->setFont(font);
   return box;
 }
 
-QPushButton* make_button(QWidget* parent, const char* caption, int x, int y, int w, int h) {
+QPushButton* make_button(QWidget* parent, const char* name, const char* caption, int x, int y, int w, int h) {
   auto* b = new QPushButton(QString::fromUtf8(caption), parent);
+  b->setObjectName(name);
   b->setGeometry(x, y, w, h);
   b->setAutoDefault(false);
   b->setDefault(false);
   return b;
 }
 
-QFrame* make_line(QWidget* parent, QFrame::Shape shape, int x, int y, int w, int h) {
+QFrame* make_line(QWidget* parent, const char* name, QFrame::Shape shape, int x, int y, int w, int h) {
   auto* line = new QFrame(parent);
+  line->setObjectName(name);
   line->setFrameShape(shape);
   line->setFrameShadow(QFrame::Plain);
   line->setLineWidth(1);
@@ -92,44 +96,46 @@ Frmsetteiftp::Frmsetteiftp(SettingsForm& form)
   const QFont pgothic_11 = form_font(ms_pgothic(), 11.25);
   const QFont serif_12 = form_font(ms_serif(), 12);
 
-  Label1 = make_label(this, "1.入力ファイル(CSV)", 16, 8, 153, 17, gothic_11);
-  path_sw1 = make_button(this, "参照", 168, 8, 57, 17);
-  FrmsetteiftpText1 = make_box(this, 240, 8, 345, 18);
-  Label2 = make_label(this, "2.出力ファイル(XML)", 16, 40, 153, 17, gothic_11);
-  path_sw2 = make_button(this, "参照", 168, 40, 57, 17);
-  FRMsetteiftpText2 = make_box(this, 240, 40, 345, 18);
-  Line1 = make_line(this, QFrame::HLine, 8, 72, 585, 1);
-  Label4 = make_label(this, "3.詳細設定", 16, 80, 89, 17, gothic_11);
-  Label3 = make_label(this, "コールサイン", 16, 112, 97, 17, pgothic_10);
-  frmsetteiftpText3 = make_box(this, 96, 104, 129, 25, serif_12);
-  Label5 = make_label(this, "サーバへのログインパスワード", 16, 136, 185, 17, pgothic_10);
-  frmsetteiftpText4 = make_box(this, 16, 152, 209, 22, pgothic_11);
+  Label1 = make_label(this, "Label1", "1.入力ファイル(CSV)", 16, 8, 153, 17, gothic_11);
+  path_sw1 = make_button(this, "path_sw1", "参照", 168, 8, 57, 17);
+  FrmsetteiftpText1 = make_box(this, "FrmsetteiftpText1", 240, 8, 345, 18);
+  Label2 = make_label(this, "Label2", "2.出力ファイル(XML)", 16, 40, 153, 17, gothic_11);
+  path_sw2 = make_button(this, "path_sw2", "参照", 168, 40, 57, 17);
+  FRMsetteiftpText2 = make_box(this, "FRMsetteiftpText2", 240, 40, 345, 18);
+  Line1 = make_line(this, "Line1", QFrame::HLine, 8, 72, 585, 1);
+  Label4 = make_label(this, "Label4", "3.詳細設定", 16, 80, 89, 17, gothic_11);
+  Label3 = make_label(this, "Label3", "コールサイン", 16, 112, 97, 17, pgothic_10);
+  frmsetteiftpText3 = make_box(this, "frmsetteiftpText3", 96, 104, 129, 25, serif_12);
+  Label5 = make_label(this, "Label5", "サーバへのログインパスワード", 16, 136, 185, 17, pgothic_10);
+  frmsetteiftpText4 = make_box(this, "frmsetteiftpText4", 16, 152, 209, 22, pgothic_11);
   frmsetteiftpText4->setEchoMode(QLineEdit::Password);
   auto* star_style = new StarPasswordStyle;
   star_style->setParent(frmsetteiftpText4);
   frmsetteiftpText4->setStyle(star_style);
-  Label13 = make_label(this, "Your QSL Name", 16, 176, 105, 17, gothic_10);
-  settei_name = make_box(this, 16, 192, 209, 21, gothic_10);
-  Label12 = make_label(this, "My Portable", 16, 216, 89, 17, gothic_10);
-  settei_my_portable = make_box(this, 16, 232, 209, 21, gothic_10);
+  Label13 = make_label(this, "Label13", "Your QSL Name", 16, 176, 105, 17, gothic_10);
+  settei_name = make_box(this, "settei_name", 16, 192, 209, 21, gothic_10);
+  Label12 = make_label(this, "Label12", "My Portable", 16, 216, 89, 17, gothic_10);
+  settei_my_portable = make_box(this, "settei_my_portable", 16, 232, 209, 21, gothic_10);
   Check_kiru = new QCheckBox(QStringLiteral("プログラム終了時ダイヤルアップ切断"), this);
+  Check_kiru->setObjectName(QStringLiteral("Check_kiru"));
   Check_kiru->setGeometry(16, 264, 217, 17);
-  Line2 = make_line(this, QFrame::VLine, 240, 88, 1, 201);
-  Label7 = make_label(this, "Address1", 256, 88, 65, 17, gothic_10);
-  settei_ad1 = make_box(this, 320, 88, 265, 19, gothic_10);
-  Label8 = make_label(this, "Address2", 256, 120, 65, 17, gothic_10);
-  settei_ad2 = make_box(this, 320, 120, 265, 19, gothic_10);
-  Label9 = make_label(this, "Address3", 256, 152, 65, 17, gothic_10);
-  settei_ad3 = make_box(this, 320, 152, 265, 19, gothic_10);
-  Label10 = make_label(this, "QSL Design-No or Filename", 256, 184, 209, 17, gothic_10);
-  settei_design_no = make_box(this, 440, 184, 145, 18, gothic_9);
-  Label11 = make_label(this, "Path", 256, 216, 33, 17, gothic_10);
-  settei_path = make_box(this, 296, 216, 289, 18, gothic_9);
+  Line2 = make_line(this, "Line2", QFrame::VLine, 240, 88, 1, 201);
+  Label7 = make_label(this, "Label7", "Address1", 256, 88, 65, 17, gothic_10);
+  settei_ad1 = make_box(this, "settei_ad1", 320, 88, 265, 19, gothic_10);
+  Label8 = make_label(this, "Label8", "Address2", 256, 120, 65, 17, gothic_10);
+  settei_ad2 = make_box(this, "settei_ad2", 320, 120, 265, 19, gothic_10);
+  Label9 = make_label(this, "Label9", "Address3", 256, 152, 65, 17, gothic_10);
+  settei_ad3 = make_box(this, "settei_ad3", 320, 152, 265, 19, gothic_10);
+  Label10 = make_label(this, "Label10", "QSL Design-No or Filename", 256, 184, 209, 17, gothic_10);
+  settei_design_no = make_box(this, "settei_design_no", 440, 184, 145, 18, gothic_9);
+  Label11 = make_label(this, "Label11", "Path", 256, 216, 33, 17, gothic_10);
+  settei_path = make_box(this, "settei_path", 296, 216, 289, 18, gothic_9);
   settei_log_Check = new QCheckBox(QStringLiteral("Log Search"), this);
+  settei_log_Check->setObjectName(QStringLiteral("settei_log_Check"));
   settei_log_Check->setGeometry(272, 256, 97, 17);
   settei_log_Check->setFont(gothic_10);
-  Command1 = make_button(this, "ＯＫ", 392, 248, 89, 33);
-  Command2 = make_button(this, "キャンセル", 496, 248, 89, 33);
+  Command1 = make_button(this, "Command1", "ＯＫ", 392, 248, 89, 33);
+  Command2 = make_button(this, "Command2", "キャンセル", 496, 248, 89, 33);
 
   // Not shown in the window: the platform's file-open dialog.
   Dlg1 = new QFileDialog(this);

@@ -16,9 +16,10 @@ namespace {
 
 const QColor kLightGray(192, 192, 192);
 
-QPushButton* make_button(QWidget* parent, const char* caption, int x, int y, int w, int h,
+QPushButton* make_button(QWidget* parent, const char* name, const char* caption, int x, int y, int w, int h,
                          bool gray_face) {
   auto* b = new QPushButton(QString::fromUtf8(caption), parent);
+  b->setObjectName(name);
   b->setGeometry(x, y, w, h);
   b->setAutoDefault(false);
   b->setDefault(false);
@@ -48,6 +49,7 @@ frmstartftp::frmstartftp(MainForm& form)
   setFont(form_font(ms_pgothic(), 9));
 
   ip_status = new QLineEdit(this);
+  ip_status->setObjectName(QStringLiteral("ip_status"));
   ip_status->setGeometry(16, 16, 249, 19);
   ip_status->setFont(form_font(ms_pgothic(), 9.75));
   QPalette status_pal = ip_status->palette();
@@ -55,9 +57,10 @@ frmstartftp::frmstartftp(MainForm& form)
   ip_status->setPalette(status_pal);
   ip_status->setToolTip(QStringLiteral("処理ステータスを表示します。"));
 
-  cmdOK = make_button(this, "アップロード開始", 280, 16, 113, 25, true);
+  cmdOK = make_button(this, "cmdOK", "アップロード開始", 280, 16, 113, 25, true);
 
   Label1 = new QLabel(QStringLiteral("CSV > XML >>>> Varnel"), this);
+  Label1->setObjectName(QStringLiteral("Label1"));
   Label1->setGeometry(24, 48, 225, 25);
   Label1->setFont(form_font(courier_new(), 12, true, true));
   Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -68,12 +71,14 @@ frmstartftp::frmstartftp(MainForm& form)
 
   // Made after Label1, so it lies above it while a transfer runs.
   Picture1 = new PictureBox(QSize(249, 17), this);
+  Picture1->setObjectName(QStringLiteral("Picture1"));
   Picture1->move(16, 48);
 
-  Command1 = make_button(this, "設定", 280, 48, 49, 25, false);
-  Cmdcancel = make_button(this, "終了", 344, 48, 49, 25, true);
+  Command1 = make_button(this, "Command1", "設定", 280, 48, 49, 25, false);
+  Cmdcancel = make_button(this, "Cmdcancel", "終了", 344, 48, 49, 25, true);
 
   Label3 = new QLabel(QString::fromLatin1(kXmlDeclaration), this);
+  Label3->setObjectName(QStringLiteral("Label3"));
   Label3->setGeometry(328, 0, 49, 9);
   Label3->setVisible(false);
 
