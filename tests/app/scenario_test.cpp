@@ -11,6 +11,7 @@
 
 #include "app/program.h"
 #include "app/settings.h"
+#include "build_config.h"
 #include "platform/instance_lock.h"
 #include "support/scripted.h"
 #include "support/temp_dir.h"
@@ -71,7 +72,8 @@ class Scenario {
  private:
   std::string paths(std::string s) const {
     for (const auto& [key, value] : {std::pair<std::string, std::string>{"{dir}", dir_.path().string()},
-                                     {"{config}", (config_.path() / "quillon").string()}})
+                                     {"{config}", (config_.path() / "quillon").string()},
+                                     {"{host}", build::kFtpHost + (":" + std::to_string(build::kFtpPort))}})
       for (std::size_t at; (at = s.find(key)) != std::string::npos;) s.replace(at, key.size(), value);
     return s;
   }
@@ -112,7 +114,7 @@ class Scenario {
     else if (verb == "inet") script_inet(pairs(rest));
     else if (verb == "clock") script_clock(rest);
     else if (verb == "lock") held_ = platform::InstanceLock::acquire((fs::create_directories(config_.path() / "quillon"), Program::lock_path()));
-    else if (verb == "start") start();
+    else if (verb == "start") start(a == "default-host");
     else if (verb == "main") main_does(a);
     else if (verb == "dialog") dialog_does(a, b);
     else if (verb == "outcome") EXPECT_EQ(outcome_, a) << where();
@@ -157,12 +159,11 @@ class Scenario {
       clock_->readings.push_back({std::stoi(t.substr(0, 4)), std::stoi(t.substr(4, 2)), std::stoi(t.substr(6, 2)),
                                   std::stoi(t.substr(8, 2)), std::stoi(t.substr(10, 2)), std::stoi(t.substr(12, 2))});
   }
-  void start() {
+  void start(bool default_host) {
     Program::Options o;
     o.inet = std::move(inet_owned_);
     o.clock = std::move(clock_owned_);
-    o.ftp_host = "ftp.test.example";
-    o.ftp_port = 2121;
+    if (!default_host) o.ftp_host = "ftp.test.example", o.ftp_port = 2121;
     program_ = std::make_unique<Program>(toolkit_, std::move(o));
     program_->start();
   }

@@ -1,10 +1,11 @@
-#include "app/settings.h"
-
+// The settings file: its exact layout, what the reader tolerates, what a
+// failure leaves.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <filesystem>
 
+#include "app/settings.h"
 #include "platform/cp932.h"
 #include "support/temp_dir.h"
 
@@ -12,91 +13,62 @@ namespace quillon {
 namespace {
 
 using testing::read_file;
-using testing::TempDir;
 using testing::write_file;
+namespace fs = std::filesystem;
 
-TEST(SettingsFile, FirstStartFileIsThirtyTwoBytes) {
-  TempDir dir;
-  write_settings(dir.file("qsodata.qsl"), Settings{});
-  EXPECT_EQ(read_file(dir.file("qsodata.qsl")),
-            "\r\n\r\n\r\n\r\n\r\n 0 \r\n\r\n\r\n\r\n\r\n\r\n 0 \r\n\r\n");
-}
-
-TEST(SettingsFile, WritesEveryValueOnItsLine) {
-  TempDir dir;
-  Settings s{"c.csv", "x.xml", "Q1AAA", "pw", "/1", 1, "a1", "a2", "a3", "d", "p", -1, "name"};
+TEST(SettingsFile, LayoutAndRoundTrip) {
+  testing::TempDir dir;
+  write_settings(dir.file("s"), Settings{});
+  EXPECT_EQ(read_file(dir.file("s")), "\r\n\r\n\r\n\r\n\r\n 0 \r\n\r\n\r\n\r\n\r\n\r\n 0 \r\n\r\n");  // 32 bytes
+  const Settings s{"  C:\\log\\tarnis.csv  ", "x.xml", " ", "a,b\"c\"|<&>", "/1", 1,
+                   cp932::from_utf8("東京都千代田区丸の内１－１"), "a2", "a3", "d", "p", -32768,
+                   cp932::from_utf8("表示ソフト")};  // second bytes 0x5C
   write_settings(dir.file("s"), s);
-  EXPECT_EQ(read_file(dir.file("s")),
-            "c.csv\r\nx.xml\r\nQ1AAA\r\npw\r\n/1\r\n 1 \r\na1\r\na2\r\na3\r\nd\r\np\r\n-1 \r\nname\r\n");
-}
-
-TEST(SettingsFile, RoundTripsValuesExactly) {
-  TempDir dir;
-  Settings s;
-  s.csv_path = "  C:\\log\\tarnis.csv  ";
-  s.callsign = " ";
-  s.server_password = "a,b\"c\"|<&>";
-  s.address1 = cp932::from_utf8("東京都千代田区丸の内１－１");
-  s.qsl_name = cp932::from_utf8("表示ソフト");  // second bytes 0x5C
-  s.hangup_on_exit = 1;
-  s.log_search = -32768;
-  write_settings(dir.file("s"), s);
+  EXPECT_EQ(read_file(dir.file("s")), "  C:\\log\\tarnis.csv  \r\nx.xml\r\n \r\na,b\"c\"|<&>\r\n/1\r\n 1 \r\n" +
+                                          s.address1 + "\r\na2\r\na3\r\nd\r\np\r\n-32768 \r\n" + s.qsl_name + "\r\n");
   EXPECT_EQ(read_settings(dir.file("s")), s);
+  struct stat st {};
+  ASSERT_EQ(::stat(dir.file("s").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);  // it holds the password
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1);
 }
 
 TEST(SettingsFile, ReadsTolerantly) {
-  struct Case {
-    const char* content;
-    Settings expected;
-  };
-  Settings five_lines;
-  five_lines.csv_path = "a";
-  five_lines.xml_path = "b";
-  five_lines.callsign = "c";
-  Settings extra;
-  extra.qsl_name = "thirteen";
-  extra.hangup_on_exit = 1;
-  const Case cases[] = {
-      {"a\r\nb\r\nc\r\n", five_lines},  // short file: the rest empty or 0
-      {"\r\n\r\n\r\n\r\n\r\n   1  \r\n\r\n\r\n\r\n\r\n\r\n\r\nthirteen\r\nfourteen\r\n", extra},
-      {"\r\n\r\n\r\n\r\n\r\nyes\r\n\r\n\r\n\r\n\r\n\r\n99999\r\n\r\n", Settings{}},  // not numbers
-      {"\n\n\n\n\n 1 \n\n\n\n\n\n\nthirteen\n", extra},  // bare LF line ends
-  };
-  TempDir dir;
-  for (const Case& c : cases) {
-    write_file(dir.file("s"), c.content);
-    EXPECT_EQ(read_settings(dir.file("s")), c.expected) << c.content;
+  const std::pair<const char*, int> integers[] = {
+      {" 0 ", 0},       {" 1 ", 1},       {"-1 ", -1},     {"+1", 1},       {"\t7\t", 7},       {"", 0},
+      {" -32768 ", -32768}, {"-32769", 0}, {"32767", 32767}, {"32768", 0}, {"yes", 0},        {"1x", 0}, {"- 1", 0}};
+  testing::TempDir dir;
+  for (const auto& [line, value] : integers) {
+    write_file(dir.file("s"), std::string("\r\n\r\n\r\n\r\n\r\n") + line + "\r\n\r\n\r\n\r\n\r\n\r\n" + line + "\r\n\r\n");
+    const Settings s = read_settings(dir.file("s"));
+    EXPECT_EQ(s.hangup_on_exit, value) << '"' << line << '"';
+    EXPECT_EQ(s.log_search, value) << '"' << line << '"';
   }
+  // A short file reads the rest as empty; lines after the 13th are ignored;
+  // bare LF line ends pass.
+  write_file(dir.file("s"), "a\r\nb\nc");
+  EXPECT_EQ(read_settings(dir.file("s")), (Settings{"a", "b", "c"}));
+  write_file(dir.file("s"), "\n\n\n\n\n\n\n\n\n\n\n\nthirteen\r\nfourteen\r\n");
+  EXPECT_EQ(read_settings(dir.file("s")).qsl_name, "thirteen");
 }
 
-TEST(SettingsFile, IsReplacedAtomicallyAndKeptPrivate) {
-  TempDir dir;
-  const std::string path = dir.file("qsodata.qsl");
-  write_file(path, "old");
-  ::chmod(path.c_str(), 0644);
-  write_settings(path, Settings{});
-  struct stat st {};
-  ASSERT_EQ(::stat(path.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0600u);
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
-}
-
-TEST(SettingsFile, FailuresNameTheFile) {
-  TempDir dir;
-  const std::string missing = dir.file("none/qsodata.qsl");
-  for (auto action : {+[](const std::string& p) { read_settings(p); },
-                      +[](const std::string& p) { write_settings(p, Settings{}); }}) {
+TEST(SettingsFile, FailuresNameTheFileAndLeaveNothingBeside) {
+  testing::TempDir dir;
+  const std::string missing = dir.file("none/qsodata.qsl"), folder = dir.file("qsodata.qsl");
+  fs::create_directory(folder);  // the rename over it fails
+  const std::pair<std::function<void()>, std::string> cases[] = {
+      {[&] { read_settings(missing); }, "設定ファイルを開けません: " + missing + " (No such file or directory)"},
+      {[&] { write_settings(missing, {}); }, "設定ファイルを作成できません: " + missing + " (No such file or directory)"},
+      {[&] { write_settings(folder, {}); }, "設定ファイルを書き込めません: " + folder + " (Is a directory)"}};
+  for (const auto& [action, message] : cases) {
     try {
-      action(missing);
-      FAIL() << "no error";
+      action();
+      ADD_FAILURE() << "no error: " << message;
     } catch (const Error& e) {
-      EXPECT_NE(std::string(e.what()).find(missing), std::string::npos);
+      EXPECT_EQ(e.utf8(), message);
     }
   }
-  // A folder where the file belongs: the rename fails, and nothing is left beside it.
-  std::filesystem::create_directory(dir.file("qsodata.qsl"));
-  EXPECT_THROW(write_settings(dir.file("qsodata.qsl"), Settings{}), Error);
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1);
 }
 
 }  // namespace

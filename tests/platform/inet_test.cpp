@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <tuple>
 #include <cstring>
 #include <filesystem>
 
@@ -160,27 +161,31 @@ TEST(Internet, FailuresCarryWinInetNumbers) {
   EXPECT_FALSE(l.inet->close_handle(c));
 }
 
-TEST(Internet, RefusedStoreAndTheReplyBuffer) {
-  FtpServer server({.mode = Mode::RefuseStore});
+TEST(Internet, RefusedStoresAndTheReplyBuffer) {
   testing::TempDir dir;
   testing::write_file(dir.file("a"), document(5000));
-  Layer l;
-  const InetHandle c = l.connect(server);
-  EXPECT_FALSE(l.inet->put_file(c, dir.file("a"), kRemote, kTransferAscii, 1));
-  EXPECT_EQ(l.inet->last_error(), ie::kExtendedError);
-  const std::string text = l.response();
-  char small[80];
-  std::uint32_t length = sizeof small, code = 0;
-  EXPECT_FALSE(l.inet->last_response_info(&code, small, &length));
-  EXPECT_EQ(l.inet->last_error(), ie::kInsufficientBuffer);
-  EXPECT_EQ(length, text.size() + 1);
-  std::vector<char> big(length + 1, 'x');
-  ASSERT_TRUE(l.inet->last_response_info(&code, big.data(), &length));
-  EXPECT_EQ(length, text.size());
-  EXPECT_EQ(big[length], '\0');
-  EXPECT_EQ(code, 550u);
-  EXPECT_EQ(text.substr(0, 4), "550 ");
-  EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+  const std::tuple<Mode, std::uint32_t, std::string> cases[] = {
+      {Mode::RefuseStore, 550,
+       "550-Storing is refused:\r\n this test server does not accept uploads\r\n550 into the log folder right now.\r\n"},
+      {Mode::StoreFull, 452, "452 Insufficient storage space.\r\n"}};
+  for (const auto& [mode, reply_code, reply] : cases) {
+    SCOPED_TRACE(reply_code);
+    FtpServer server({.mode = mode});
+    Layer l;
+    const InetHandle c = l.connect(server);
+    EXPECT_FALSE(l.inet->put_file(c, dir.file("a"), kRemote, kTransferAscii, 1));
+    EXPECT_EQ(l.inet->last_error(), ie::kExtendedError);
+    char small[8];
+    std::uint32_t length = sizeof small, code = 0;
+    EXPECT_FALSE(l.inet->last_response_info(&code, small, &length));
+    EXPECT_EQ(l.inet->last_error(), ie::kInsufficientBuffer);
+    EXPECT_EQ(length, reply.size() + 1);
+    std::vector<char> big(length + 1, 'x');
+    ASSERT_TRUE(l.inet->last_response_info(&code, big.data(), &length));
+    EXPECT_EQ(std::string(big.data(), length), reply);
+    EXPECT_EQ(big[length], '\0');
+    EXPECT_EQ(code, reply_code);
+  }
 }
 
 TEST(Internet, BrokenTransfersEndInBoundedTime) {

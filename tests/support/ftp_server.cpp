@@ -25,6 +25,7 @@ const char* mode_name(FtpServer::Mode mode) {
   switch (mode) {
     case FtpServer::Mode::Normal: return "normal";
     case FtpServer::Mode::RefuseStore: return "refuse-store";
+    case FtpServer::Mode::StoreFull: return "store-full";
     case FtpServer::Mode::DropMidTransfer: return "drop";
     case FtpServer::Mode::StallTransfer: return "stall-transfer";
     case FtpServer::Mode::StallReplies: return "stall-replies";

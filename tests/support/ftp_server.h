@@ -10,7 +10,8 @@ class FtpServer {
  public:
   enum class Mode {
     Normal,
-    RefuseStore,      // STOR answered with 550
+    RefuseStore,      // STOR answered with a multi-line 550
+    StoreFull,        // STOR answered with 452
     DropMidTransfer,  // data connection closed after some bytes
     StallTransfer,    // data connection stops reading after some bytes
     StallReplies,     // control connection stops answering after login

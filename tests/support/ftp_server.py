@@ -15,8 +15,11 @@ from pyftpdlib.handlers import DTPHandler, FTPHandler
 from pyftpdlib.servers import FTPServer
 
 BREAK_AT = 64 * 1024  # data bytes taken before a drop or a stall
-REFUSE_TEXT = ("550 Storing is refused: this test server does not accept uploads "
-               "into the log folder right now.")
+# Multi-line, with a continuation line that carries no code.
+REFUSE_TEXT = ("550-Storing is refused:\r\n"
+               " this test server does not accept uploads\r\n"
+               "550 into the log folder right now.\r\n")
+FULL_TEXT = "452 Insufficient storage space.\r\n"
 
 
 def main():
@@ -27,7 +30,8 @@ def main():
     ap.add_argument("--user", required=True)
     ap.add_argument("--password", required=True)
     ap.add_argument("--mode", default="normal",
-                    choices=["normal", "refuse-store", "drop", "stall-transfer", "stall-replies"])
+                    choices=["normal", "refuse-store", "store-full", "drop", "stall-transfer",
+                             "stall-replies"])
     args = ap.parse_args()
     mode = args.mode
     log = open(args.log, "a", buffering=1, encoding="utf-8", errors="replace")
@@ -88,8 +92,8 @@ def main():
             super().push(s)
 
         def ftp_STOR(self, file, mode_="w"):
-            if mode == "refuse-store":
-                self.respond(REFUSE_TEXT)
+            if mode in ("refuse-store", "store-full"):
+                self.push(REFUSE_TEXT if mode == "refuse-store" else FULL_TEXT)
                 return
             return super().ftp_STOR(file, mode_)
 
