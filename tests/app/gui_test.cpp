@@ -12,20 +12,16 @@
 #include <QScreen>
 #include <QStyle>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <QProcess>
 
-#include <chrono>
+#include <algorithm>
 #include <fstream>
-#include <map>
 #include <sstream>
-#include <thread>
 
 #include "app/gui_fixture.h"
 #include "conversion/conversion.h"
 #include "platform/cp932.h"
+#include "platform/instance_lock.h"
 #include "support/ftp_server.h"
 
 namespace quillon {
@@ -103,7 +99,9 @@ void check_table(QWidget* window, const std::string& table) {
       EXPECT_EQ(w->font(), window->font());
     }
     EXPECT_EQ(utf8(w->toolTip()), is(5) ? col[5] : "");
-    if (auto* b = qobject_cast<QPushButton*>(w)) EXPECT_FALSE(b->isDefault() || b->autoDefault());
+    if (auto* b = qobject_cast<QPushButton*>(w)) {
+      EXPECT_FALSE(b->isDefault() || b->autoDefault());
+    }
   }
   EXPECT_GE(rows, 7);
 }
@@ -204,102 +202,32 @@ TEST_F(GuiTest, OneClickUploadsToTheLoopbackServer) {
 
 // --- a second process -------------------------------------------------------------------
 
-// A child with the given environment and its stderr on a pipe.
-struct Child {
-  pid_t pid = -1;
-  int err = -1;
-};
-
-Child spawn(const std::string& exe, const std::string& config_home) {
-  int fds[2];
-  if (::pipe(fds) != 0) return {};
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(fds[1], 2);
-    ::close(fds[0]);
-    ::close(fds[1]);
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    ::setenv("XDG_CONFIG_HOME", config_home.c_str(), 1);
-    ::execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  ::close(fds[1]);
-  ::fcntl(fds[0], F_SETFL, O_NONBLOCK);
-  return {pid, fds[0]};
-}
-
-bool alive(pid_t pid) { return ::waitpid(pid, nullptr, WNOHANG) == 0; }
-
-void stop(Child& c) {
-  if (c.pid > 0) {
-    ::kill(c.pid, SIGKILL);
-    ::waitpid(c.pid, nullptr, 0);
-  }
-  if (c.err >= 0) ::close(c.err);
-  c = {};
-}
-
-// Whether `pid` holds a flock, as the kernel lists them.
-bool holds_lock(pid_t pid) {
-  std::ifstream locks("/proc/locks");
-  std::string line;
-  while (std::getline(locks, line)) {
-    std::istringstream in(line);
-    std::string n, kind, mode, access;
-    pid_t holder = 0;
-    in >> n >> kind >> mode >> access >> holder;
-    if (kind == "FLOCK" && holder == pid) return true;
-  }
-  return false;
-}
-
-// Names, sizes and contents of everything in the folder.
-std::map<std::string, std::string> snapshot(const fs::path& folder) {
-  std::map<std::string, std::string> out;
-  for (const auto& e : fs::directory_iterator(folder))
-    out[e.path().filename()] = read_file(e.path().string()) + "|" +
-        std::to_string(fs::last_write_time(e.path()).time_since_epoch().count());
-  return out;
-}
-
-TEST_F(GuiTest, ASecondProcessEndsWithItsMessageAndTheFirstRunsOn) {
-  using namespace std::chrono_literals;
+// With the marker held, the real program says so (on stderr too, before its
+// box) and touches no file.
+TEST_F(GuiTest, ASecondProcessEndsWithItsMessage) {
   fs::create_directories(folder_);
   write_settings((folder_ / "qsodata.qsl").string(), {});
-  const std::string exe = QUILLON_EXE;
-  Child first = spawn(exe, config_.path().string());
-  ASSERT_GT(first.pid, 0);
-  const auto deadline = std::chrono::steady_clock::now() + 20s;
-  while (!holds_lock(first.pid) && alive(first.pid) && std::chrono::steady_clock::now() < deadline)
-    std::this_thread::sleep_for(20ms);
-  ASSERT_TRUE(holds_lock(first.pid)) << "the first instance never took its marker";
-  std::this_thread::sleep_for(300ms);  // let it finish its load
-  const auto before = snapshot(folder_);
-
-  Child second = spawn(exe, config_.path().string());
-  std::string err;
-  bool exited = false;
-  const auto until = std::chrono::steady_clock::now() + 20s;
-  while (std::chrono::steady_clock::now() < until) {
-    char buf[256];
-    ssize_t n = ::read(second.err, buf, sizeof buf);
-    if (n > 0) err.append(buf, static_cast<std::size_t>(n));
-    if (err.find(kAlreadyRunning) != std::string::npos) break;
-    if (!alive(second.pid)) {
-      exited = true;
-      break;
-    }
-    std::this_thread::sleep_for(20ms);
-  }
-  // Its box waits for a click nobody gives on the offscreen platform.
-  if (!exited) std::this_thread::sleep_for(300ms);
-  stop(second);
-
-  EXPECT_THAT(err, HasSubstr(kAlreadyRunning));
-  EXPECT_EQ(snapshot(folder_), before);
-  EXPECT_TRUE(alive(first.pid));
-  EXPECT_TRUE(holds_lock(first.pid));
-  stop(first);
+  const std::string before = read_file((folder_ / "qsodata.qsl").string());
+  const auto held = platform::InstanceLock::acquire(Program::lock_path());
+  ASSERT_NE(held, nullptr);
+  QProcess second;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  env.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(config_.path().string()));
+  second.setProcessEnvironment(env);
+  second.setReadChannel(QProcess::StandardError);
+  second.start(QStringLiteral(QUILLON_EXE), {});
+  QByteArray err;
+  for (int i = 0; i < 100 && !err.contains(kAlreadyRunning); ++i)
+    if (second.waitForReadyRead(200)) err += second.readAllStandardError();
+  second.kill();  // its box waits for a click nobody gives
+  second.waitForFinished();
+  EXPECT_THAT(err.toStdString(), HasSubstr(kAlreadyRunning));
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(folder_)) names.push_back(e.path().filename());
+  std::sort(names.begin(), names.end());
+  EXPECT_THAT(names, ElementsAre("qsodata.qsl", "quillon.lock"));
+  EXPECT_EQ(read_file((folder_ / "qsodata.qsl").string()), before);
 }
 
 }  // namespace

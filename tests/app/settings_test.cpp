@@ -47,7 +47,9 @@ TEST(SettingsFile, ReadsTolerantly) {
   // A short file reads the rest as empty; lines after the 13th are ignored;
   // bare LF line ends pass.
   write_file(dir.file("s"), "a\r\nb\nc");
-  EXPECT_EQ(read_settings(dir.file("s")), (Settings{"a", "b", "c"}));
+  Settings short_file;
+  short_file.csv_path = "a", short_file.xml_path = "b", short_file.callsign = "c";
+  EXPECT_EQ(read_settings(dir.file("s")), short_file);
   write_file(dir.file("s"), "\n\n\n\n\n\n\n\n\n\n\n\nthirteen\r\nfourteen\r\n");
   EXPECT_EQ(read_settings(dir.file("s")).qsl_name, "thirteen");
 }

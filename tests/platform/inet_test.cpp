@@ -34,11 +34,6 @@ int count(const std::string& hay, const std::string& needle) {
   return n;
 }
 
-// The commands of a log after the login (PWD ends it), QUIT not counted.
-int commands_after_login(const std::string& log) {
-  return count(log, "<- ") - count(log.substr(0, log.find("<- PWD") + 6), "<- ") - count(log, "<- QUIT");
-}
-
 struct Layer {
   explicit Layer(const InternetTimeouts& t = {5000, 10000, 5000, 10000}) : inet(make_internet(t)) {
     session = inet->open();

@@ -39,7 +39,6 @@ void type(QWidget* box, const QString& text) {
     QApplication::sendEvent(box, &press);
   }
 }
-QString q(const char* s) { return QString::fromUtf8(s); }
 
 class Dialog : public GuiTest {
  protected:

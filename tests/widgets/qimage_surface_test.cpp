@@ -5,10 +5,8 @@
 #include <QApplication>
 #include <QEvent>
 
-#include <cstdlib>
 #include <sstream>
 
-#include "support/temp_dir.h"
 #include "widgets/bar_script.h"
 #include "widgets/qt/picture_box.h"
 #include "widgets/qt/qimage_surface.h"
@@ -151,7 +149,9 @@ TEST(QImageSurface, EachBarScriptsPixels) {
             }
           EXPECT_EQ(stray, 0) << where << ": pixels of neither colour, e.g. "
                               << testing::hex_colour(pic->pixel(x, y)) << " " << testing::hex_colour(pic->pixel(x + rw - 1, y));
-          if (need == "caption") EXPECT_GT(in_caption, 0) << where << ": no caption";
+          if (need == "caption") {
+            EXPECT_GT(in_caption, 0) << where << ": no caption";
+          }
         } else if (verb == "caption-centred") {
           EXPECT_NEAR((caption.left() + caption.right() + 1) / 2.0, kW / 2.0, 4.0) << where;
           caption = QRect();
@@ -181,16 +181,6 @@ TEST(PictureBox, RepaintsAtOnceOnRefresh) {
   EXPECT_EQ(counter.paints, after_target + 1);
   EXPECT_EQ(box.grab().toImage().convertToFormat(QImage::Format_RGB32), box.surface().image());
   box.removeEventFilter(&counter);
-}
-
-TEST(PictureBox, RenderBarPngWritesOnePictureAValue) {
-  testing::TempDir dir;
-  const std::string cmd = std::string(QUILLON_RENDER_BAR_PNG) + " " + dir.path().string() + " 37 >/dev/null";
-  ASSERT_EQ(std::system(cmd.c_str()), 0);
-  QImage img(QString::fromStdString(dir.file("progress-bar-37.png")));
-  ASSERT_EQ(img.size(), QSize(kW, kH));
-  EXPECT_EQ(QImageSurface::from_qrgb(img.pixel(91, 0)), kNavy);  // 37 of 100 ends at column 92
-  EXPECT_EQ(QImageSurface::from_qrgb(img.pixel(94, 0)), kWhite);
 }
 
 }  // namespace
