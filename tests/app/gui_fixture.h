@@ -4,9 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QCoreApplication>
-#include <QEvent>
-#include <QString>
 
 #include <cstdlib>
 #include <filesystem>
@@ -25,24 +22,14 @@
 
 namespace quillon::testing {
 
-inline QApplication& qt_app() {
-  static int argc = 1;
-  static char arg0[] = "quillon_gui_test";
-  static char* argv[] = {arg0, nullptr};
-  static QApplication* app = [] {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    auto* a = new QApplication(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("quillon"));
-    QApplication::setQuitOnLastWindowClosed(false);
-    return a;
-  }();
-  return *app;
-}
-
 class GuiTest : public ::testing::Test {
  protected:
   GuiTest() {
-    qt_app();
+    static int argc = 1;
+    static char arg0[] = "quillon_gui_test", *argv[] = {arg0, nullptr};
+    static QApplication* app = new QApplication(argc, argv);  // for the whole run
+    (void)app;
+    QApplication::setQuitOnLastWindowClosed(false);
     ::setenv("XDG_CONFIG_HOME", config_.path().c_str(), 1);
     folder_ = config_.path() / "quillon";
     set_message_box_hook([this](QWidget*, const QString& text) { messages.push_back(text.toStdString()); });
