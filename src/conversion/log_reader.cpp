@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "conversion/conversion.h"
 #include "conversion/messages.h"
 #include "conversion/numbers.h"
@@ -11,7 +13,7 @@ namespace {
 // a CP932 double-byte character, so splitting on bytes is safe.
 class ItemReader {
  public:
-  explicit ItemReader(std::string_view data) : data_(data) {}
+  ItemReader(std::string_view data, std::string& numbers) : data_(data), numbers_(numbers) {}
 
   // Only line ends and blanks are left: a trailing blank line starts no record.
   bool at_end_of_data() const {
@@ -41,8 +43,11 @@ class ItemReader {
       pos_ = stop;
       if (item.empty()) {
         set(out, LogValue::Kind::Empty, {});
-      } else if (auto plain = plain_decimal(item)) {
-        set(out, LogValue::Kind::Number, *plain);
+      } else if (const std::size_t at = numbers_.size(); append_plain_decimal(item, numbers_)) {
+        // Most numbers are written plain already: view them where they lie.
+        const std::string_view plain = std::string_view(numbers_).substr(at);
+        set(out, LogValue::Kind::Number, plain == item ? item : plain);
+        if (plain == item) numbers_.resize(at);
       } else {
         set(out, LogValue::Kind::Text, item);
       }
@@ -52,10 +57,9 @@ class ItemReader {
   }
 
  private:
-  // Slots are reused from run to run; assigning in place keeps their storage.
   static void set(LogValue& v, LogValue::Kind kind, std::string_view text) {
     v.kind = kind;
-    v.text.assign(text);
+    v.text = text;
   }
   static bool is_blank(char c) { return c == ' ' || c == '\t'; }
   static bool is_delimiter(char c) { return c == ',' || c == '\r' || c == '\n'; }
@@ -69,6 +73,7 @@ class ItemReader {
   }
 
   std::string_view data_;
+  std::string& numbers_;
   std::size_t pos_ = 0;
   bool comma_pending_ = false;
 };
@@ -77,12 +82,16 @@ class ItemReader {
 
 void read_log(const std::string& path, ContactLog& log) {
   log.log_count = 0;
+  log.log_records.resize(1);
   log.csv_path = path;
-  std::string data;
-  if (!platform::read_whole_file(platform::native_path(path), data))
+  log.numbers.clear();
+  if (!platform::read_whole_file(platform::native_path(path), log.data))
     throw Error(conversion_text::cannot_open_log(path));
+  log.numbers.reserve(log.data.size() * 2 + 2);  // a plain form is at most one byte longer
+  // A record takes at least 34 commas and a line end: room for all at once.
+  log.log_records.reserve(std::min<std::size_t>(kMaxLogRecords, log.data.size() / 35) + 2);
 
-  ItemReader items(data);
+  ItemReader items(log.data, log.numbers);
   int file_record = 0;
   while (!items.at_end_of_data()) {
     ++file_record;
@@ -90,6 +99,7 @@ void read_log(const std::string& path, ContactLog& log) {
     if (log.log_count + 1 > kMaxLogRecords)
       throw Error(conversion_text::too_many_records(path, file_record));
     ++log.log_count;
+    if (log.log_records.size() <= static_cast<std::size_t>(log.log_count)) log.log_records.emplace_back();
     LogRecord& record = log.log_records[static_cast<std::size_t>(log.log_count)];
     record.file_record = file_record;
     for (LogValue& field : record.fields)

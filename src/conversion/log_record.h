@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quillon {
@@ -12,10 +13,11 @@ struct LogValue {
   Kind kind = Kind::Empty;
   // Text: the bytes as read (CP932). Number: its plain decimal form
   // (no leading zeros, no trailing fraction zeros), e.g. "930", "7.025", "-3".
-  std::string text;
+  // A view into the log it was read from.
+  std::string_view text;
 
   // The empty value gives "", text itself, a number its plain decimal form.
-  const std::string& text_form() const { return text; }
+  std::string_view text_form() const { return text; }
   bool operator==(const LogValue&) const = default;
 };
 
@@ -30,12 +32,19 @@ struct LogRecord {
   LogValue& field(int n) { return fields[static_cast<std::size_t>(n - 1)]; }
 };
 
-// The records the reader keeps: slots 1 to 2000 (slot 0 is unused), reused from
-// run to run, and how many of them hold this run's records.
+// The records the reader keeps, in slots 1 to log_count (slot 0 is unused; at
+// most 2000), and the bytes their values view: the file as read, and the plain
+// forms of numbers that the file writes otherwise. Each read starts afresh.
 struct ContactLog {
-  std::vector<LogRecord> log_records = std::vector<LogRecord>(kMaxLogRecords + 1);
+  ContactLog() = default;
+  ContactLog(const ContactLog&) = delete;  // the values view into this object's buffers
+  ContactLog& operator=(const ContactLog&) = delete;
+
+  std::vector<LogRecord> log_records = std::vector<LogRecord>(1);
   std::int16_t log_count = 0;
   std::string csv_path;  // the file they came from, for messages
+  std::string data;
+  std::string numbers;  // reserved before reading, so it never moves
 };
 
 }  // namespace quillon

@@ -7,7 +7,7 @@ bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-std::optional<std::string> plain_decimal(std::string_view item) {
+bool append_plain_decimal(std::string_view item, std::string& out) {
   bool negative = false;
   if (!item.empty() && (item.front() == '+' || item.front() == '-')) {
     negative = item.front() == '-';
@@ -16,32 +16,29 @@ std::optional<std::string> plain_decimal(std::string_view item) {
   const std::size_t dot = item.find('.');
   std::string_view whole = item.substr(0, dot);
   std::string_view fraction = dot == std::string_view::npos ? std::string_view{} : item.substr(dot + 1);
-  if (whole.empty() && fraction.empty()) return std::nullopt;
+  if (whole.empty() && fraction.empty()) return false;
   for (std::string_view part : {whole, fraction})
     for (char c : part)
-      if (!is_digit(c)) return std::nullopt;
+      if (!is_digit(c)) return false;
 
   while (whole.size() > 1 && whole.front() == '0') whole.remove_prefix(1);
   while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);
-  std::string out(whole.empty() ? std::string_view("0") : whole);
-  if (out == "0" && fraction.empty()) return out;  // no "-0"
-  if (!fraction.empty()) {
-    out += '.';
-    out += fraction;
-  }
-  return negative ? "-" + out : out;
+  if (whole.empty()) whole = "0";
+  if (negative && !(whole == "0" && fraction.empty())) out += '-';  // no "-0"
+  out += whole;
+  if (!fraction.empty()) out.append(".").append(fraction);
+  return true;
 }
 
 std::optional<std::int16_t> whole_number(const LogValue& value) {
   if (value.kind == LogValue::Kind::Empty) return 0;
   std::string_view digits = value.text;  // a number is already in plain form
-  std::optional<std::string> plain;
+  std::string plain;
   if (value.kind == LogValue::Kind::Text) {
     while (!digits.empty() && (digits.front() == ' ' || digits.front() == '\t')) digits.remove_prefix(1);
     while (!digits.empty() && (digits.back() == ' ' || digits.back() == '\t')) digits.remove_suffix(1);
-    plain = plain_decimal(digits);
-    if (!plain) return std::nullopt;
-    digits = *plain;
+    if (!append_plain_decimal(digits, plain)) return std::nullopt;
+    digits = plain;
   }
   const bool negative = !digits.empty() && digits.front() == '-';
   if (negative) digits.remove_prefix(1);
@@ -53,7 +50,7 @@ std::optional<std::int16_t> whole_number(const LogValue& value) {
   long magnitude = 0;
   for (char c : whole) magnitude = magnitude * 10 + (c - '0');
   if (!fraction.empty()) {
-    // plain_decimal leaves no trailing zeros, so "5" alone is an exact half.
+    // append_plain_decimal leaves no trailing zeros, so "5" alone is an exact half.
     const bool above_half = fraction[0] > '5' || (fraction[0] == '5' && fraction.size() > 1);
     const bool half = fraction == "5";
     if (above_half || (half && magnitude % 2 == 1)) ++magnitude;

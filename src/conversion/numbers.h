@@ -12,7 +12,9 @@ namespace quillon {
 
 // The plain decimal form of an item that reads as a number (optional sign, digits
 // with an optional fraction): "0930" -> "930", "7.000" -> "7", "-0" -> "0", ".5" -> "0.5".
-std::optional<std::string> plain_decimal(std::string_view item);
+// Appended to `out`; false, with nothing appended, for an item that is no number.
+// The form is at most one byte longer than the item.
+bool append_plain_decimal(std::string_view item, std::string& out);
 
 // Half to even, -32768 to 32767; the empty value is 0, a text converts when it
 // reads as a number (blanks around it allowed). Empty when it cannot be converted.

@@ -1,5 +1,6 @@
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <memory>
@@ -20,6 +21,11 @@ struct IconvCloser {
 // Returns false on an unconvertible or malformed sequence; `bad_at` is its offset.
 bool convert(const char* to, const char* from, std::string_view in, std::string& out,
              std::size_t& bad_at) {
+  // ASCII is the same bytes in both: most paths and texts need no converter loaded.
+  if (std::all_of(in.begin(), in.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    out.assign(in);
+    return true;
+  }
   iconv_t cd = iconv_open(to, from);
   if (cd == reinterpret_cast<iconv_t>(-1))
     throw EncodingError(std::string("iconv cannot convert ") + from + " to " + to);

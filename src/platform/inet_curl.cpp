@@ -433,8 +433,10 @@ bool CurlInternet::last_response_info(std::uint32_t* error, char* buffer, std::u
 // There is no dial-up line to drop here.
 void CurlInternet::autodial_hangup(std::uint32_t) {}
 
-std::unique_ptr<Internet> make_internet(const InternetTimeouts& timeouts) {
-  return std::make_unique<CurlInternet>(timeouts);
-}
-
 }  // namespace quillon::platform
+
+// The module's one entry point; inet_loader_posix.cpp finds it on first use.
+extern "C" __attribute__((visibility("default"))) quillon::platform::Internet* quillon_make_internet(
+    const quillon::platform::InternetTimeouts* timeouts) {
+  return new quillon::platform::CurlInternet(*timeouts);
+}

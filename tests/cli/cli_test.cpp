@@ -38,9 +38,16 @@ class Case {
         testing::write_file(rest.substr(0, sep), sep == std::string::npos ? "" : rest.substr(sep + 1));
       } else if (verb == "server") {
         server_.emplace(testing::FtpServer::Options{.password = rest.empty() ? "secret" : rest});
-      } else if (verb == "run") {
+      } else if (verb == "run" || verb == "run-alone") {
+        // "run-alone": a copy of the program with nothing beside it.
+        std::string program = QUILLON_CLI;
+        if (verb == "run-alone") {
+          fs::create_directories(dir_.file("alone"));
+          fs::copy_file(program, dir_.file("alone/quillon-cli"), fs::copy_options::overwrite_existing);
+          program = dir_.file("alone/quillon-cli");
+        }
         const std::string command = "cd '" + dir_.path().string() + "' && XDG_CONFIG_HOME='" + dir_.path().string() +
-                                    "' " QUILLON_CLI " " + rest + " >stdout 2>stderr";
+                                    "' '" + program + "' " + rest + " >stdout 2>stderr";
         const int status = std::system(command.c_str());
         exit_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         out_ = read_file(dir_.file("stdout"));

@@ -1,0 +1,138 @@
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <climits>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/inet.h"
+
+namespace quillon::platform {
+namespace {
+
+constexpr std::uint32_t kModuleNotFound = 126;  // ERROR_MOD_NOT_FOUND
+
+// What stands in when the module cannot be loaded: nothing opens.
+class UnavailableInternet final : public Internet {
+ public:
+  InetHandle open() override { return 0; }
+  void set_status_callback(InetHandle, StatusCallback) override {}
+  InetHandle connect(InetHandle, const std::string&, std::uint16_t, const std::string&, const std::string&,
+                     std::uint32_t, std::uint32_t, std::uintptr_t) override {
+    return 0;
+  }
+  bool put_file(InetHandle, const std::string&, const std::string&, std::uint32_t, std::uintptr_t) override {
+    return false;
+  }
+  bool close_handle(InetHandle) override { return false; }
+  std::uint32_t last_error() const override { return kModuleNotFound; }
+  bool last_response_info(std::uint32_t*, char*, std::uint32_t*) override { return false; }
+  void autodial_hangup(std::uint32_t) override {}
+};
+
+std::string executable_dir() {
+  char path[PATH_MAX];
+  const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n <= 0) return ".";
+  const std::string exe(path, static_cast<std::size_t>(n));
+  return exe.substr(0, exe.rfind('/'));
+}
+
+using Factory = Internet* (*)(const InternetTimeouts*);
+
+// Beside the program in a build, in its installed library folder otherwise.
+// Loaded once and kept, since the layers it makes live as long as the process.
+Factory factory() {
+  static const Factory found = [] {
+    for (const std::string& dir : {executable_dir(), executable_dir() + "/" QUILLON_INET_MODULE_DIR}) {
+      if (void* module = ::dlopen((dir + "/" QUILLON_INET_MODULE).c_str(), RTLD_NOW | RTLD_LOCAL))
+        return reinterpret_cast<Factory>(::dlsym(module, "quillon_make_internet"));
+    }
+    return Factory{};
+  }();
+  return found;
+}
+
+// Opens sessions of its own and loads the layer only when a session is first
+// used, so a window opens its session at once and maps the network stack
+// (libcurl and what it pulls in) only when the first upload connects.
+class LazyInternet final : public Internet {
+ public:
+  explicit LazyInternet(const InternetTimeouts& t) : timeouts_(t) {}
+
+  InetHandle open() override {
+    sessions_[next_] = {};
+    return next_++;
+  }
+  void set_status_callback(InetHandle session, StatusCallback callback) override {
+    const auto s = sessions_.find(session);
+    if (s == sessions_.end()) return;
+    s->second.callback = callback;
+    if (s->second.real != 0) layer().set_status_callback(s->second.real, std::move(callback));
+  }
+  InetHandle connect(InetHandle session, const std::string& host, std::uint16_t port, const std::string& user,
+                     const std::string& password, std::uint32_t service, std::uint32_t flags,
+                     std::uintptr_t context) override {
+    const InetHandle real = real_handle(session);
+    return real == 0 ? 0 : layer().connect(real, host, port, user, password, service, flags, context);
+  }
+  bool put_file(InetHandle connection, const std::string& local_path, const std::string& remote_path,
+                std::uint32_t flags, std::uintptr_t context) override {
+    const InetHandle real = real_handle(connection);
+    return real != 0 && layer().put_file(real, local_path, remote_path, flags, context);
+  }
+  bool close_handle(InetHandle handle) override {
+    const auto s = sessions_.find(handle);
+    if (s == sessions_.end()) return layer().close_handle(handle);
+    const InetHandle real = s->second.real;
+    sessions_.erase(s);
+    return real == 0 || layer().close_handle(real);
+  }
+  std::uint32_t last_error() const override { return real_ ? real_->last_error() : 0; }
+  bool last_response_info(std::uint32_t* error, char* buffer, std::uint32_t* length) override {
+    return layer().last_response_info(error, buffer, length);
+  }
+  // No connection was ever made without the layer: no line to drop.
+  void autodial_hangup(std::uint32_t reserved) override {
+    if (real_) real_->autodial_hangup(reserved);
+  }
+
+ private:
+  struct Session {
+    InetHandle real = 0;
+    StatusCallback callback;
+  };
+
+  Internet& layer() {
+    if (!real_) {
+      const Factory make = factory();
+      real_.reset(make ? make(&timeouts_) : new UnavailableInternet);
+    }
+    return *real_;
+  }
+  // A session of ours becomes one of the layer's on first use; other handles
+  // are the layer's own.
+  InetHandle real_handle(InetHandle handle) {
+    const auto s = sessions_.find(handle);
+    if (s == sessions_.end()) return handle;
+    if (s->second.real == 0) {
+      s->second.real = layer().open();
+      if (s->second.real != 0 && s->second.callback) layer().set_status_callback(s->second.real, s->second.callback);
+    }
+    return s->second.real;
+  }
+
+  InternetTimeouts timeouts_;
+  std::unique_ptr<Internet> real_;
+  std::map<InetHandle, Session> sessions_;
+  InetHandle next_ = InetHandle{1} << 30;  // apart from the layer's own handles
+};
+
+}  // namespace
+
+std::unique_ptr<Internet> make_internet(const InternetTimeouts& timeouts) {
+  return std::make_unique<LazyInternet>(timeouts);
+}
+
+}  // namespace quillon::platform
