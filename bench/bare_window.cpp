@@ -1,15 +1,9 @@
 // A bare Qt window of the main window's size, shown, ended at its first paint:
 // the floor that window_start is measured against.
 #include <QApplication>
-#include <QEvent>
 #include <QWidget>
 
-struct EndAtFirstPaint : QObject {
-  bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::Paint) QCoreApplication::exit(0);
-    return false;
-  }
-};
+#include "first_paint.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

@@ -57,8 +57,7 @@ int main(int argc, char** argv) {
   quillon::write_settings((config / "quillon" / "qsodata.qsl").string(), example_settings());
 
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("quillon"));
-  QApplication::setQuitOnLastWindowClosed(false);
+  quillon::prepare_application();
   quillon::set_message_box_hook([](QWidget*, const QString& text) {
     std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
   });

@@ -1,11 +1,20 @@
 #include "app/qt/qt_toolkit.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 
 #include "app/qt/frmstartftp.h"
 #include "settings_dialog/Frmsetteiftp.h"
+#include "widgets/qt/form_support.h"
 
 namespace quillon {
+
+void prepare_application() {
+  QApplication::setApplicationName(QStringLiteral("quillon"));
+  QApplication::setWindowIcon(quillon_icon());
+  // The program ends itself when its one window goes; Qt's own rule would
+  // also react to a message box closing while no window stands.
+  QApplication::setQuitOnLastWindowClosed(false);
+}
 
 // Each window deletes itself when the program closes it.
 MainView& QtToolkit::create_main_window(MainForm& form) { return *new frmstartftp(form); }

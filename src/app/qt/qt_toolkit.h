@@ -6,6 +6,10 @@
 
 namespace quillon {
 
+// The application object's settings the program relies on: its name (the
+// message boxes' title), its icon, and no quitting of Qt's own.
+void prepare_application();
+
 class QtToolkit final : public Toolkit {
  public:
   // `on_quit` none: QCoreApplication::quit.
