@@ -1,0 +1,14 @@
+#pragma once
+// UTF-8 (the program's native path form) and UTF-16 (Windows' own) for the
+// Windows backend files.
+#include <string>
+#include <string_view>
+
+namespace quillon::platform {
+
+std::wstring wide(std::string_view utf8);
+std::string narrow(std::wstring_view utf16);
+// Windows' own number for the last failure, for messages: "Windows error 5".
+std::string windows_error();
+
+}  // namespace quillon::platform
