@@ -1,4 +1,3 @@
-#include <cstdio>
 
 #include "app/upload_run.h"
 #include "commands.h"
@@ -6,6 +5,7 @@
 #include "conversion/conversion.h"
 #include "platform/clock.h"
 #include "platform/cp932.h"
+#include "platform/terminal.h"
 
 namespace quillon::cli {
 namespace {
@@ -21,11 +21,11 @@ constexpr const char* kUsage =
 int convert(const std::vector<std::string>& args) {
   const ParsedOptions options = parse_options(args, {"--settings", "--csv", "--out"});
   if (options.error) {
-    std::fprintf(stderr, "quillon-cli convert: %s\n%s", options.error->c_str(), kUsage);
+    platform::write_text(platform::Stream::Err, "quillon-cli convert: " + *options.error + "\n" + kUsage);
     return kExitUsage;
   }
   if (options.help) {
-    std::fputs(kUsage, stdout);
+    platform::write_text(platform::Stream::Out, kUsage);
     return kExitOk;
   }
   Settings settings;
@@ -41,11 +41,11 @@ int convert(const std::vector<std::string>& args) {
     platform::SystemClock clock;
     koushin(log, head_values(settings), settings.xml_path, clock, kXmlDeclaration);
   } catch (const Error& e) {
-    std::fprintf(stderr, "quillon-cli convert: %s\n", e.utf8().c_str());
+    platform::write_text(platform::Stream::Err, "quillon-cli convert: " + e.utf8() + "\n");
     return kExitFailed;
   }
-  std::printf("%d records written to %s\n", static_cast<int>(log.log_count),
-              for_terminal(settings.xml_path).c_str());
+  platform::write_text(platform::Stream::Out, std::to_string(log.log_count) + " records written to " +
+                                                 for_terminal(settings.xml_path) + "\n");
   return kExitOk;
 }
 

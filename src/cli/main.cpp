@@ -1,11 +1,14 @@
-#include <cstdio>
 #include <exception>
 #include <string>
 #include <vector>
 
 #include "commands.h"
+#include "platform/terminal.h"
 
 namespace {
+
+using quillon::platform::Stream;
+using quillon::platform::write_text;
 
 constexpr const char* kUsage =
     "usage: quillon-cli convert [--settings FILE] [--csv FILE] [--out FILE]\n"
@@ -17,18 +20,18 @@ constexpr const char* kUsage =
 
 int dispatch(std::vector<std::string> args) {
   if (args.empty()) {
-    std::fputs(kUsage, stderr);
+    write_text(Stream::Err, kUsage);
     return quillon::cli::kExitUsage;
   }
   const std::string command = args.front();
   args.erase(args.begin());
   if (command == "--help" || command == "-h") {
-    std::fputs(kUsage, stdout);
+    write_text(Stream::Out, kUsage);
     return quillon::cli::kExitOk;
   }
   if (command == "convert") return quillon::cli::convert(args);
   if (command == "upload") return quillon::cli::upload(args);
-  std::fprintf(stderr, "quillon-cli: unknown command \"%s\"\n%s", command.c_str(), kUsage);
+  write_text(Stream::Err, "quillon-cli: unknown command \"" + command + "\"\n" + kUsage);
   return quillon::cli::kExitUsage;
 }
 
@@ -40,7 +43,7 @@ int main(int argc, char** argv) {
   try {
     return dispatch(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "quillon-cli: %s\n", e.what());
+    write_text(Stream::Err, std::string("quillon-cli: ") + e.what() + "\n");
     return quillon::cli::kExitFailed;
   }
 }

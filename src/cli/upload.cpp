@@ -1,5 +1,4 @@
 #include <charconv>
-#include <cstdio>
 #include <memory>
 
 #include "app/app_state.h"
@@ -27,8 +26,7 @@ class ConsoleView final : public RunView {
   void set_status(std::string_view text) override {
     status_ = text;
     end_progress_line();
-    std::printf("%s\n", for_terminal(text).c_str());
-    std::fflush(stdout);
+    platform::write_text(platform::Stream::Out, for_terminal(text) + "\n");
   }
   std::string status() const override { return status_; }
   void set_enabled(Button, bool) override {}
@@ -39,22 +37,21 @@ class ConsoleView final : public RunView {
   std::string label3_caption() const override { return kXmlDeclaration; }
   void message_box(std::string_view text) override {
     end_progress_line();
-    std::fprintf(stderr, "%s\n", for_terminal(text).c_str());
+    platform::write_text(platform::Stream::Err, for_terminal(text) + "\n");
   }
   void beep() override {}
 
   // The bar's caption ("37%") as one rewritten line, on a terminal only.
   void show_progress(const std::string& caption) {
     if (!tty_) return;
-    std::printf("\r%s", caption.c_str());
-    std::fflush(stdout);
+    platform::write_text(platform::Stream::Out, "\r" + caption);
     progress_shown_ = true;
   }
 
  private:
   void end_progress_line() {
     if (!progress_shown_) return;
-    std::printf("\n");
+    platform::write_text(platform::Stream::Out, "\n");
     progress_shown_ = false;
   }
 
@@ -82,12 +79,12 @@ bool parse_server(const std::string& text, std::string& host, std::uint16_t& por
 int upload(const std::vector<std::string>& args) {
   const ParsedOptions options = parse_options(args, {"--settings", "--server"});
   auto usage_error = [](const std::string& why) {
-    std::fprintf(stderr, "quillon-cli upload: %s\n%s", why.c_str(), kUsage);
+    platform::write_text(platform::Stream::Err, "quillon-cli upload: " + why + "\n" + kUsage);
     return kExitUsage;
   };
   if (options.error) return usage_error(*options.error);
   if (options.help) {
-    std::fputs(kUsage, stdout);
+    platform::write_text(platform::Stream::Out, kUsage);
     return kExitOk;
   }
   std::string host = build::kFtpHost;
@@ -102,7 +99,7 @@ int upload(const std::vector<std::string>& args) {
   try {
     state.settings = read_settings(option_or(options, "--settings", default_settings_path()));
   } catch (const Error& e) {
-    std::fprintf(stderr, "quillon-cli upload: %s\n", e.utf8().c_str());
+    platform::write_text(platform::Stream::Err, "quillon-cli upload: " + e.utf8() + "\n");
     return kExitFailed;
   }
   ConsoleView view;

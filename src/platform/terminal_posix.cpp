@@ -1,9 +1,17 @@
 #include <unistd.h>
 
+#include <cstdio>
+
 #include "platform/terminal.h"
 
 namespace quillon::platform {
 
 bool stdout_is_terminal() { return ::isatty(STDOUT_FILENO) == 1; }
+
+void write_text(Stream stream, std::string_view utf8) {
+  std::FILE* f = stream == Stream::Out ? stdout : stderr;
+  std::fwrite(utf8.data(), 1, utf8.size(), f);
+  std::fflush(f);
+}
 
 }  // namespace quillon::platform
