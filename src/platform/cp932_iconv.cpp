@@ -1,17 +1,12 @@
 #include <iconv.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <memory>
 
 #include "platform/cp932.h"
+#include "platform/cp932_backend.h"
 
-namespace quillon {
-
-std::string Error::utf8() const { return cp932::to_utf8_or_as_is(what()); }
-
-namespace cp932 {
+namespace quillon::cp932 {
 namespace {
 
 struct IconvCloser {
@@ -21,8 +16,8 @@ struct IconvCloser {
 // Returns false on an unconvertible or malformed sequence; `bad_at` is its offset.
 bool convert(const char* to, const char* from, std::string_view in, std::string& out,
              std::size_t& bad_at) {
-  // ASCII is the same bytes in both: most paths and texts need no converter loaded.
-  if (std::all_of(in.begin(), in.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+  // Most paths and texts need no converter loaded.
+  if (backend::is_ascii(in)) {
     out.assign(in);
     return true;
   }
@@ -48,18 +43,13 @@ bool convert(const char* to, const char* from, std::string_view in, std::string&
 }
 
 // "U+1F600" for the UTF-8 character at the start of `s`, or the byte when it starts none.
-std::string code_point_name(std::string_view s) {
+std::string character_name(std::string_view s) {
   const auto lead = static_cast<unsigned char>(s[0]);
   const std::size_t len = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-  char buf[16];
-  if (len == 1 || s.size() < len) {
-    std::snprintf(buf, sizeof buf, "0x%02X", lead);
-    return std::string("the byte ") + buf;
-  }
+  if (len == 1 || s.size() < len) return backend::byte_name(lead);
   unsigned long cp = lead & (0x7F >> len);
   for (std::size_t i = 1; i < len; ++i) cp = (cp << 6) | (static_cast<unsigned char>(s[i]) & 0x3F);
-  std::snprintf(buf, sizeof buf, "U+%04lX", cp);
-  return buf;
+  return backend::code_point_name(cp);
 }
 
 }  // namespace
@@ -67,17 +57,8 @@ std::string code_point_name(std::string_view s) {
 std::string to_utf8(std::string_view cp932_bytes) {
   std::string out;
   std::size_t bad_at = 0;
-  if (!convert("UTF-8", "CP932", cp932_bytes, out, bad_at))
-    throw EncodingError("bytes at offset " + std::to_string(bad_at) + " are not valid code page 932");
+  if (!convert("UTF-8", "CP932", cp932_bytes, out, bad_at)) backend::refuse_bytes(bad_at);
   return out;
-}
-
-std::string to_utf8_or_as_is(std::string_view bytes) {
-  try {
-    return to_utf8(bytes);
-  } catch (const EncodingError&) {
-    return std::string(bytes);
-  }
 }
 
 std::string to_utf8_lossy(std::string_view bytes) {
@@ -106,11 +87,8 @@ std::string from_utf8(std::string_view utf8, std::string_view what) {
   std::string out;
   std::size_t bad_at = 0;
   if (!convert("CP932", "UTF-8", utf8, out, bad_at))
-    throw EncodingError((what.empty() ? std::string() : std::string(what) + ": ") +
-                        code_point_name(utf8.substr(bad_at)) +
-                        " cannot be stored in Shift-JIS (code page 932)");
+    backend::refuse_character(what, character_name(utf8.substr(bad_at)));
   return out;
 }
 
-}  // namespace cp932
-}  // namespace quillon
+}  // namespace quillon::cp932

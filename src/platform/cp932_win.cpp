@@ -1,15 +1,11 @@
 #include <windows.h>
 
-#include <algorithm>
-#include <cstdio>
 
 #include "platform/cp932.h"
+#include "platform/cp932_backend.h"
 #include "platform/win_text.h"
 
 namespace quillon {
-
-std::string Error::utf8() const { return cp932::to_utf8_or_as_is(what()); }
-
 namespace platform {
 
 std::wstring wide(std::string_view utf8) {
@@ -35,10 +31,6 @@ std::string windows_error() { return "Windows error " + std::to_string(::GetLast
 
 namespace cp932 {
 namespace {
-
-bool ascii(std::string_view s) {
-  return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
 
 // One CP932 character (one or two bytes) as UTF-16; false when it is none.
 bool decode_one(std::string_view bytes, std::size_t at, std::size_t& length, std::wstring& out) {
@@ -69,29 +61,14 @@ char32_t as_iconv_does(char32_t c) {
   }
 }
 
-std::string byte_name(unsigned char b) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "the byte 0x%02X", b);
-  return buf;
-}
-
 }  // namespace
 
 std::string to_utf8(std::string_view cp932_bytes) {
-  if (ascii(cp932_bytes)) return std::string(cp932_bytes);
+  if (backend::is_ascii(cp932_bytes)) return std::string(cp932_bytes);
   std::wstring w;
   for (std::size_t at = 0, length = 0; at < cp932_bytes.size(); at += length)
-    if (!decode_one(cp932_bytes, at, length, w))
-      throw EncodingError("bytes at offset " + std::to_string(at) + " are not valid code page 932");
+    if (!decode_one(cp932_bytes, at, length, w)) backend::refuse_bytes(at);
   return platform::narrow(w);
-}
-
-std::string to_utf8_or_as_is(std::string_view bytes) {
-  try {
-    return to_utf8(bytes);
-  } catch (const EncodingError&) {
-    return std::string(bytes);
-  }
 }
 
 std::string to_utf8_lossy(std::string_view bytes) {
@@ -106,11 +83,7 @@ std::string to_utf8_lossy(std::string_view bytes) {
 }
 
 std::string from_utf8(std::string_view utf8, std::string_view what) {
-  if (ascii(utf8)) return std::string(utf8);
-  const std::string prefix = what.empty() ? std::string() : std::string(what) + ": ";
-  const auto refuse = [&](const std::string& name) {
-    throw EncodingError(prefix + name + " cannot be stored in Shift-JIS (code page 932)");
-  };
+  if (backend::is_ascii(utf8)) return std::string(utf8);
   std::string out;
   for (std::size_t at = 0; at < utf8.size();) {
     const auto lead = static_cast<unsigned char>(utf8[at]);
@@ -122,7 +95,8 @@ std::string from_utf8(std::string_view utf8, std::string_view what) {
       valid = (b & 0xC0) == 0x80;
       c = (c << 6) | (b & 0x3F);
     }
-    if (!valid || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) refuse(byte_name(lead));
+    if (!valid || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF)
+      backend::refuse_character(what, backend::byte_name(lead));
     const char32_t mapped = as_iconv_does(c);
     std::wstring w;
     if (mapped >= 0x10000) {
@@ -135,11 +109,7 @@ std::string from_utf8(std::string_view utf8, std::string_view what) {
     BOOL used_default = FALSE;
     const int n = ::WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, w.data(), static_cast<int>(w.size()), bytes,
                                         sizeof bytes, nullptr, &used_default);
-    if (n <= 0 || used_default) {
-      char name[16];
-      std::snprintf(name, sizeof name, "U+%04lX", static_cast<unsigned long>(c));
-      refuse(name);
-    }
+    if (n <= 0 || used_default) backend::refuse_character(what, backend::code_point_name(c));
     out.append(bytes, static_cast<std::size_t>(n));
     at += len;
   }
