@@ -13,6 +13,7 @@
 #include "app/settings.h"
 #include "build_config.h"
 #include "platform/instance_lock.h"
+#include "support/script_text.h"
 #include "support/scripted.h"
 #include "support/temp_dir.h"
 
@@ -22,28 +23,9 @@ namespace {
 namespace fs = std::filesystem;
 using namespace testing;
 
-// "\s" a space, "\r", "\n", "\xNN", "\\"; then {dir} and {config} become paths.
-std::string unescape(const std::string& in) {
-  std::string out;
-  for (std::size_t i = 0; i < in.size(); ++i) {
-    if (in[i] != '\\' || i + 1 == in.size()) {
-      out += in[i];
-      continue;
-    }
-    const char c = in[++i];
-    if (c == 's') out += ' ';
-    else if (c == 'r') out += '\r';
-    else if (c == 'n') out += '\n';
-    else if (c == 'x') out += static_cast<char>(std::stoi(in.substr(i + 1, 2), nullptr, 16)), i += 2;
-    else out += c;
-  }
-  return out;
-}
-
 // Only "\s" is turned back: the rest stays as shown() writes it.
 std::string spaces(std::string s) {
-  for (std::size_t at; (at = s.find("\\s")) != std::string::npos;) s.replace(at, 2, " ");
-  return s;
+  return replace_all(std::move(s), "\\s", " ");
 }
 
 class Scenario {
@@ -74,7 +56,7 @@ class Scenario {
     for (const auto& [key, value] : {std::pair<std::string, std::string>{"{dir}", dir_.path().string()},
                                      {"{config}", (config_.path() / "quillon").string()},
                                      {"{host}", build::kFtpHost + (":" + std::to_string(build::kFtpPort))}})
-      for (std::size_t at; (at = s.find(key)) != std::string::npos;) s.replace(at, key.size(), value);
+      s = replace_all(std::move(s), key, value);
     return s;
   }
   std::string where() const { return name_ + ":" + std::to_string(line_no_); }

@@ -10,6 +10,7 @@
 #include <regex>
 
 #include "support/ftp_server.h"
+#include "support/script_text.h"
 #include "support/temp_dir.h"
 
 namespace quillon {
@@ -74,20 +75,13 @@ class Case {
   }
 
  private:
-  // {dir} the case's folder, {data} tests/data, {port} the server's; \r \n \xNN.
+  // {dir} the case's folder, {data} tests/data, {port} the server's; then the escapes.
   std::string expand(std::string s) const {
     const std::pair<std::string, std::string> keys[] = {
         {"{dir}", dir_.path().string()}, {"{data}", QUILLON_TEST_DATA_DIR},
         {"{port}", server_ ? std::to_string(server_->port()) : "0"}};
-    for (const auto& [key, value] : keys)
-      for (std::size_t at; (at = s.find(key)) != std::string::npos;) s.replace(at, key.size(), value);
-    std::string out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-      if (s[i] == '\\' && i + 1 < s.size() && (s[i + 1] == 'r' || s[i + 1] == 'n')) out += s[++i] == 'r' ? '\r' : '\n';
-      else if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] == 'x') out += static_cast<char>(std::stoi(s.substr(i + 2, 2), nullptr, 16)), i += 3;
-      else out += s[i];
-    }
-    return out;
+    for (const auto& [key, value] : keys) s = testing::replace_all(std::move(s), key, value);
+    return testing::unescape(s);
   }
   std::string where() const { return name_ + ":" + std::to_string(line_no_); }
 

@@ -9,6 +9,7 @@
 #include "app/settings.h"
 #include "app/upload_run.h"
 #include "conversion/conversion.h"
+#include "support/script_text.h"
 #include "support/temp_dir.h"
 
 namespace quillon {
@@ -21,11 +22,6 @@ using testing::write_file;
 struct FixedClock final : platform::Clock {
   platform::LocalDateTime now() override { return {2024, 2, 3, 9, 5, 7}; }
 };
-
-std::string replaced(std::string text, const std::string& key, const std::string& value) {
-  for (std::size_t at; (at = text.find(key)) != std::string::npos;) text.replace(at, key.size(), value);
-  return text;
-}
 
 // The first line that differs, so a failure says where.
 std::string first_difference(const std::string& want, const std::string& got) {
@@ -61,7 +57,7 @@ TEST(Documents, EachCaseFolder) {
     }
     const fs::path expected_error = folder.path() / "error.txt";
     if (fs::exists(expected_error)) {
-      EXPECT_EQ(error, replaced(replaced(read_file(expected_error.string()), "{csv}", csv), "{xml}", xml));
+      EXPECT_EQ(error, testing::replace_all(testing::replace_all(read_file(expected_error.string()), "{csv}", csv), "{xml}", xml));
       EXPECT_EQ(read_file(xml), "previous");
     } else {
       EXPECT_EQ(error, "");
