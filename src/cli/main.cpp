@@ -41,7 +41,7 @@ int dispatch(std::vector<std::string> args) {
 // with a line and the failure code, never an abort.
 int main(int argc, char** argv) {
   try {
-    return dispatch(std::vector<std::string>(argv + 1, argv + argc));
+    return dispatch(quillon::platform::arguments(argc, argv));
   } catch (const std::exception& e) {
     write_text(Stream::Err, std::string("quillon-cli: ") + e.what() + "\n");
     return quillon::cli::kExitFailed;

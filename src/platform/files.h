@@ -34,6 +34,8 @@ class ReplacingFile {
 
 // The whole file into `data`; false when it cannot be opened or read.
 bool read_whole_file(const std::string& path, std::string& data);
+// The system's words for why this thread's last file call failed (CP932).
+std::string last_file_error();
 
 // An ordinary file: exists, is a regular file (not a directory or device).
 // An empty path names no file.

@@ -73,6 +73,8 @@ bool ReplacingFile::commit() {
 
 const std::string& ReplacingFile::reason() const { return impl_->reason; }
 
+std::string last_file_error() { return std::strerror(errno); }
+
 bool read_whole_file(const std::string& path, std::string& data) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;

@@ -73,6 +73,8 @@ bool ReplacingFile::commit() {
 
 const std::string& ReplacingFile::reason() const { return impl_->reason; }
 
+std::string last_file_error() { return windows_error(); }
+
 bool read_whole_file(const std::string& path, std::string& data) {
   const HANDLE file = ::CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

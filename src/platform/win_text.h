@@ -8,7 +8,8 @@ namespace quillon::platform {
 
 std::wstring wide(std::string_view utf8);
 std::string narrow(std::wstring_view utf16);
-// Windows' own number for the last failure, for messages: "Windows error 5".
+// The system's words for the last failure, as CP932 text for messages,
+// without the closing full stop ("Access is denied").
 std::string windows_error();
 
 }  // namespace quillon::platform

@@ -17,6 +17,7 @@
 #include "app/settings.h"
 #include "settings_dialog/Frmsetteiftp.h"
 #include "support/scripted.h"
+#include "support/system.h"
 #include "support/temp_dir.h"
 #include "widgets/qt/form_support.h"
 
@@ -30,8 +31,7 @@ class GuiTest : public ::testing::Test {
     static QApplication* app = new QApplication(argc, argv);  // for the whole run
     (void)app;
     QApplication::setQuitOnLastWindowClosed(false);
-    ::setenv("XDG_CONFIG_HOME", config_.path().c_str(), 1);
-    folder_ = config_.path() / "quillon";
+    folder_ = use_settings_home(config_.path());
     set_message_box_hook([this](QWidget*, const QString& text) { messages.push_back(text.toStdString()); });
   }
   ~GuiTest() override {

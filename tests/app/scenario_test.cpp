@@ -15,6 +15,7 @@
 #include "platform/instance_lock.h"
 #include "support/script_text.h"
 #include "support/scripted.h"
+#include "support/system.h"
 #include "support/temp_dir.h"
 
 namespace quillon {
@@ -31,7 +32,6 @@ std::string spaces(std::string s) {
 class Scenario {
  public:
   explicit Scenario(const fs::path& script) : name_(script.filename().string()) {
-    ::setenv("XDG_CONFIG_HOME", config_.path().c_str(), 1);
     std::ifstream in(script);
     for (std::string line; std::getline(in, line);) {
       ++line_no_;
@@ -54,7 +54,10 @@ class Scenario {
  private:
   std::string paths(std::string s) const {
     for (const auto& [key, value] : {std::pair<std::string, std::string>{"{dir}", dir_.path().string()},
-                                     {"{config}", (config_.path() / "quillon").string()},
+                                     {"{config}/", (folder_ / "").string()},  // the system's separator
+                                     {"{config}", folder_.string()},
+                                     {"{is-folder}", kWords.is_folder},
+                                     {"{no-file}", kWords.no_file},
                                      {"{host}", build::kFtpHost + (":" + std::to_string(build::kFtpPort))}})
       s = replace_all(std::move(s), key, value);
     return s;
@@ -95,7 +98,7 @@ class Scenario {
     else if (verb == "rm") fs::remove(paths(a));
     else if (verb == "inet") script_inet(pairs(rest));
     else if (verb == "clock") script_clock(rest);
-    else if (verb == "lock") held_ = platform::InstanceLock::acquire((fs::create_directories(config_.path() / "quillon"), Program::lock_path()));
+    else if (verb == "lock") held_ = platform::InstanceLock::acquire((fs::create_directories(folder_), Program::lock_path()));
     else if (verb == "start") start(a == "default-host");
     else if (verb == "main") main_does(a);
     else if (verb == "dialog") dialog_does(a, b);
@@ -119,8 +122,8 @@ class Scenario {
       else if (text.count(key)) *text[key] = cp932::from_utf8(paths(value));
       else ADD_FAILURE() << where() << ": no setting " << key;
     }
-    fs::create_directories(config_.path() / "quillon");
-    write_settings((config_.path() / "quillon" / "qsodata.qsl").string(), s);
+    fs::create_directories(folder_);
+    write_settings((folder_ / "qsodata.qsl").string(), s);
   }
   void script_inet(const std::map<std::string, std::string>& p) {
     for (const auto& [key, value] : p) {
@@ -207,6 +210,7 @@ class Scenario {
   std::string name_;
   int line_no_ = 0;
   TempDir config_, dir_;
+  const fs::path folder_ = use_settings_home(config_.path());  // the settings folder
   Transcript transcript_;
   std::size_t seen_ = 0;
   std::unique_ptr<ScriptedInternet> inet_owned_ = std::make_unique<ScriptedInternet>(transcript_);

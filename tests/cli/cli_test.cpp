@@ -2,7 +2,6 @@
 // files and the server, the command, and the exit code, stdout and stderr it
 // must produce, byte for byte. The format is in README there.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
@@ -11,6 +10,7 @@
 
 #include "support/ftp_server.h"
 #include "support/script_text.h"
+#include "support/system.h"
 #include "support/temp_dir.h"
 
 namespace quillon {
@@ -30,7 +30,13 @@ class Case {
       const std::string verb = line.substr(0, space), rest = space == std::string::npos ? "" : expand(line.substr(space + 1));
       if (verb == "stdout:" || verb == "stderr:") {
         std::string block;
-        while (std::getline(in, line) && line != ".") ++line_no_, block += expand(line) + "\n";
+        while (std::getline(in, line) && line != ".") {
+          ++line_no_;
+          const std::string mine = testing::kWindows ? "windows| " : "linux| ", other = testing::kWindows ? "linux| " : "windows| ";
+          if (line.rfind(other, 0) == 0) continue;
+          if (line.rfind(mine, 0) == 0) line.erase(0, mine.size());
+          block += expand(line) + "\n";
+        }
         ++line_no_;
         EXPECT_EQ(verb == "stdout:" ? out_ : err_, block) << where();
       } else if (verb == "file") {
@@ -44,16 +50,15 @@ class Case {
         std::string program = QUILLON_CLI;
         if (verb == "run-alone") {
           fs::create_directories(dir_.file("alone"));
-          fs::copy_file(program, dir_.file("alone/quillon-cli"), fs::copy_options::overwrite_existing);
-          program = dir_.file("alone/quillon-cli");
+          program = (dir_.path() / "alone" / fs::path(program).filename()).string();
+          fs::copy_file(QUILLON_CLI, program, fs::copy_options::overwrite_existing);
         }
-        const std::string command = "cd '" + dir_.path().string() + "' && XDG_CONFIG_HOME='" + dir_.path().string() +
-                                    "' '" + program + "' " + rest + " >stdout 2>stderr";
-        const int status = std::system(command.c_str());
-        exit_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        exit_ = testing::run_program(program, rest, dir_.path(), dir_.file("stdout"), dir_.file("stderr"));
         out_ = read_file(dir_.file("stdout"));
         err_ = read_file(dir_.file("stderr"));
         fs::remove(dir_.file("stdout")), fs::remove(dir_.file("stderr"));
+      } else if (verb == "not-on") {  // SYSTEM WHY: this case cannot hold there
+        if (rest.rfind(testing::kWindows ? "windows " : "linux ", 0) == 0) return;
       } else if (verb == "exit") {
         EXPECT_EQ(exit_, std::stoi(rest)) << where() << "\nstderr: " << err_;
       } else if (verb == "file-is") {
@@ -75,19 +80,24 @@ class Case {
   }
 
  private:
-  // {dir} the case's folder, {data} tests/data, {port} the server's; then the escapes.
+  // {dir} the case's folder, {settings} the settings folder in it, {data}
+  // tests/data, {port} the server's, {no-file} the system's words for a
+  // missing file. The escapes go first: a Windows path holds backslashes.
   std::string expand(std::string s) const {
+    s = testing::unescape(s);
     const std::pair<std::string, std::string> keys[] = {
-        {"{dir}", dir_.path().string()}, {"{data}", QUILLON_TEST_DATA_DIR},
-        {"{port}", server_ ? std::to_string(server_->port()) : "0"}};
+        {"{dir}", dir_.path().string()}, {"{settings}", settings_.string()}, {"{data}", QUILLON_TEST_DATA_DIR},
+        {"{port}", server_ ? std::to_string(server_->port()) : "0"},
+        {"{no-file}", testing::kWords.no_file}};
     for (const auto& [key, value] : keys) s = testing::replace_all(std::move(s), key, value);
-    return testing::unescape(s);
+    return s;
   }
   std::string where() const { return name_ + ":" + std::to_string(line_no_); }
 
   std::string name_;
   int line_no_ = 0;
   testing::TempDir dir_;
+  const fs::path settings_ = testing::use_settings_home(dir_.path());
   std::optional<testing::FtpServer> server_;
   int exit_ = -1;
   std::string out_, err_;

@@ -1,13 +1,13 @@
 // Files written beside their target, read whole, tested and sized; the
 // instance marker.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <set>
 
 #include "platform/files.h"
 #include "platform/instance_lock.h"
+#include "support/system.h"
 #include "support/temp_dir.h"
 
 namespace quillon::platform {
@@ -24,19 +24,19 @@ std::set<std::string> listing(const testing::TempDir& dir) {
 }
 
 TEST(Files, ReplacingFile) {
-  const mode_t mask = ::umask(022);
-  for (const auto& [access, mode] : {std::pair{ReplacingFile::Access::OwnerOnly, 0600u}, {ReplacingFile::Access::Ordinary, 0644u}}) {
+  for (const auto access : {ReplacingFile::Access::OwnerOnly, ReplacingFile::Access::Ordinary}) {
     testing::TempDir dir;
     write_file(dir.file("t"), "old");
+    write_file(dir.file("plain"), "");  // what an ordinary new file gets
     {
       ReplacingFile f(dir.file("t"), access);
       EXPECT_TRUE(f.ok() && f.write("new ") && f.write("bytes"));
       EXPECT_EQ(read_file(dir.file("t")), "old");  // untouched until the commit
       EXPECT_TRUE(f.commit());
     }
-    struct stat st {};
-    ::stat(dir.file("t").c_str(), &st);
-    EXPECT_EQ(st.st_mode & 0777, mode);
+    EXPECT_EQ(testing::permission_bits(dir.file("t")),
+              access == ReplacingFile::Access::OwnerOnly && !testing::kWindows ? "600"
+                                                                              : testing::permission_bits(dir.file("plain")));
     EXPECT_EQ(read_file(dir.file("t")), "new bytes");
     { ReplacingFile(dir.file("t"), access).write("not committed"); }
     fs::create_directory(dir.file("d"));  // the rename over it fails
@@ -46,14 +46,13 @@ TEST(Files, ReplacingFile) {
       EXPECT_FALSE(f.reason().empty());
     }
     EXPECT_EQ(read_file(dir.file("t")), "new bytes");
-    EXPECT_EQ(listing(dir), (std::set<std::string>{"d", "t"}));
+    EXPECT_EQ(listing(dir), (std::set<std::string>{"d", "plain", "t"}));
     for (const std::string& target : {std::string(), dir.file("no/such/folder/t")}) {
       ReplacingFile bad(target, access);
       EXPECT_FALSE(bad.ok() || bad.write("x") || bad.commit()) << target;
       EXPECT_FALSE(bad.reason().empty()) << target;
     }
   }
-  ::umask(mask);
 }
 
 TEST(Files, ReadTestSizeAndEmpty) {

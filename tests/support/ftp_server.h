@@ -1,6 +1,7 @@
 #pragma once
 // A real FTP server (pyftpdlib) on 127.0.0.1 and a free port, for the life of
-// the object. Uploads land under root()/log/.
+// the object. Uploads land under root()/log/. A Linux test starts it itself;
+// a Windows test under Wine asks ftp_broker.py, which ctest starts first.
 #include <cstdint>
 #include <string>
 
@@ -15,6 +16,8 @@ class FtpServer {
     DropMidTransfer,  // data connection closed after some bytes
     StallTransfer,    // data connection stops reading after some bytes
     StallReplies,     // control connection stops answering after login
+    SilentGreeting,   // takes the connection, never says a word
+    No226,            // takes the whole file, never confirms it
   };
   struct Options {
     std::string user = "Q1AAA";
@@ -33,11 +36,14 @@ class FtpServer {
   // Everything the server logged so far: commands received, replies, transfers.
   std::string log() const;
 
+  static const char* mode_name(Mode mode);  // as ftp_server.py takes it
+
  private:
   std::uint16_t port_ = 0;
   std::string root_;
   std::string log_path_;
-  int pid_ = -1;
+  int pid_ = -1;            // the server's process, where this process started it
+  std::string ticket_;      // the broker's request, where a broker started it
 };
 
 }  // namespace quillon::testing

@@ -31,7 +31,7 @@ def main():
     ap.add_argument("--password", required=True)
     ap.add_argument("--mode", default="normal",
                     choices=["normal", "refuse-store", "store-full", "drop", "stall-transfer",
-                             "stall-replies"])
+                             "stall-replies", "silent-greeting", "no-226"])
     args = ap.parse_args()
     mode = args.mode
     log = open(args.log, "a", buffering=1, encoding="utf-8", errors="replace")
@@ -84,6 +84,12 @@ def main():
             if mode == "stall-replies" and self.authenticated and cmd != "PWD":
                 return  # heard, never answered
             super().pre_process_command(line, cmd, arg)
+
+        def respond(self, resp, *rest, **kw):
+            if mode == "silent-greeting" or (mode == "no-226" and resp.startswith("226")):
+                note("== not sent: " + resp)
+                return
+            super().respond(resp, *rest, **kw)
 
         def push(self, s):
             for part in s.split("\r\n"):

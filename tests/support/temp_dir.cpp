@@ -1,17 +1,14 @@
 #include "support/temp_dir.h"
 
-#include <cstdlib>
+#include "support/system.h"
+
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 
 namespace quillon::testing {
 
-TempDir::TempDir() {
-  std::string tmpl = (std::filesystem::temp_directory_path() / "quillon-test-XXXXXX").string();
-  if (::mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = tmpl;
-}
+TempDir::TempDir() : path_(make_temp_folder("quillon-test")) {}
 
 TempDir::~TempDir() {
   std::error_code ec;
@@ -22,6 +19,16 @@ std::string read_file(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string read_file_or_empty(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string permission_bits(const std::string& path) {
+  const auto bits = static_cast<unsigned>(std::filesystem::status(path).permissions() & std::filesystem::perms::mask);
+  return std::to_string(bits >> 6 & 7) + std::to_string(bits >> 3 & 7) + std::to_string(bits & 7);
 }
 
 void write_file(const std::string& path, std::string_view bytes) {

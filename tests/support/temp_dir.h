@@ -20,6 +20,9 @@ class TempDir {
 };
 
 std::string read_file(const std::string& path);
+std::string read_file_or_empty(const std::string& path);  // "" when missing
 void write_file(const std::string& path, std::string_view bytes);
+// The permission bits in octal, "600"; Windows shows only "666" or "444".
+std::string permission_bits(const std::string& path);
 
 }  // namespace quillon::testing

@@ -1,0 +1,68 @@
+#include <windows.h>
+
+#include <cstdlib>
+#include <random>
+#include <stdexcept>
+
+#include "support/system.h"
+
+namespace quillon::testing {
+namespace {
+
+std::wstring wide(const std::string& utf8) {
+  const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+  return out;
+}
+
+HANDLE open_for_child(const std::filesystem::path& file) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  return ::CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+const bool kWindows = true;
+const SystemWords kWords = {"File not found", "Path not found", "Access denied"};
+
+std::filesystem::path make_temp_folder(std::string_view prefix) {
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / (std::string(prefix) + "-" + std::to_string(random()));
+    if (std::filesystem::create_directory(folder)) return folder;
+  }
+  throw std::runtime_error("no new temp folder");
+}
+
+std::filesystem::path use_settings_home(const std::filesystem::path& home) {
+  ::_wputenv_s(L"APPDATA", home.c_str());
+  return home / "Quillon";
+}
+
+int run_program(const std::string& program, const std::string& args, const std::filesystem::path& dir,
+                const std::filesystem::path& out, const std::filesystem::path& err) {
+  std::wstring command = L"\"" + wide(program) + L"\" " + wide(args);
+  STARTUPINFOW start{};
+  start.cb = sizeof start;
+  start.dwFlags = STARTF_USESTDHANDLES;
+  start.hStdInput = INVALID_HANDLE_VALUE;
+  start.hStdOutput = open_for_child(out);
+  start.hStdError = open_for_child(err);
+  PROCESS_INFORMATION child{};
+  const BOOL started = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        dir.c_str(), &start, &child);
+  ::CloseHandle(start.hStdOutput);
+  ::CloseHandle(start.hStdError);
+  if (!started) throw std::runtime_error("cannot start " + program);
+  ::WaitForSingleObject(child.hProcess, INFINITE);
+  DWORD code = 0;
+  ::GetExitCodeProcess(child.hProcess, &code);
+  ::CloseHandle(child.hProcess);
+  ::CloseHandle(child.hThread);
+  return static_cast<int>(code);
+}
+
+}  // namespace quillon::testing
