@@ -13,6 +13,11 @@ namespace quillon::platform {
 namespace {
 
 constexpr std::size_t kChunk = 4096;  // one request-sent notification per chunk
+// The commands WinINet sends to log in (USER, PASS) and to open a store
+// (TYPE, PORT or PASV, STOR). The layer raises request-sent for them itself:
+// Windows does, Wine does not, and the callers count them.
+constexpr int kLoginCommands = 2;
+constexpr int kStoreCommands = 3;
 
 HINTERNET handle_of(InetHandle h) { return reinterpret_cast<HINTERNET>(h); }
 
@@ -51,7 +56,8 @@ void CALLBACK on_status(HINTERNET handle, DWORD_PTR context, DWORD status, LPVOI
   if (link == nullptr || InetWatchdog::on_watchdog_thread()) return;
   if (status == INTERNET_STATUS_HANDLE_CREATED && info != nullptr && length >= sizeof(INTERNET_ASYNC_RESULT))
     link->watchdog->watch(reinterpret_cast<HINTERNET>(static_cast<const INTERNET_ASYNC_RESULT*>(info)->dwResult));
-  if (!link->quiet) link->notify(reinterpret_cast<InetHandle>(handle), status, info, length);
+  if (!link->quiet && status != INTERNET_STATUS_REQUEST_SENT)
+    link->notify(reinterpret_cast<InetHandle>(handle), status, info, length);
 }
 
 class WinInetInternet final : public Internet {
@@ -104,6 +110,7 @@ class WinInetInternet final : public Internet {
       return fail(ERROR_INTERNET_TIMEOUT);
     }
     if (connection == nullptr) return fail(error);
+    for (int i = 0; i < kLoginCommands; ++i) link->notify(reinterpret_cast<InetHandle>(connection), kStatusRequestSent, nullptr, 0);
     links_[connection] = std::move(link);
     return reinterpret_cast<InetHandle>(connection);
   }
@@ -169,6 +176,8 @@ class WinInetInternet final : public Internet {
                                     ascii ? FTP_TRANSFER_TYPE_ASCII : FTP_TRANSFER_TYPE_BINARY,
                                     reinterpret_cast<DWORD_PTR>(&link));
     DWORD error = file == nullptr ? ::GetLastError() : 0;
+    for (int i = 0; error == 0 && i < kStoreCommands; ++i)
+      link.notify(reinterpret_cast<InetHandle>(connection), kStatusRequestSent, nullptr, 0);
     for (std::size_t at = 0; error == 0 && at < bytes.size(); at += kChunk) {
       const DWORD want = static_cast<DWORD>(std::min(kChunk, bytes.size() - at));
       DWORD written = 0;

@@ -56,6 +56,16 @@ struct Loopback {
   RunServices services{*inet, clock, "127.0.0.1", server.port()};
 };
 
+TEST(Loopback, AGoodRunStoresTheDocumentAndTheBarReachesAHundred) {
+  Loopback l;
+  EXPECT_EQ(l.run(), RunOutcome::Uploaded);
+  const auto bars = l.lines("main bar ");
+  ASSERT_GT(bars.size(), 10u);  // it moved on the way
+  EXPECT_THAT(bars, ::testing::Contains("100%"));  // then back to 0 for the next run
+  EXPECT_EQ(testing::read_file(l.server.root() + "/log/Q1AAA.20240203090507.Varnel_System_format.Ver.qso"),
+            testing::read_file(l.state.settings.xml_path));
+}
+
 TEST(Loopback, FailedTransfersAndTheNextRun) {
   const std::pair<FtpServer::Mode, std::vector<std::string>> modes[] = {
       {FtpServer::Mode::RefuseStore, {"12003"}},
