@@ -44,7 +44,12 @@ class Case {
         fs::create_directories(fs::path(rest.substr(0, sep)).parent_path());
         testing::write_file(rest.substr(0, sep), sep == std::string::npos ? "" : rest.substr(sep + 1));
       } else if (verb == "server") {
-        server_.emplace(testing::FtpServer::Options{.password = rest.empty() ? "secret" : rest});
+        testing::FtpServer::Options options;
+        if (rest.rfind("mode=", 0) == 0)
+          options.mode = testing::FtpServer::mode_named(rest.substr(5));
+        else if (!rest.empty())
+          options.password = rest;
+        server_.emplace(options);
       } else if (verb == "run" || verb == "run-alone") {
         // "run-alone": a copy of the program with nothing beside it.
         std::string program = QUILLON_CLI;

@@ -1,5 +1,7 @@
 #include "support/ftp_server.h"
 
+#include <stdexcept>
+
 #include "support/temp_dir.h"
 
 namespace quillon::testing {
@@ -16,6 +18,12 @@ const char* FtpServer::mode_name(Mode mode) {
     case Mode::No226: return "no-226";
   }
   return "normal";
+}
+
+FtpServer::Mode FtpServer::mode_named(const std::string& name) {
+  for (int m = 0; m <= static_cast<int>(Mode::No226); ++m)
+    if (name == mode_name(static_cast<Mode>(m))) return static_cast<Mode>(m);
+  throw std::invalid_argument("no server mode " + name);
 }
 
 FtpServer::FtpServer() : FtpServer(Options{}) {}

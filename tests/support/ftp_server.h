@@ -37,6 +37,7 @@ class FtpServer {
   std::string log() const;
 
   static const char* mode_name(Mode mode);  // as ftp_server.py takes it
+  static Mode mode_named(const std::string& name);  // throws for an unknown name
 
  private:
   std::uint16_t port_ = 0;
