@@ -41,7 +41,7 @@ class Case {
         EXPECT_EQ(verb == "stdout:" ? out_ : err_, block) << where();
       } else if (verb == "file") {
         const std::size_t sep = rest.find(' ');
-        fs::create_directories(fs::path(rest.substr(0, sep)).parent_path());
+        fs::create_directories(testing::utf8_path(rest.substr(0, sep)).parent_path());
         testing::write_file(rest.substr(0, sep), sep == std::string::npos ? "" : rest.substr(sep + 1));
       } else if (verb == "server") {
         testing::FtpServer::Options options;

@@ -19,6 +19,8 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// Paths are UTF-8 on every system (Windows would read a narrow string in its code page).
+std::filesystem::path utf8_path(const std::string& path);
 std::string read_file(const std::string& path);
 std::string read_file_or_empty(const std::string& path);  // "" when missing
 void write_file(const std::string& path, std::string_view bytes);
