@@ -5,11 +5,13 @@
 #include <string>
 
 #include "app/program.h"
+#include "app/recorded_run.h"
 #include "app/settings.h"
 #include "ftp/ftp.h"
 #include "platform/cp932.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/terminal.h"
 
 namespace quillon {
 namespace {
@@ -70,7 +72,13 @@ void MainForm::Form_Load() {
 RunOutcome MainForm::cmdOK_Click() {
   MainView& view = *view_;
   try {
-    return quillon::cmdOK_Click(program_.state(), view, program_.services());
+    AppState& s = program_.state();
+    const RecordedRun run =
+        run_and_record(s, view, program_.services(), s.win_dir + platform::kPathSeparator + "uploads.jsonl");
+    // The window's texts are fixed; a history that cannot be written is said where it can be.
+    if (!run.history_error.empty())
+      platform::write_text(platform::Stream::Err, "quillon: history not written: " + run.history_error + "\n");
+    return run.outcome;
   } catch (const std::exception& e) {
     // Nothing may unwind into the toolkit's event loop; leave the window usable.
     view.set_cursor(Cursor::Default);

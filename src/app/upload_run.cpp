@@ -33,7 +33,7 @@ FtpEnv ftp_env(AppState& state, FtpView& view, const RunServices& services) {
   const Settings& s = state.settings;
   return FtpEnv{state.ftp, view, services.inet, services.clock,
                 UploadJob{services.ftp_host, services.ftp_port, s.callsign, s.server_password,
-                          s.xml_path, state.format_tag, state.remote_ext}};
+                          s.xml_path, state.format_tag, state.remote_ext, services.passive}};
 }
 
 RunOutcome cmdOK_Click(AppState& state, RunView& view, const RunServices& services) {
@@ -70,6 +70,7 @@ RunOutcome cmdOK_Click(AppState& state, RunView& view, const RunServices& servic
     case FtpOutcome::Stored: return RunOutcome::Uploaded;
     case FtpOutcome::NotConnected: return RunOutcome::NotConnected;
     case FtpOutcome::NotStored: return RunOutcome::NotStored;
+    case FtpOutcome::StoredNotClosed: return RunOutcome::StoredNotClosed;
     case FtpOutcome::NotClosed: break;
   }
   return RunOutcome::NotClosed;

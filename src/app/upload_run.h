@@ -23,6 +23,7 @@ struct RunServices {
   platform::Clock& clock;
   std::string ftp_host;
   std::uint16_t ftp_port;
+  bool passive = false;
 };
 
 // How a run ended. Only Uploaded means the server confirmed the store.
@@ -33,7 +34,8 @@ enum class RunOutcome {
   NotWritten,     // the document could not be written
   NotConnected,
   NotStored,
-  NotClosed,
+  NotClosed,        // the leftover connection would not close; nothing sent
+  StoredNotClosed,  // stored, but closing the connection failed
 };
 
 FtpEnv ftp_env(AppState& state, FtpView& view, const RunServices& services);

@@ -2,6 +2,7 @@
 
 #include "platform/cp932.h"
 #include "platform/paths.h"
+#include "platform/terminal.h"
 
 namespace quillon::cli {
 
@@ -15,6 +16,21 @@ std::string option_or(const ParsedOptions& options, const std::string& name,
                       const std::string& fallback) {
   auto it = options.values.find(name);
   return it == options.values.end() ? fallback : it->second;
+}
+
+int usage_error(const std::string& command, const std::string& why, const char* usage) {
+  platform::write_text(platform::Stream::Err, "quillon-cli " + command + ": " + why + "\n" + usage);
+  return kExitUsage;
+}
+
+int print_usage(const char* usage) {
+  platform::write_text(platform::Stream::Out, std::string(usage) + kExitCodes);
+  return kExitOk;
+}
+
+void print_json(const nlohmann::ordered_json& result) {
+  platform::write_text(platform::Stream::Out,
+                       result.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n");
 }
 
 }  // namespace quillon::cli

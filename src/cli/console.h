@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include <nlohmann/json.hpp>
+
 #include "commands.h"
 
 namespace quillon::cli {
@@ -15,5 +17,12 @@ std::string default_settings_path();
 
 std::string option_or(const ParsedOptions& options, const std::string& name,
                       const std::string& fallback);
+
+// "quillon-cli COMMAND: WHY" and the command's usage on stderr; exit code 2.
+int usage_error(const std::string& command, const std::string& why, const char* usage);
+// "--help": the usage and the exit codes on stdout.
+int print_usage(const char* usage);
+// The --json result: one object, one line, on stdout.
+void print_json(const nlohmann::ordered_json& result);
 
 }  // namespace quillon::cli

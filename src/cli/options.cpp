@@ -4,13 +4,20 @@
 
 namespace quillon::cli {
 
-ParsedOptions parse_options(const std::vector<std::string>& args,
-                            const std::vector<std::string>& allowed) {
+ParsedOptions parse_options(const std::vector<std::string>& args, const std::vector<std::string>& allowed,
+                            const std::vector<std::string>& allowed_flags) {
   ParsedOptions parsed;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& word = args[i];
     if (word == "--help" || word == "-h") {
       parsed.help = true;
+      continue;
+    }
+    if (std::find(allowed_flags.begin(), allowed_flags.end(), word) != allowed_flags.end()) {
+      if (!parsed.flags.insert(word).second) {
+        parsed.error = "option " + word + " given twice";
+        return parsed;
+      }
       continue;
     }
     std::string name = word;

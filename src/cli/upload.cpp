@@ -1,14 +1,18 @@
 #include <charconv>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "app/app_state.h"
-#include "app/upload_run.h"
+#include "app/recorded_run.h"
 #include "build_config.h"
 #include "commands.h"
 #include "console.h"
 #include "conversion/conversion.h"
 #include "platform/clock.h"
+#include "platform/files.h"
 #include "platform/inet.h"
+#include "platform/paths.h"
 #include "platform/terminal.h"
 #include "widgets/caption_surface.h"
 
@@ -16,17 +20,27 @@ namespace quillon::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: quillon-cli upload [--settings FILE] [--server HOST[:PORT]]\n"
+    "usage: quillon-cli upload [--settings FILE] [--server HOST[:PORT]] [--passive] [--retry N]\n"
+    "                          [--force] [--json]\n"
     "  --settings FILE     the settings file (default: qsodata.qsl in the settings folder)\n"
-    "  --server HOST:PORT  upload there instead of the built-in host\n";
+    "  --server HOST:PORT  upload there instead of the built-in host\n"
+    "  --passive           passive mode, for networks that block the server's connection back\n"
+    "  --retry N           try again up to N times (after 1 s, 2 s, 4 s ...) when the\n"
+    "                      connection failed or the server was busy\n"
+    "  --force             send a log that went up already\n"
+    "  --json              the result as one JSON object on stdout\n";
 
-// The main window on a terminal: status texts on stdout, message boxes on stderr.
+constexpr int kMaxRetries = 10;
+
+// The main window on a terminal: status texts on stdout (stderr when stdout
+// carries JSON), message boxes on stderr.
 class ConsoleView final : public RunView {
  public:
+  explicit ConsoleView(bool json) : status_stream_(json ? platform::Stream::Err : platform::Stream::Out) {}
   void set_status(std::string_view text) override {
     status_ = text;
     end_progress_line();
-    platform::write_text(platform::Stream::Out, for_terminal(text) + "\n");
+    platform::write_text(status_stream_, for_terminal(text) + "\n");
   }
   std::string status() const override { return status_; }
   void set_enabled(Button, bool) override {}
@@ -55,6 +69,7 @@ class ConsoleView final : public RunView {
     progress_shown_ = false;
   }
 
+  platform::Stream status_stream_;
   std::string status_;
   bool tty_ = platform::stdout_is_terminal();
   bool progress_shown_ = false;
@@ -74,24 +89,73 @@ bool parse_server(const std::string& text, std::string& host, std::uint16_t& por
   return true;
 }
 
+int exit_code(RunOutcome outcome) {
+  switch (outcome) {
+    case RunOutcome::Uploaded: return kExitOk;
+    case RunOutcome::NoLog:
+    case RunOutcome::LogRefused:
+    case RunOutcome::NotWritten: return kExitFailed;
+    case RunOutcome::NotConnected:
+    case RunOutcome::NotClosed: return kExitNoConnection;
+    case RunOutcome::NotStored: return kExitNotStored;
+    case RunOutcome::StoredNotClosed: return kExitNotClosed;
+  }
+  return kExitFailed;
+}
+
+// Worth another try: no connection, a timeout, a dropped line, or a server
+// that says "not now" (4xx). Never a refused login or another 5xx.
+bool transient(const HistoryEntry& e) {
+  if (e.outcome != "connect" && e.outcome != "store") return false;
+  const std::string code = e.reply.substr(0, 3);
+  for (const char* busy : {"421", "425", "426", "450", "451", "452"})
+    if (code == busy) return true;
+  if (code.size() == 3 && code[0] == '5') return false;
+  namespace ie = platform::inet_error;
+  return e.error == ie::kTimeout || e.error == ie::kCannotConnect || e.error == ie::kConnectionAborted ||
+         e.error == ie::kConnectionReset;
+}
+
+void say(const std::string& line) { platform::write_text(platform::Stream::Err, "quillon-cli upload: " + line + "\n"); }
+
+// The latest successful upload of these very bytes, if any.
+const HistoryEntry* sent_before(const std::vector<HistoryEntry>& history, const std::string& fingerprint) {
+  for (auto it = history.rbegin(); it != history.rend(); ++it)
+    if (it->outcome == "ok") return it->log_fnv1a == fingerprint ? &*it : nullptr;
+  return nullptr;
+}
+
 }  // namespace
 
 int upload(const std::vector<std::string>& args) {
-  const ParsedOptions options = parse_options(args, {"--settings", "--server"});
-  auto usage_error = [](const std::string& why) {
-    platform::write_text(platform::Stream::Err, "quillon-cli upload: " + why + "\n" + kUsage);
-    return kExitUsage;
-  };
-  if (options.error) return usage_error(*options.error);
-  if (options.help) {
-    platform::write_text(platform::Stream::Out, kUsage);
-    return kExitOk;
-  }
+  const ParsedOptions options =
+      parse_options(args, {"--settings", "--server", "--retry"}, {"--passive", "--force", "--json"});
+  if (options.error) return usage_error("upload", *options.error, kUsage);
+  if (options.help) return print_usage(kUsage);
+  const bool json = options.flags.count("--json") > 0;
   std::string host = build::kFtpHost;
   std::uint16_t port = build::kFtpPort;
   if (auto server = options.values.find("--server");
       server != options.values.end() && !parse_server(server->second, host, port))
-    return usage_error("--server takes HOST or HOST:PORT");
+    return usage_error("upload", "--server takes HOST or HOST:PORT", kUsage);
+  int retries = 0;
+  if (auto retry = options.values.find("--retry"); retry != options.values.end()) {
+    const std::string& n = retry->second;
+    auto [end, ec] = std::from_chars(n.data(), n.data() + n.size(), retries);
+    if (ec != std::errc() || end != n.data() + n.size() || retries < 0 || retries > kMaxRetries)
+      return usage_error("upload", "--retry takes a number from 0 to " + std::to_string(kMaxRetries), kUsage);
+  }
+
+  const std::unique_ptr<platform::Internet> inet = platform::make_internet();
+  platform::SystemClock clock;
+  const RunServices services{*inet, clock, host, port, options.flags.count("--passive") > 0};
+  const std::string history_file = history_path();
+  // Every run leaves its line; a history that cannot be written is said, never fatal.
+  auto finish = [&](const HistoryEntry& entry, int code) {
+    if (const std::string why = record(history_file, entry); !why.empty()) say("history not written: " + why);
+    if (json) print_json(to_json(entry));
+    return code;
+  };
 
   AppState state;
   state.format_tag = kFormatTag;
@@ -99,22 +163,52 @@ int upload(const std::vector<std::string>& args) {
   try {
     state.settings = read_settings(option_or(options, "--settings", default_settings_path()));
   } catch (const Error& e) {
-    platform::write_text(platform::Stream::Err, "quillon-cli upload: " + e.utf8() + "\n");
-    return kExitFailed;
+    say(e.utf8());
+    return finish(unstarted_entry(services, "settings"), kExitFailed);
   }
-  ConsoleView view;
+
+  if (options.flags.count("--force") == 0) {
+    std::string log_bytes;
+    if (platform::read_whole_file(platform::native_path(state.settings.csv_path), log_bytes)) {
+      const std::vector<HistoryEntry> history = read_history(history_file);
+      if (const HistoryEntry* sent = sent_before(history, fnv1a_hex(log_bytes))) {
+        say("already sent at " + sent->started + " as " + sent->remote_name + " (--force sends it again)");
+        if (json) {
+          nlohmann::ordered_json result = to_json(*sent);
+          result["outcome"] = "already-sent";
+          print_json(result);
+        }
+        return kExitAlreadySent;
+      }
+    }
+  }
+
+  ConsoleView view(json);
   CaptionSurface surface([&view](const std::string& caption) { view.show_progress(caption); });
   state.ftp.bar().Target(&surface);
-  const std::unique_ptr<platform::Internet> inet = platform::make_internet();
-  platform::SystemClock clock;
-  const RunServices services{*inet, clock, host, port};
   FtpEnv env = ftp_env(state, view, services);
   ftpinit(env);
   if (!state.ftp.failed_stage.empty()) {
     errchk(env);
-    return kExitFailed;
+    HistoryEntry entry = unstarted_entry(services, "session");
+    entry.error = inet->last_error();
+    return finish(entry, kExitNoConnection);
   }
-  return cmdOK_Click(state, view, services) == RunOutcome::Uploaded ? kExitOk : kExitFailed;
+
+  for (int attempt = 0;; ++attempt) {
+    const RecordedRun run = run_and_record(state, view, services, history_file);
+    if (!run.history_error.empty()) say("history not written: " + run.history_error);
+    if (run.outcome != RunOutcome::Uploaded && !services.passive && run.entry.reply.rfind("425", 0) == 0)
+      say("the server could not open its data connection to this computer; try --passive");
+    if (attempt < retries && transient(run.entry)) {
+      const int wait = 1 << attempt;
+      say("trying again in " + std::to_string(wait) + " s");
+      std::this_thread::sleep_for(std::chrono::seconds(wait));
+      continue;
+    }
+    if (json) print_json(to_json(run.entry));
+    return exit_code(run.outcome);
+  }
 }
 
 }  // namespace quillon::cli

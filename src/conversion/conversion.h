@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "conversion/log_record.h"
 #include "platform/clock.h"
@@ -21,6 +22,18 @@ struct HeadValues {
 // inside a record or one that cannot be opened throw Error naming the file
 // and, where it applies, the record.
 void read_log(const std::string& csv_path, ContactLog& log);
+
+// One thing the conversion would refuse, as `check` lists it.
+struct LogProblem {
+  int record = 0;     // in the file, from 1, dropped records counted
+  int line = 0;       // where that record starts
+  int field = 0;      // 0: not one field's problem
+  std::string value;  // CP932, as the file holds it
+  std::string why;    // "not a number", "out of range", "past the 2000th record", "ends inside the record"
+};
+// Every problem of the log at once, in file order; throws Error only when the
+// file cannot be read.
+std::vector<LogProblem> check_log(const std::string& csv_path);
 
 // Writes the whole document to `xml_path`: to a file beside it, renamed over it
 // only when complete, so a failure leaves the old one untouched. A value that

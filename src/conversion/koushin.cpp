@@ -1,3 +1,4 @@
+#include "conversion/check.h"
 #include "conversion/conversion.h"
 #include "conversion/document_texts.h"
 #include "conversion/messages.h"
@@ -107,13 +108,16 @@ struct Contact {
   std::string frequency, his_rpt, my_rpt, power;
 };
 
-Contact take(const LogRecord& r, const std::string& csv_path) {
+// With `problems`, values that are no whole number are listed there and taken as 0.
+Contact take(const LogRecord& r, const std::string& csv_path, std::vector<LogProblem>* problems = nullptr) {
   auto number = [&](int field) {
-    const std::optional<std::int16_t> n = whole_number(r.field(field));
-    if (!n)
-      throw Error(conversion_text::not_a_whole_number(csv_path, r.file_record, field,
-                                                      r.field(field).text));
-    return std::to_string(*n);
+    const LogValue& v = r.field(field);
+    const std::optional<std::int16_t> n = whole_number(v);
+    if (n) return std::to_string(*n);
+    if (!problems)
+      throw Error(conversion_text::not_a_whole_number(csv_path, r.file_record, r.file_line, field, v.text));
+    problems->push_back({r.file_record, r.file_line, field, std::string(v.text), reads_as_number(v) ? "out of range" : "not a number"});
+    return std::string("0");
   };
   auto text = [&](int field) -> std::string_view { return r.field(field).text_form(); };
   Contact c;
@@ -136,6 +140,10 @@ Contact take(const LogRecord& r, const std::string& csv_path) {
 }
 
 }  // namespace
+
+void check_values(const ContactLog& log, std::vector<LogProblem>& problems) {
+  for (int i = 1; i <= log.log_count; ++i) take(log.log_records[static_cast<std::size_t>(i)], log.csv_path, &problems);
+}
 
 void koushin(const ContactLog& log, const HeadValues& head, const std::string& xml_path,
              platform::Clock& clock, std::string_view label3_caption) {

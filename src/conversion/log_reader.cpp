@@ -5,6 +5,7 @@
 #include "conversion/numbers.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "conversion/check.h"
 
 namespace quillon {
 namespace {
@@ -14,6 +15,16 @@ namespace {
 class ItemReader {
  public:
   ItemReader(std::string_view data, std::string& numbers) : data_(data), numbers_(numbers) {}
+
+  // The line the next item starts on, counting CR LF, a lone CR or a lone LF
+  // as one line end, inside quotes too.
+  int line() {
+    for (; counted_ < pos_; ++counted_) {
+      const char c = data_[counted_];
+      if (c == '\n' || (c == '\r' && (counted_ + 1 >= data_.size() || data_[counted_ + 1] != '\n'))) ++line_;
+    }
+    return line_;
+  }
 
   // Only line ends and blanks are left: a trailing blank line starts no record.
   bool at_end_of_data() const {
@@ -76,11 +87,12 @@ class ItemReader {
   std::string& numbers_;
   std::size_t pos_ = 0;
   bool comma_pending_ = false;
+  std::size_t counted_ = 0;
+  int line_ = 1;
 };
 
-}  // namespace
-
-void read_log(const std::string& path, ContactLog& log) {
+// With `problems`, the two faults that end the reading are listed there instead of thrown.
+void read_records(const std::string& path, ContactLog& log, std::vector<LogProblem>* problems) {
   log.log_count = 0;
   log.log_records.resize(1);
   log.csv_path = path;
@@ -95,19 +107,41 @@ void read_log(const std::string& path, ContactLog& log) {
   int file_record = 0;
   while (!items.at_end_of_data()) {
     ++file_record;
+    const int line = items.line();
     // Checked before field 30 is seen, so it fires even for a record that would be dropped.
-    if (log.log_count + 1 > kMaxLogRecords)
-      throw Error(conversion_text::too_many_records(path, file_record));
+    if (log.log_count + 1 > kMaxLogRecords) {
+      if (!problems) throw Error(conversion_text::too_many_records(path, file_record, line));
+      problems->push_back({file_record, line, 0, {}, "past the 2000th record"});
+      return;
+    }
     ++log.log_count;
     if (log.log_records.size() <= static_cast<std::size_t>(log.log_count)) log.log_records.emplace_back();
     LogRecord& record = log.log_records[static_cast<std::size_t>(log.log_count)];
     record.file_record = file_record;
+    record.file_line = line;
     for (LogValue& field : record.fields)
-      if (!items.next(field))
-        throw Error(conversion_text::ends_inside_record(path, file_record));
+      if (!items.next(field)) {
+        if (!problems) throw Error(conversion_text::ends_inside_record(path, file_record, line));
+        problems->push_back({file_record, line, 0, {}, "ends inside the record"});
+        --log.log_count;
+        return;
+      }
     const LogValue& mark = record.field(30);
     if (mark.kind == LogValue::Kind::Text && mark.text == "N") --log.log_count;
   }
+}
+
+}  // namespace
+
+void read_log(const std::string& path, ContactLog& log) { read_records(path, log, nullptr); }
+
+std::vector<LogProblem> check_log(const std::string& csv_path) {
+  ContactLog log;
+  std::vector<LogProblem> problems, ending;
+  read_records(csv_path, log, &ending);
+  check_values(log, problems);
+  problems.insert(problems.end(), ending.begin(), ending.end());
+  return problems;
 }
 
 }  // namespace quillon

@@ -27,6 +27,7 @@ inline constexpr int kMaxLogRecords = 2000;
 struct LogRecord {
   std::array<LogValue, kFieldsPerRecord> fields;
   int file_record = 0;  // ordinal in the file, dropped records counted, for messages
+  int file_line = 0;    // the line of the file where it starts
   // Fields are numbered 1 to 35.
   const LogValue& field(int n) const { return fields[static_cast<std::size_t>(n - 1)]; }
   LogValue& field(int n) { return fields[static_cast<std::size_t>(n - 1)]; }

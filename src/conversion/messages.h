@@ -6,9 +6,9 @@
 namespace quillon::conversion_text {
 
 std::string cannot_open_log(std::string_view path);
-std::string too_many_records(std::string_view path, int record);
-std::string ends_inside_record(std::string_view path, int record);
-std::string not_a_whole_number(std::string_view path, int record, int field, std::string_view value);
+std::string too_many_records(std::string_view path, int record, int line);
+std::string ends_inside_record(std::string_view path, int record, int line);
+std::string not_a_whole_number(std::string_view path, int record, int line, int field, std::string_view value);
 std::string cannot_create_document(std::string_view path);
 std::string cannot_write_document(std::string_view path);
 

@@ -30,6 +30,15 @@ bool append_plain_decimal(std::string_view item, std::string& out) {
   return true;
 }
 
+bool reads_as_number(const LogValue& value) {
+  if (value.kind != LogValue::Kind::Text) return true;
+  std::string_view digits = value.text;
+  while (!digits.empty() && (digits.front() == ' ' || digits.front() == '\t')) digits.remove_prefix(1);
+  while (!digits.empty() && (digits.back() == ' ' || digits.back() == '\t')) digits.remove_suffix(1);
+  std::string plain;
+  return append_plain_decimal(digits, plain);
+}
+
 std::optional<std::int16_t> whole_number(const LogValue& value) {
   if (value.kind == LogValue::Kind::Empty) return 0;
   std::string_view digits = value.text;  // a number is already in plain form

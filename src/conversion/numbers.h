@@ -19,5 +19,7 @@ bool append_plain_decimal(std::string_view item, std::string& out);
 // Half to even, -32768 to 32767; the empty value is 0, a text converts when it
 // reads as a number (blanks around it allowed). Empty when it cannot be converted.
 std::optional<std::int16_t> whole_number(const LogValue& value);
+// Reads as a number at all (blanks around it allowed), whatever its size.
+bool reads_as_number(const LogValue& value);
 
 }  // namespace quillon

@@ -41,6 +41,7 @@ struct FtpState {
   std::int32_t upload_size = 0;
   std::int16_t sent_count = 0;
   std::int32_t sent_bytes = 0;
+  std::string remote_name;  // the last store's name on the server, CP932
   std::unique_ptr<clsProgressBar> progress_bar;
   // Created on first use.
   clsProgressBar& bar() {
@@ -58,6 +59,7 @@ struct UploadJob {
   std::string xml_path;
   std::string format_tag;  // ".Varnel_System_format."
   std::string remote_ext;  // ".qso"
+  bool passive = false;    // the server opens no connection back to us
 };
 
 struct FtpEnv {
@@ -73,7 +75,8 @@ enum class FtpOutcome {
   Stored,        // on the server, connection closed
   NotConnected,  // refused or unreachable; nothing sent
   NotStored,     // the transfer failed; the connection stays for the next run to close
-  NotClosed,     // a close failed: the leftover one (nothing sent) or the one after the store
+  NotClosed,     // the leftover connection would not close; nothing sent
+  StoredNotClosed,  // on the server, but closing the connection failed
 };
 
 void ftpinit(FtpEnv& env);

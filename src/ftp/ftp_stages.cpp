@@ -153,6 +153,7 @@ FtpOutcome ftpdata(FtpEnv& env) {
   const std::string date = platform::format_date(env.clock.now());
   const std::string time = platform::format_time(env.clock.now());
 
+  state.remote_name.clear();
   if (state.connection_handle != 0) ftpout(env);
   if (!state.failed_stage.empty()) {
     errchk(env);
@@ -166,7 +167,7 @@ FtpOutcome ftpdata(FtpEnv& env) {
   state.connection_handle =
       env.inet.connect(state.session_handle, job.host, job.port, job.callsign,
                        job.server_password, platform::kServiceFtp,
-                       platform::kFlagAsync, kContext);
+                       platform::kFlagAsync | (job.passive ? platform::kFlagPassive : 0u), kContext);
   if (state.connection_handle == 0) {
     const std::uint32_t error = env.inet.last_error();
     view.set_status(error == inet_error::kExtendedError ? ftp_text::extended_error()
@@ -191,6 +192,7 @@ FtpOutcome ftpdata(FtpEnv& env) {
 
   const std::string remote =
       "/log/" + job.callsign + "." + date + time + job.format_tag + "Ver" + job.remote_ext;
+  state.remote_name = remote;
   if (!env.inet.put_file(state.connection_handle, document, remote,
                          platform::kTransferAscii, kContext)) {
     report_transfer_failure(env, env.inet.last_error());
@@ -200,7 +202,7 @@ FtpOutcome ftpdata(FtpEnv& env) {
   ftpout(env);
   if (!state.failed_stage.empty()) {
     errchk(env);
-    return FtpOutcome::NotClosed;
+    return FtpOutcome::StoredNotClosed;
   }
 
   enable_buttons(view);

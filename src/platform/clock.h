@@ -21,6 +21,10 @@ class SystemClock final : public Clock {
   LocalDateTime now() override;
 };
 
+// The local time with its offset from UTC: "2026-12-08T12:34:56+09:00".
+std::string iso8601_now();
+std::string iso8601(const LocalDateTime& t, int offset_minutes);
+
 // "yyyymmdd" and "hhmmss" with leading zeros, 24-hour clock.
 std::string format_date(const LocalDateTime& t);
 std::string format_time(const LocalDateTime& t);

@@ -32,6 +32,10 @@ class ReplacingFile {
   std::unique_ptr<Impl> impl_;
 };
 
+// Adds bytes at the end of the file, made when missing (owner-only on POSIX),
+// in one write, flushed to the disk. False with why (CP932) on failure.
+bool append_to_file(const std::string& path, std::string_view bytes, std::string& why);
+
 // The whole file into `data`; false when it cannot be opened or read.
 bool read_whole_file(const std::string& path, std::string& data);
 // The system's words for why this thread's last file call failed (CP932).

@@ -75,6 +75,18 @@ const std::string& ReplacingFile::reason() const { return impl_->reason; }
 
 std::string last_file_error() { return windows_error(); }
 
+bool append_to_file(const std::string& path, std::string_view bytes, std::string& why) {
+  const HANDLE file = ::CreateFileW(wide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return why = windows_error(), false;
+  DWORD written = 0;
+  bool ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+            written == bytes.size() && ::FlushFileBuffers(file);
+  if (!ok) why = windows_error();
+  ::CloseHandle(file);
+  return ok;
+}
+
 bool read_whole_file(const std::string& path, std::string& data) {
   const HANDLE file = ::CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -203,7 +203,7 @@ class Scenario {
     return out;
   }
   static std::string outcome_name(RunOutcome o) {
-    static const char* names[] = {"Uploaded", "NoLog", "LogRefused", "NotWritten", "NotConnected", "NotStored", "NotClosed"};
+    static const char* names[] = {"Uploaded", "NoLog", "LogRefused", "NotWritten", "NotConnected", "NotStored", "NotClosed", "StoredNotClosed"};
     return names[static_cast<int>(o)];
   }
 

@@ -87,7 +87,7 @@ TEST(Documents, TwoThousandRecordsAndNoMore) {
       EXPECT_EQ(log.log_count, 2000);
     } catch (const Error& e) {
       // Counted before field 30 is seen, so a record that would be dropped fails too.
-      EXPECT_EQ(e.utf8(), "ログのレコードが2000件を超えています: " + dir.file("tarnis.csv") + " (レコード 2001)");
+      EXPECT_EQ(e.utf8(), "ログのレコードが2000件を超えています: " + dir.file("tarnis.csv") + " (レコード 2001、行 2001)");
     }
   }
   try {
