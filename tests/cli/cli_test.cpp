@@ -3,10 +3,13 @@
 // must produce, byte for byte. The format is in README there.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <regex>
+#include <sstream>
 
 #include "support/ftp_server.h"
 #include "support/script_text.h"
@@ -64,6 +67,49 @@ class Case {
         fs::remove(dir_.file("stdout")), fs::remove(dir_.file("stderr"));
       } else if (verb == "not-on") {  // SYSTEM WHY: this case cannot hold there
         if (rest.rfind(testing::kWindows ? "windows " : "linux ", 0) == 0) return;
+      } else if (verb == "json" || verb == "history") {
+        // json KEY=VALUE...: the one object on stdout; history COUNT [KEY=VALUE...]:
+        // the history's lines and the last one's fields. VALUE * is any but empty.
+        std::istringstream words(rest);
+        nlohmann::json object;
+        if (verb == "json") {
+          object = nlohmann::json::parse(out_, nullptr, false);
+        } else {
+          std::size_t count = 0;
+          words >> count;
+          std::vector<nlohmann::json> lines;
+          std::istringstream file(testing::read_file_or_empty((settings_ / "uploads.jsonl").string()));
+          for (std::string line; std::getline(file, line);) lines.push_back(nlohmann::json::parse(line, nullptr, false));
+          EXPECT_EQ(lines.size(), count) << where();
+          if (!lines.empty()) object = lines.back();
+        }
+        if (!object.is_object()) {
+          ADD_FAILURE() << where() << ": no JSON object\n" << out_;
+          continue;
+        }
+        std::vector<std::string> pairs;  // a word without "=" goes on with the value before it
+        for (std::string word; words >> word;)
+          if (word.find('=') == std::string::npos && !pairs.empty()) pairs.back() += " " + word;
+          else pairs.push_back(word);
+        for (const std::string& pair : pairs) {
+          const std::string key = pair.substr(0, pair.find('=')), want = pair.substr(pair.find('=') + 1);
+          const std::string got = object.contains(key) ? (object[key].is_string() ? object[key].get<std::string>()
+                                                                                   : object[key].dump()) : "(none)";
+          if (!want.empty() && want.back() == '*')  // a prefix; "*" alone: anything but empty
+            EXPECT_TRUE(got != "(none)" && got.rfind(want.substr(0, want.size() - 1), 0) == 0 && !got.empty())
+                << where() << ": " << key << " is " << got;
+          else
+            EXPECT_EQ(got, want) << where() << ": " << key;
+        }
+      } else if (verb == "server-log") {  // TEXT[|TEXT...]: the server heard one of them
+        const std::string log = server_->log();
+        bool heard = false;
+        for (std::size_t at = 0; at <= rest.size();) {
+          const std::size_t bar = std::min(rest.find('|', at), rest.size());
+          heard = heard || log.find(rest.substr(at, bar - at)) != std::string::npos;
+          at = bar + 1;
+        }
+        EXPECT_TRUE(heard) << where() << "\n" << log;
       } else if (verb == "exit") {
         EXPECT_EQ(exit_, std::stoi(rest)) << where() << "\nstderr: " << err_;
       } else if (verb == "file-is") {
@@ -93,7 +139,7 @@ class Case {
     const std::pair<std::string, std::string> keys[] = {
         {"{dir}", dir_.path().string()}, {"{settings}", settings_.string()}, {"{data}", QUILLON_TEST_DATA_DIR},
         {"{port}", server_ ? std::to_string(server_->port()) : "0"},
-        {"{no-file}", testing::kWords.no_file}};
+        {"{no-file}", testing::kWords.no_file}, {"{is-folder}", testing::kWords.is_folder}};
     for (const auto& [key, value] : keys) s = testing::replace_all(std::move(s), key, value);
     return s;
   }

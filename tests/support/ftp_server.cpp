@@ -16,12 +16,14 @@ const char* FtpServer::mode_name(Mode mode) {
     case Mode::StallReplies: return "stall-replies";
     case Mode::SilentGreeting: return "silent-greeting";
     case Mode::No226: return "no-226";
+    case Mode::BusyOnce: return "busy-once";
+    case Mode::NoActive: return "no-active";
   }
   return "normal";
 }
 
 FtpServer::Mode FtpServer::mode_named(const std::string& name) {
-  for (int m = 0; m <= static_cast<int>(Mode::No226); ++m)
+  for (int m = 0; m <= static_cast<int>(Mode::NoActive); ++m)
     if (name == mode_name(static_cast<Mode>(m))) return static_cast<Mode>(m);
   throw std::invalid_argument("no server mode " + name);
 }

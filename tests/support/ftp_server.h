@@ -18,6 +18,8 @@ class FtpServer {
     StallReplies,     // control connection stops answering after login
     SilentGreeting,   // takes the connection, never says a word
     No226,            // takes the whole file, never confirms it
+    BusyOnce,         // turns the first connection away with 421
+    NoActive,         // cannot connect back: PORT and EPRT get 425
   };
   struct Options {
     std::string user = "Q1AAA";

@@ -31,7 +31,8 @@ def main():
     ap.add_argument("--password", required=True)
     ap.add_argument("--mode", default="normal",
                     choices=["normal", "refuse-store", "store-full", "drop", "stall-transfer",
-                             "stall-replies", "silent-greeting", "no-226"])
+                             "stall-replies", "silent-greeting", "no-226", "busy-once",
+                             "no-active"])
     args = ap.parse_args()
     mode = args.mode
     log = open(args.log, "a", buffering=1, encoding="utf-8", errors="replace")
@@ -84,6 +85,29 @@ def main():
             if mode == "stall-replies" and self.authenticated and cmd != "PWD":
                 return  # heard, never answered
             super().pre_process_command(line, cmd, arg)
+
+        turned_away = [False]  # busy-once: the first connection only
+
+        def handle(self):
+            if mode == "busy-once" and not Control.turned_away[0]:
+                Control.turned_away[0] = True
+                note("== turning away the first connection")
+                self.push("421 Too many connections, try again later.\r\n")
+                self.close_when_done()
+                return
+            super().handle()
+
+        def ftp_PORT(self, line):
+            if mode == "no-active":
+                self.respond("425 Can't connect to specified address.")
+                return
+            return super().ftp_PORT(line)
+
+        def ftp_EPRT(self, line):
+            if mode == "no-active":
+                self.respond("425 Can't connect to specified address.")
+                return
+            return super().ftp_EPRT(line)
 
         def respond(self, resp, *rest, **kw):
             if mode == "silent-greeting" or (mode == "no-226" and resp.startswith("226")):
