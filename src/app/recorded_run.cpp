@@ -57,10 +57,9 @@ RecordedRun run_and_record(AppState& state, RunView& view, const RunServices& se
 
   e.outcome = stage_of(outcome);
   e.remote_name = cp932::to_utf8_lossy(state.ftp.remote_name);
-  e.records = state.log.log_count;
-  if (outcome != RunOutcome::NoLog && outcome != RunOutcome::LogRefused)
-    e.bytes = std::max(0LL, platform::file_size(platform::native_path(state.settings.xml_path)));
+  if (outcome != RunOutcome::NoLog && outcome != RunOutcome::LogRefused) e.records = state.log.log_count;
   if (reached_the_server(outcome)) {
+    e.bytes = std::max(0LL, platform::file_size(platform::native_path(state.settings.xml_path)));
     e.error = outcome == RunOutcome::Uploaded ? 0 : services.inet.last_error();
     e.reply = cp932::to_utf8_lossy(last_response_text(services.inet));
   }

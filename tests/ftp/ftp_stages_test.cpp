@@ -46,7 +46,7 @@ TEST_F(Stages, ProgressFromTheSixthNotification) {
     for (std::uint32_t other : {0u, 30u, 32u}) inet_status_callback(state, other);
     for (int i = 0; i < c.notes; ++i) inet_status_callback(state, platform::kStatusRequestSent);
     std::string captions;
-    for (const std::string& line : t) captions += (captions.empty() ? "" : " ") + line.substr(9);
+    for (const std::string& line : t) captions.append(captions.empty() ? "" : " ").append(line, 9);
     EXPECT_EQ(captions, c.captions);
     EXPECT_EQ(state.sent_count, c.notes);
     EXPECT_EQ(state.sent_bytes, 4096 * (c.notes - 5));
@@ -87,7 +87,7 @@ TEST_F(Stages, LastResponseText) {
     inet.length_reported = c.reported;
     EXPECT_EQ(last_response_text(inet), c.want);
     std::string calls;
-    for (const std::string& line : t) calls += (calls.empty() ? "" : " ") + line.substr(14);
+    for (const std::string& line : t) calls.append(calls.empty() ? "" : " ").append(line, 14);
     EXPECT_EQ(calls, c.calls) << c.want;
   }
 }
