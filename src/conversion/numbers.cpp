@@ -30,13 +30,20 @@ bool append_plain_decimal(std::string_view item, std::string& out) {
   return true;
 }
 
+namespace {
+
+std::string_view trim_blanks(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+}  // namespace
+
 bool reads_as_number(const LogValue& value) {
   if (value.kind != LogValue::Kind::Text) return true;
-  std::string_view digits = value.text;
-  while (!digits.empty() && (digits.front() == ' ' || digits.front() == '\t')) digits.remove_prefix(1);
-  while (!digits.empty() && (digits.back() == ' ' || digits.back() == '\t')) digits.remove_suffix(1);
   std::string plain;
-  return append_plain_decimal(digits, plain);
+  return append_plain_decimal(trim_blanks(value.text), plain);
 }
 
 std::optional<std::int16_t> whole_number(const LogValue& value) {
@@ -44,9 +51,7 @@ std::optional<std::int16_t> whole_number(const LogValue& value) {
   std::string_view digits = value.text;  // a number is already in plain form
   std::string plain;
   if (value.kind == LogValue::Kind::Text) {
-    while (!digits.empty() && (digits.front() == ' ' || digits.front() == '\t')) digits.remove_prefix(1);
-    while (!digits.empty() && (digits.back() == ' ' || digits.back() == '\t')) digits.remove_suffix(1);
-    if (!append_plain_decimal(digits, plain)) return std::nullopt;
+    if (!append_plain_decimal(trim_blanks(digits), plain)) return std::nullopt;
     digits = plain;
   }
   const bool negative = !digits.empty() && digits.front() == '-';
