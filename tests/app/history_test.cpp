@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/history.h"
+#include "support/system.h"
 #include "support/temp_dir.h"
 
 namespace quillon {
@@ -24,6 +25,11 @@ TEST(History, AppendsAfterATornLineAndReadsBack) {
   ASSERT_TRUE(append_history(path, e, why)) << why;
   ASSERT_TRUE(append_history(path, e, why)) << why;
   EXPECT_EQ(read_history(path), (std::vector<HistoryEntry>{e, e}));
+  const std::string fresh = dir.file("new.jsonl");
+  ASSERT_TRUE(append_history(fresh, e, why)) << why;
+  if (!testing::kWindows) {
+    EXPECT_EQ(testing::permission_bits(fresh), "600");  // it names the user's uploads
+  }
   for (const char* foreign : {"{}", "[1,2]", "{\"outcome\":\"sent\"}", "null"})
     EXPECT_FALSE(parse_history_line(foreign)) << foreign;
   e.outcome = "nonsense";
