@@ -33,7 +33,8 @@ int convert(const std::vector<std::string>& args) {
   // The history line's fields that a conversion has, and where the document went.
   auto result = [&](const std::string& error) {
     nlohmann::ordered_json r{{"outcome", error.empty() ? "ok" : stage}, {"records", log.log_count},
-                             {"bytes", error.empty() ? platform::file_size(platform::native_path(settings.xml_path)) : 0},
+                             {"bytes", error.empty() ? platform::file_size(platform::native_path(settings.xml_path))
+                                                     : 0},
                              {"log_fnv1a", log.data.empty() ? "" : fnv1a_hex(log.data)},
                              {"out", for_terminal(settings.xml_path)}};
     if (!error.empty()) r["error"] = error;

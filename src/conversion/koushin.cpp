@@ -116,7 +116,8 @@ Contact take(const LogRecord& r, const std::string& csv_path, std::vector<LogPro
     if (n) return std::to_string(*n);
     if (!problems)
       throw Error(conversion_text::not_a_whole_number(csv_path, r.file_record, r.file_line, field, v.text));
-    problems->push_back({r.file_record, r.file_line, field, std::string(v.text), reads_as_number(v) ? "out of range" : "not a number"});
+    problems->push_back({r.file_record, r.file_line, field, std::string(v.text),
+                         reads_as_number(v) ? "out of range" : "not a number"});
     return std::string("0");
   };
   auto text = [&](int field) -> std::string_view { return r.field(field).text_form(); };

@@ -28,15 +28,17 @@ std::string narrow(std::wstring_view utf16) {
 std::string windows_error() {
   const DWORD code = ::GetLastError();
   wchar_t* text = nullptr;
-  const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  const DWORD n =
+      ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   std::wstring words(text, n);
   ::LocalFree(text);
   while (!words.empty() && (words.back() == L'\r' || words.back() == L'\n' || words.back() == L' ' ||
                             words.back() == L'.' || words.back() == L'\x3002'))
     words.pop_back();
   if (words.empty()) return "Windows error " + std::to_string(code);
-  const int size = ::WideCharToMultiByte(932, 0, words.data(), static_cast<int>(words.size()), nullptr, 0, nullptr, nullptr);
+  const int size =
+      ::WideCharToMultiByte(932, 0, words.data(), static_cast<int>(words.size()), nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<std::size_t>(size), '\0');
   ::WideCharToMultiByte(932, 0, words.data(), static_cast<int>(words.size()), out.data(), size, nullptr, nullptr);
   return out;

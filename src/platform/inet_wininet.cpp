@@ -110,7 +110,8 @@ class WinInetInternet final : public Internet {
       return fail(ERROR_INTERNET_TIMEOUT);
     }
     if (connection == nullptr) return fail(error);
-    for (int i = 0; i < kLoginCommands; ++i) link->notify(reinterpret_cast<InetHandle>(connection), kStatusRequestSent, nullptr, 0);
+    for (int i = 0; i < kLoginCommands; ++i)
+      link->notify(reinterpret_cast<InetHandle>(connection), kStatusRequestSent, nullptr, 0);
     links_[connection] = std::move(link);
     return reinterpret_cast<InetHandle>(connection);
   }
