@@ -7,7 +7,7 @@
 
 #include <sstream>
 
-#include "widgets/bar_script.h"
+#include "widgets/bar_pixels.h"
 #include "widgets/qt/picture_box.h"
 #include "widgets/qt/qimage_surface.h"
 
@@ -115,72 +115,9 @@ TEST(QImageSurface, DrawModesTextAndRefusals) {
   EXPECT_EQ(pic.current_y(), 0.0f);
 }
 
-// "region X Y W H BACKGROUND CAPTION [caption]": every pixel there is of one of
-// the two colours, and with "caption" some are of the caption's colour.
-// "caption-centred": the caption pixels sit around the picture's middle.
 TEST(QImageSurface, EachBarScriptsPixels) {
-  std::unique_ptr<QImageSurface> pic;
-  std::unique_ptr<clsProgressBar> bar;
-  QRect caption;
-  testing::each_bar_script(
-      [&](const std::string&) {
-        pic = std::make_unique<QImageSurface>(QSize(kW, kH), kGrey);  // the bar must paint it all
-        bar = std::make_unique<clsProgressBar>();
-        caption = QRect();
-      },
-      [&](const std::string& where, const std::string& verb, const std::string& rest) {
-        if (verb == ">" || verb == "end") return;
-        std::istringstream w(rest);
-        if (verb == "scale") {
-          std::size_t used = 0;
-          const float sw = std::stof(rest, &used), sh = std::stof(rest.substr(used));
-          // What no picture box could hold is for the recording surface only.
-          if (std::isfinite(sw) && std::abs(sh) < 1e6f) pic->set_scale_width(sw), pic->set_scale_height(sh);
-        } else if (verb == "region") {
-          int x, y, rw, rh;
-          std::string back, fore, need;
-          w >> x >> y >> rw >> rh >> back >> fore >> need;
-          int stray = 0, in_caption = 0;
-          for (int py = y; py < y + rh; ++py)
-            for (int px = x; px < x + rw; ++px) {
-              const std::string c = testing::hex_colour(pic->pixel(px, py));
-              if (c == fore) ++in_caption, caption |= QRect(px, py, 1, 1);
-              else if (c != back) ++stray;
-            }
-          EXPECT_EQ(stray, 0) << where << ": pixels of neither colour, e.g. "
-                              << testing::hex_colour(pic->pixel(x, y)) << " " << testing::hex_colour(pic->pixel(x + rw - 1, y));
-          if (need == "caption") {
-            EXPECT_GT(in_caption, 0) << where << ": no caption";
-          }
-        } else if (verb == "caption-centred") {
-          EXPECT_NEAR((caption.left() + caption.right() + 1) / 2.0, kW / 2.0, 4.0) << where;
-          caption = QRect();
-        } else {
-          testing::apply(*bar, *pic, verb, rest, where);
-        }
-      });
-}
-
-struct PaintCounter : QObject {
-  int paints = 0;
-  bool eventFilter(QObject*, QEvent* e) override { return paints += e->type() == QEvent::Paint, false; }
-};
-
-TEST(PictureBox, RepaintsAtOnceOnRefresh) {
-  PictureBox box(QSize(kW, kH));
-  EXPECT_EQ(box.minimumSize(), QSize(kW, kH));
-  EXPECT_EQ(box.maximumSize(), QSize(kW, kH));
-  box.show();
-  QApplication::processEvents();
-  PaintCounter counter;
-  box.installEventFilter(&counter);
-  clsProgressBar bar;
-  bar.Target(&box.surface());
-  const int after_target = counter.paints;
-  bar.Value(50);  // no event loop runs in between, as during an upload
-  EXPECT_EQ(counter.paints, after_target + 1);
-  EXPECT_EQ(box.grab().toImage().convertToFormat(QImage::Format_RGB32), box.surface().image());
-  box.removeEventFilter(&counter);
+  testing::check_bar_pixels<QImageSurface>(
+      [] { return std::make_unique<QImageSurface>(QSize(kW, kH), testing::kUnpainted); });
 }
 
 }  // namespace

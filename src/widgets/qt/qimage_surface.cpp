@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/cp932.h"
+#include "widgets/box_pixels.h"
 
 namespace quillon {
 namespace {
@@ -19,21 +20,6 @@ QString decode(std::string_view cp932_text) {
                                  [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
   if (ascii) return QString::fromLatin1(cp932_text.data(), static_cast<qsizetype>(cp932_text.size()));
   return QString::fromStdString(cp932::to_utf8(cp932_text));
-}
-
-void check_scale(float v, const char* what) {
-  if (v == 0.0f || !std::isfinite(v))
-    throw Error(std::string("picture box: invalid ") + what + " " + std::to_string(v));
-}
-
-// Pixel index holding the point, limited to the image (with one spare either side
-// so that a box entirely outside stays outside).
-int pixel_index(double p, int size) {
-  if (std::isnan(p)) return -1;
-  const double f = std::floor(p);
-  if (f < -1.0) return -1;
-  if (f > size) return size;
-  return static_cast<int>(f);
 }
 
 }  // namespace
@@ -111,24 +97,12 @@ void QImageSurface::print(std::string_view cp932_text) {
 }
 
 void QImageSurface::fill_box(float x1, float y1, float x2, float y2, Colour c) {
-  const int w = image_.width();
-  const int h = image_.height();
-  int left = pixel_index(to_px_x(x1), w);
-  int right = pixel_index(to_px_x(x2), w);
-  int top = pixel_index(to_px_y(y1), h);
-  int bottom = pixel_index(to_px_y(y2), h);
-  if (left > right) std::swap(left, right);
-  if (top > bottom) std::swap(top, bottom);
-  left = std::max(left, 0);
-  top = std::max(top, 0);
-  right = std::min(right, w - 1);
-  bottom = std::min(bottom, h - 1);
-  if (left > right || top > bottom) return;
-
+  const PixelBox b = box_pixels(x1, y1, x2, y2, scale_w_, scale_h_, image_.width(), image_.height());
+  if (b.empty()) return;
   QPainter p(&image_);
   p.setCompositionMode(draw_mode_ == kDrawModeNotXorPen ? QPainter::RasterOp_NotSourceXorDestination
                                                        : QPainter::CompositionMode_Source);
-  p.fillRect(QRect(left, top, right - left + 1, bottom - top + 1), to_qcolor(c));
+  p.fillRect(QRect(b.left, b.top, b.right - b.left + 1, b.bottom - b.top + 1), to_qcolor(c));
 }
 
 void QImageSurface::refresh() {
