@@ -1,5 +1,6 @@
 // Any bytes as the exported log: the reader either fills the records or reports
-// an Error, and the document writer either writes or reports an Error.
+// an Error, and the document writer either writes or reports an Error; `check`
+// finds problems exactly when one of them refuses the log.
 #include <unistd.h>
 
 #include <cstdint>
@@ -31,11 +32,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::FILE* f = std::fopen(csv.c_str(), "wb");
   std::fwrite(data, 1, size, f);
   std::fclose(f);
+  bool refused = false;
   try {
     quillon::read_log(csv, log);
     FixedClock clock;
     quillon::koushin(log, {}, folder() + "/out.xml", clock, quillon::kXmlDeclaration);
   } catch (const quillon::Error&) {
+    refused = true;
   }
+  const std::vector<quillon::LogProblem> problems = quillon::check_log(csv);
+  if (refused == problems.empty()) __builtin_trap();
+  for (const quillon::LogProblem& p : problems)
+    if (p.record < 1 || p.line < 1 || p.line > static_cast<int>(size) + 1) __builtin_trap();
   return 0;
 }
