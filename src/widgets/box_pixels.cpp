@@ -2,10 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <string>
 #include <utility>
-
-#include "platform/error.h"
 
 namespace quillon {
 namespace {
@@ -30,11 +27,6 @@ PixelBox box_pixels(float x1, float y1, float x2, float y2, float scale_w, float
   if (left > right) std::swap(left, right);
   if (top > bottom) std::swap(top, bottom);
   return {std::max(left, 0), std::max(top, 0), std::min(right, width - 1), std::min(bottom, height - 1)};
-}
-
-void check_scale(float value, const char* what) {
-  if (value == 0.0f || !std::isfinite(value))
-    throw Error(std::string("picture box: invalid ") + what + " " + std::to_string(value));
 }
 
 }  // namespace quillon

@@ -1,6 +1,5 @@
 #pragma once
-// What every picture box does alike, whatever draws its pixels: which pixels a
-// box in user units covers, and which scales it refuses.
+// Which pixels of a picture a box in user units covers.
 namespace quillon {
 
 struct PixelBox {
@@ -11,8 +10,5 @@ struct PixelBox {
 // The pixels of a width x height picture that a box from (x1, y1) to
 // (x2, y2) in a scale_w x scale_h user scale covers, both corners included.
 PixelBox box_pixels(float x1, float y1, float x2, float y2, float scale_w, float scale_h, int width, int height);
-
-// Throws Error for a scale of 0 or one that is not finite.
-void check_scale(float value, const char* what);
 
 }  // namespace quillon

@@ -6,7 +6,6 @@
 
 #include "platform/cp932.h"
 #include "platform/error.h"
-#include "widgets/box_pixels.h"
 
 namespace quillon {
 namespace {
@@ -36,13 +35,7 @@ struct GdiSurface::Gdi {
 };
 
 GdiSurface::GdiSurface(int width, int height, Colour box_color)
-    : gdi_(std::make_unique<Gdi>()),
-      width_(width),
-      height_(height),
-      box_color_(box_color),
-      scale_w_(static_cast<float>(width)),
-      scale_h_(static_cast<float>(height)) {
-  if (width <= 0 || height <= 0) throw Error("picture box: the size must be positive");
+    : PictureSurface(width, height, box_color), gdi_(std::make_unique<Gdi>()) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = width;
@@ -82,73 +75,51 @@ void GdiSurface::set_font(const std::string& face, int pixel_height) {
 }
 
 void GdiSurface::cls() {
-  HBRUSH brush = ::CreateSolidBrush(rgb(box_color_));
-  const RECT all{0, 0, width_, height_};
+  HBRUSH brush = ::CreateSolidBrush(rgb(box_color()));
+  const RECT all{0, 0, width(), height()};
   ::FillRect(gdi_->dc, &all, brush);
   ::DeleteObject(brush);
-  current_x_ = 0;
-  current_y_ = 0;
-}
-
-void GdiSurface::set_scale_width(float w) {
-  check_scale(w, "scale width");
-  scale_w_ = w;
-}
-
-void GdiSurface::set_scale_height(float h) {
-  check_scale(h, "scale height");
-  scale_h_ = h;
-}
-
-void GdiSurface::set_draw_mode(int mode) {
-  if (mode != kDrawModeCopyPen && mode != kDrawModeNotXorPen)
-    throw Error("picture box: unsupported draw mode " + std::to_string(mode));
-  draw_mode_ = mode;
+  home();
 }
 
 float GdiSurface::text_width(std::string_view cp932_text) const {
   const std::wstring text = utf16(cp932_text);
   SIZE size{};
   ::GetTextExtentPoint32W(gdi_->dc, text.c_str(), static_cast<int>(text.size()), &size);
-  return static_cast<float>(size.cx) * scale_w_ / static_cast<float>(width_);
+  return to_units_x(size.cx);
 }
 
 float GdiSurface::text_height(std::string_view) const {
   TEXTMETRICW metrics{};
   ::GetTextMetricsW(gdi_->dc, &metrics);
-  return static_cast<float>(metrics.tmHeight) * scale_h_ / static_cast<float>(height_);
+  return to_units_y(metrics.tmHeight);
 }
 
 void GdiSurface::print(std::string_view cp932_text) {
   const std::wstring text = utf16(cp932_text);
-  ::SetTextColor(gdi_->dc, rgb(fore_));
-  ::TextOutW(gdi_->dc, static_cast<int>(current_x_ * static_cast<float>(width_) / scale_w_),
-             static_cast<int>(current_y_ * static_cast<float>(height_) / scale_h_), text.c_str(),
+  ::SetTextColor(gdi_->dc, rgb(fore_color()));
+  ::TextOutW(gdi_->dc, static_cast<int>(to_px_x(current_x())), static_cast<int>(to_px_y(current_y())), text.c_str(),
              static_cast<int>(text.size()));
-  current_x_ = 0;
-  current_y_ = current_y_ + text_height(cp932_text);
+  set_current_x(0);
+  set_current_y(current_y() + text_height(cp932_text));
 }
 
 void GdiSurface::fill_box(float x1, float y1, float x2, float y2, Colour c) {
-  const PixelBox b = box_pixels(x1, y1, x2, y2, scale_w_, scale_h_, width_, height_);
+  const PixelBox b = box(x1, y1, x2, y2);
   if (b.empty()) return;
   HBRUSH brush = ::CreateSolidBrush(rgb(c));
   HGDIOBJ old = ::SelectObject(gdi_->dc, brush);
   ::PatBlt(gdi_->dc, b.left, b.top, b.right - b.left + 1, b.bottom - b.top + 1,
-           draw_mode_ == kDrawModeNotXorPen ? kNotXorBrush : PATCOPY);
+           draw_mode() == kDrawModeNotXorPen ? kNotXorBrush : PATCOPY);
   ::SelectObject(gdi_->dc, old);
   ::DeleteObject(brush);
-}
-
-void GdiSurface::refresh() {
-  if (on_refresh_) on_refresh_();
 }
 
 void* GdiSurface::dc() const { return gdi_->dc; }
 
 Colour GdiSurface::pixel(int x, int y) const {
   ::GdiFlush();
-  const std::uint32_t v = gdi_->bits[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + x];
+  const std::uint32_t v = gdi_->bits[static_cast<std::size_t>(y) * static_cast<std::size_t>(width()) + x];
   return ((v >> 16) & 0xFF) | (v & 0xFF00) | ((v & 0xFF) << 16);  // 0x00RRGGBB in memory
 }
 
