@@ -16,6 +16,10 @@ nlohmann::ordered_json to_json(const HistoryEntry& e) {
           {"reply", e.reply},     {"elapsed_s", e.elapsed_s}};
 }
 
+std::string json_line(const nlohmann::ordered_json& object) {
+  return object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
 std::optional<HistoryEntry> parse_history_line(std::string_view line) {
   const nlohmann::json j = nlohmann::json::parse(line, nullptr, false);
   if (j.is_discarded() || !j.is_object()) return std::nullopt;
@@ -53,10 +57,7 @@ std::vector<HistoryEntry> read_history(const std::string& path) {
 }
 
 bool append_history(const std::string& path, const HistoryEntry& entry, std::string& why) {
-  // A line torn by an earlier crash must not swallow this one.
-  std::string data, line = to_json(entry).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
-  if (platform::read_whole_file(path, data) && !data.empty() && data.back() != '\n') line = "\n" + line;
-  if (platform::append_to_file(path, line, why)) return true;
+  if (platform::append_line(path, json_line(to_json(entry)), why)) return true;
   why = cp932::to_utf8_lossy(why);
   return false;
 }

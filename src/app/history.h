@@ -32,6 +32,8 @@ struct HistoryEntry {
 inline constexpr const char* kStages[] = {"settings", "log", "convert", "session", "connect", "store", "close"};
 
 nlohmann::ordered_json to_json(const HistoryEntry& entry);
+// One line of JSON, no line end; text that is not UTF-8 is replaced, not refused.
+std::string json_line(const nlohmann::ordered_json& object);
 // Empty for a torn line, another program's JSON or anything else not ours.
 std::optional<HistoryEntry> parse_history_line(std::string_view line);
 

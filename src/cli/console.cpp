@@ -1,5 +1,7 @@
 #include "console.h"
 
+#include "app/history.h"
+
 #include "platform/cp932.h"
 #include "platform/paths.h"
 #include "platform/terminal.h"
@@ -29,8 +31,7 @@ int print_usage(const char* usage) {
 }
 
 void print_json(const nlohmann::ordered_json& result) {
-  platform::write_text(platform::Stream::Out,
-                       result.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n");
+  platform::write_text(platform::Stream::Out, json_line(result) + "\n");
 }
 
 }  // namespace quillon::cli

@@ -32,9 +32,10 @@ class ReplacingFile {
   std::unique_ptr<Impl> impl_;
 };
 
-// Adds bytes at the end of the file, made when missing (owner-only on POSIX),
-// in one write, flushed to the disk. False with why (CP932) on failure.
-bool append_to_file(const std::string& path, std::string_view bytes, std::string& why);
+// Adds a line at the end of the file, made when missing (owner-only on POSIX),
+// in one write, flushed to the disk. A last line torn by a crash is ended
+// first, so that it cannot swallow this one. False with why (CP932) on failure.
+bool append_line(const std::string& path, std::string_view line, std::string& why);
 
 // The whole file into `data`; false when it cannot be opened or read.
 bool read_whole_file(const std::string& path, std::string& data);
