@@ -64,8 +64,7 @@ RecordedRun run_and_record(AppState& state, RunView& view, const RunServices& se
     e.reply = cp932::to_utf8_lossy(last_response_text(services.inet));
   }
   e.elapsed_s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  RecordedRun run{outcome, e, record(history_file, e)};
-  return run;
+  return {outcome, e, record(history_file, e)};
 }
 
 }  // namespace quillon
