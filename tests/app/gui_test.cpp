@@ -23,6 +23,7 @@
 #include "platform/cp932.h"
 #include "platform/instance_lock.h"
 #include "support/ftp_server.h"
+#include "support/window_table.h"
 
 namespace quillon {
 namespace {
@@ -50,60 +51,42 @@ std::vector<QWidget*> tab_chain(QWidget* first, std::size_t n) {
 // Each control as the tables in tests/data/windows lay it down, and what the
 // tables cannot hold.
 void check_table(QWidget* window, const std::string& table) {
-  std::ifstream in(std::string(QUILLON_TEST_DATA_DIR) + "/windows/" + table);
-  int rows = 0;
-  for (std::string line; std::getline(in, line);) {
-    if (line.empty() || line[0] == '#') continue;
-    std::vector<std::string> col;
-    for (std::istringstream cells(line); std::getline(cells, col.emplace_back(), '\t');) {}
-    SCOPED_TRACE(table + " " + col[0]);
-    const auto is = [&](std::size_t i) { return col.size() > i && col[i] != "-" && !col[i].empty(); };
-    if (col[0] == "@window") {
-      EXPECT_EQ(utf8(window->windowTitle()), col[1]);
-      std::istringstream size(col[2]);
-      int w = 0, h = 0;
-      size >> w >> h;
-      EXPECT_EQ(window->size(), QSize(w, h));
-      EXPECT_EQ(window->minimumSize() == window->maximumSize(), col[3] == "fixed");
-      EXPECT_FALSE(window->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
-      EXPECT_TRUE(window->windowFlags() & Qt::WindowCloseButtonHint);
-      EXPECT_FALSE(window->windowIcon().isNull());
-      const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-      EXPECT_LE((window->frameGeometry().center() - screen.center()).manhattanLength(), 2);
-      continue;
-    }
-    if (col[0] == "@tab") {
-      std::vector<QWidget*> want;
-      std::istringstream names(col[1]);
-      for (std::string n; names >> n;) want.push_back(window->findChild<QWidget*>(QString::fromStdString(n)));
-      EXPECT_EQ(tab_chain(want.front(), want.size()), want);
-      continue;
-    }
-    ++rows;
-    QWidget* w = window->findChild<QWidget*>(QString::fromStdString(col[0]));
+  const testing::WindowTable t = testing::read_window_table(std::string(QUILLON_TEST_DATA_DIR) + "/windows/" + table);
+  SCOPED_TRACE(table);
+  EXPECT_EQ(utf8(window->windowTitle()), t.title);
+  EXPECT_EQ(window->size(), QSize(t.width, t.height));
+  EXPECT_EQ(window->minimumSize() == window->maximumSize(), t.fixed);
+  EXPECT_FALSE(window->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+  EXPECT_TRUE(window->windowFlags() & Qt::WindowCloseButtonHint);
+  EXPECT_FALSE(window->windowIcon().isNull());
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_LE((window->frameGeometry().center() - screen.center()).manhattanLength(), 2);
+  std::vector<QWidget*> want;
+  for (const std::string& n : t.tab) want.push_back(window->findChild<QWidget*>(QString::fromStdString(n)));
+  EXPECT_EQ(tab_chain(want.front(), want.size()), want);
+  for (const testing::ControlRow& row : t.rows) {
+    SCOPED_TRACE(row.name);
+    QWidget* w = window->findChild<QWidget*>(QString::fromStdString(row.name));
     ASSERT_NE(w, nullptr);
-    const QRect g = w->geometry();
-    EXPECT_EQ(std::to_string(g.x()) + " " + std::to_string(g.y()) + " " + std::to_string(g.width()) + " " +
-                  std::to_string(g.height()),
-              col[1]);
-    if (is(2)) {
+    EXPECT_EQ(w->geometry(), QRect(row.x, row.y, row.w, row.h));
+    if (!row.caption.empty()) {
       QString text;
       if (auto* b = qobject_cast<QAbstractButton*>(w)) text = b->text();
       if (auto* l = qobject_cast<QLabel*>(w)) text = l->text();
-      EXPECT_EQ(utf8(text), col[2]);
+      EXPECT_EQ(utf8(text), row.caption);
     }
-    if (is(3)) {
-      EXPECT_EQ(utf8(w->font().families().front()), col[3]);
-      EXPECT_EQ(w->font().pixelSize(), std::stoi(col[4]));
+    if (!row.font.empty()) {
+      EXPECT_EQ(utf8(w->font().families().front()), row.font);
+      EXPECT_EQ(w->font().pixelSize(), row.pixels);
     } else {
       EXPECT_EQ(w->font(), window->font());
     }
-    EXPECT_EQ(utf8(w->toolTip()), is(5) ? col[5] : "");
+    EXPECT_EQ(utf8(w->toolTip()), row.tooltip);
     if (auto* b = qobject_cast<QPushButton*>(w)) {
       EXPECT_FALSE(b->isDefault() || b->autoDefault());
     }
   }
-  EXPECT_GE(rows, 7);
+  EXPECT_GE(t.rows.size(), 7u);
 }
 
 TEST_F(GuiTest, BothWindowsAsTheTablesLayThemDown) {
@@ -169,16 +152,10 @@ TEST_F(GuiTest, TheCloseBoxReachesTheProgram) {
   EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
 }
 
-std::string record(const std::string& call) {
-  return ",\"" + call +
-         "\",\"3\",,,,,,599,579,7.025,\"CW\",10,\"2024/01/01\",\"09:30\",,\"J\",,,,,,,,,\"RIG-1\","
-         "\"DP\",,,\"\",,,,\"TNX\",\r\n";
-}
-
 TEST_F(GuiTest, OneClickUploadsToTheLoopbackServer) {
   testing::FtpServer server;
   testing::TempDir data;
-  write_file(data.file("tarnis.csv"), record("JA1AAA") + record("JA1BBB"));
+  write_file(data.file("tarnis.csv"), testing::log_record("JA1AAA") + testing::log_record("JA1BBB"));
   Settings s;
   s.csv_path = data.file("tarnis.csv");
   s.xml_path = data.file("qsoupdata.xml");

@@ -6,17 +6,12 @@
 
 #include "platform/cp932.h"
 #include "platform/error.h"
+#include "widgets/win32/form_window.h"
 
 namespace quillon {
 namespace {
 
-std::wstring utf16(std::string_view cp932_text) {
-  const std::string utf8 = cp932::to_utf8_lossy(cp932_text);
-  const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-  return out;
-}
+using win32::utf16;
 
 COLORREF rgb(Colour c) { return static_cast<COLORREF>(c & 0xFFFFFF); }  // both 0x00BBGGRR
 

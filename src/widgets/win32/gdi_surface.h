@@ -26,6 +26,8 @@ class GdiSurface final : public PictureSurface {
   // The memory DC (an HDC), for the window to blit from.
   void* dc() const;
   Colour pixel(int x, int y) const;
+  int pixel_width() const { return width(); }
+  int pixel_height() const { return height(); }
 
  private:
   struct Gdi;

@@ -1,0 +1,14 @@
+// quillon.exe: the main window and the settings dialog.
+#include <windows.h>
+
+#include "app/program.h"
+#include "app/win32/win32_toolkit.h"
+#include "widgets/win32/form_window.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  quillon::win32::prepare_application();
+  quillon::win32::Win32Toolkit toolkit;
+  quillon::Program program(toolkit);
+  if (!program.start()) return 0;
+  return quillon::win32::run_message_loop();
+}

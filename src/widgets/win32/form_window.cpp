@@ -1,0 +1,310 @@
+#include "widgets/win32/form_window.h"
+
+#include <commctrl.h>
+
+#include <cmath>
+
+#include "platform/cp932.h"
+
+namespace quillon::win32 {
+namespace {
+
+constexpr const wchar_t* kFormClass = L"QuillonForm";
+constexpr const wchar_t* kPictureClass = L"QuillonPicture";
+constexpr UINT kDestroyLater = WM_APP + 1;
+
+std::function<void(const std::string&)>& message_box_hook() {
+  static std::function<void(const std::string&)> hook;
+  return hook;
+}
+
+std::wstring from_utf8(std::string_view utf8) {
+  const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring out(static_cast<std::size_t>(n), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
+  return out;
+}
+
+std::string to_utf8(const std::wstring& text) {
+  const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                      nullptr, nullptr);
+  std::string out(static_cast<std::size_t>(n), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
+                        nullptr);
+  return out;
+}
+
+LRESULT CALLBACK picture_procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg != WM_PAINT) return ::DefWindowProcW(hwnd, msg, wp, lp);
+  PAINTSTRUCT paint;
+  HDC dc = ::BeginPaint(hwnd, &paint);
+  if (auto* surface = reinterpret_cast<GdiSurface*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA))) {
+    RECT r;
+    ::GetClientRect(hwnd, &r);
+    ::StretchBlt(dc, 0, 0, r.right, r.bottom, static_cast<HDC>(surface->dc()), 0, 0, surface->pixel_width(),
+                 surface->pixel_height(), SRCCOPY);
+  }
+  ::EndPaint(hwnd, &paint);
+  return 0;
+}
+
+}  // namespace
+
+std::wstring utf16(std::string_view cp932_text) { return from_utf8(cp932::to_utf8_lossy(cp932_text)); }
+
+std::string to_cp932(const std::wstring& text, std::string_view what) {
+  return cp932::from_utf8(to_utf8(text), what);
+}
+
+std::wstring window_text(HWND window) {
+  std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+void prepare_application() {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  ::InitCommonControlsEx(&controls);
+  HINSTANCE self = ::GetModuleHandleW(nullptr);
+  WNDCLASSEXW form{};
+  form.cbSize = sizeof form;
+  form.lpfnWndProc = FormWindow::procedure;
+  form.hInstance = self;
+  form.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+  form.hIcon = ::LoadIconW(self, L"QUILLON");  // the resource the program links in
+  form.lpszClassName = kFormClass;
+  ::RegisterClassExW(&form);
+  WNDCLASSEXW picture{};
+  picture.cbSize = sizeof picture;
+  picture.lpfnWndProc = picture_procedure;
+  picture.hInstance = self;
+  picture.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+  picture.lpszClassName = kPictureClass;
+  ::RegisterClassExW(&picture);
+}
+
+int run_message_loop() {
+  MSG msg{};
+  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
+    wchar_t cls[32] = {};
+    if (root != nullptr && ::GetClassNameW(root, cls, 32) > 0 && std::wstring_view(cls) == kFormClass &&
+        ::IsDialogMessageW(root, &msg))
+      continue;
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
+
+void message_box(HWND owner, std::string_view cp932_text) {
+  if (message_box_hook()) {
+    message_box_hook()(cp932::to_utf8_lossy(cp932_text));
+    return;
+  }
+  ::MessageBoxW(owner, utf16(cp932_text).c_str(), L"quillon", MB_OK | MB_APPLMODAL);
+}
+
+void set_message_box_hook(std::function<void(const std::string&)> hook) { message_box_hook() = std::move(hook); }
+
+FormWindow::FormWindow(const wchar_t* title, int client_w, int client_h, bool resizable, COLORREF background,
+                       FontSpec form_font)
+    : client_w_(client_w),
+      client_h_(client_h),
+      form_font_(form_font),
+      background_(::CreateSolidBrush(background)),
+      background_colour_(background) {
+  HDC screen = ::GetDC(nullptr);
+  dpi_ = ::GetDeviceCaps(screen, LOGPIXELSY);
+  ::ReleaseDC(nullptr, screen);
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | (resizable ? WS_THICKFRAME : 0);
+  RECT outer{0, 0, scaled(client_w), scaled(client_h)};
+  ::AdjustWindowRectEx(&outer, style, FALSE, WS_EX_CONTROLPARENT);
+  hwnd_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, title, style, CW_USEDEFAULT, CW_USEDEFAULT,
+                            outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
+                            ::GetModuleHandleW(nullptr), this);
+  ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_for(form_font_)), FALSE);
+  tips_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                            ::GetModuleHandleW(nullptr), nullptr);
+}
+
+FormWindow::~FormWindow() {
+  if (hwnd_ != nullptr) {
+    ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    ::DestroyWindow(hwnd_);
+  }
+  for (auto& [key, font] : fonts_) ::DeleteObject(font);
+  ::DeleteObject(background_);
+}
+
+HWND FormWindow::control(std::string_view name) const {
+  for (std::size_t i = 0; i < names_.size(); ++i)
+    if (names_[i] == name) return placed_[i].hwnd;
+  return nullptr;
+}
+
+HFONT FormWindow::font_for(const FontSpec& spec) {
+  const FontSpec& f = spec.face != nullptr ? spec : form_font_;
+  const int height = -static_cast<int>(std::lround(f.points * dpi_ / 72.0));
+  const std::wstring key = std::wstring(f.face) + L"/" + std::to_wstring(height) + (f.bold ? L"b" : L"") +
+                           (f.italic ? L"i" : L"") + L"/" + std::to_wstring(f.charset);
+  HFONT& font = fonts_[key];
+  if (font == nullptr)
+    font = ::CreateFontW(height, 0, 0, 0, f.bold ? FW_BOLD : FW_NORMAL, f.italic, FALSE, FALSE, f.charset,
+                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, f.face);
+  return font;
+}
+
+HWND FormWindow::add(const char* name, const wchar_t* cls, const wchar_t* caption, DWORD style, Box at,
+                     FontSpec font, int id) {
+  HWND control = ::CreateWindowExW(0, cls, caption, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0, 0, 0, 0,
+                                   hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   ::GetModuleHandleW(nullptr), nullptr);
+  placed_.push_back({control, at, font});
+  names_.emplace_back(name);
+  ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_for(font)), FALSE);
+  ::SetWindowPos(control, nullptr, scaled(at.x), scaled(at.y), scaled(at.w), scaled(at.h),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  return control;
+}
+
+HWND FormWindow::add_picture(const char* name, Box at, GdiSurface& surface) {
+  HWND picture = add(name, kPictureClass, nullptr, 0, at);
+  ::SetWindowLongPtrW(picture, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&surface));
+  ::SetWindowPos(picture, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  surface.set_refresh_callback([picture] {
+    ::InvalidateRect(picture, nullptr, FALSE);
+    ::UpdateWindow(picture);
+  });
+  return picture;
+}
+
+void FormWindow::tooltip(HWND control, const wchar_t* text) {
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = hwnd_;
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = const_cast<wchar_t*>(text);
+  ::SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void FormWindow::tab_order(std::initializer_list<const char*> order) {
+  HWND after = HWND_TOP;
+  for (const char* name : order) {
+    HWND c = control(name);
+    ::SetWindowLongPtrW(c, GWL_STYLE, ::GetWindowLongPtrW(c, GWL_STYLE) | WS_TABSTOP);
+    ::SetWindowPos(c, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    after = c;
+  }
+}
+
+void FormWindow::place_all() {
+  ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_for(form_font_)), FALSE);
+  for (const Placed& p : placed_) {
+    ::SendMessageW(p.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_for(p.font)), FALSE);
+    ::SetWindowPos(p.hwnd, nullptr, scaled(p.at.x), scaled(p.at.y), scaled(p.at.w), scaled(p.at.h),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void FormWindow::show_centred() {
+  RECT outer;
+  ::GetWindowRect(hwnd_, &outer);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  ::GetMonitorInfoW(::MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  const RECT& work = monitor.rcWork;
+  const int w = outer.right - outer.left, h = outer.bottom - outer.top;
+  ::SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - w) / 2,
+                 work.top + (work.bottom - work.top - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  ::ShowWindow(hwnd_, SW_SHOW);
+  ::SetForegroundWindow(hwnd_);
+  ::SetFocus(::GetNextDlgTabItem(hwnd_, nullptr, FALSE));  // the first in the tab order
+  ::UpdateWindow(hwnd_);
+}
+
+void FormWindow::close_later() {
+  if (closing_) return;
+  closing_ = true;
+  ::ShowWindow(hwnd_, SW_HIDE);
+  ::PostMessageW(hwnd_, kDestroyLater, 0, 0);
+}
+
+// Before the form stands, the box has no owner.
+void FormWindow::message(std::string_view cp932_text) {
+  message_box(::IsWindowVisible(hwnd_) ? hwnd_ : nullptr, cp932_text);
+}
+
+void FormWindow::set_wait_cursor(bool on) {
+  wait_cursor_ = on;
+  ::SetCursor(::LoadCursorA(nullptr, on ? IDC_WAIT : IDC_ARROW));
+}
+
+HBRUSH FormWindow::on_colour(HWND, HDC dc, bool is_edit) {
+  if (is_edit) return nullptr;
+  ::SetTextColor(dc, RGB(0, 0, 0));
+  ::SetBkColor(dc, background_colour_);
+  return background_;
+}
+
+LRESULT CALLBACK FormWindow::procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCCREATE) {
+    auto* form = static_cast<FormWindow*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    form->hwnd_ = hwnd;
+    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+  }
+  auto* form = reinterpret_cast<FormWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (form == nullptr) return ::DefWindowProcW(hwnd, msg, wp, lp);
+  return form->handle(msg, wp, lp);
+}
+
+LRESULT FormWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_COMMAND:
+      if (lp != 0 && !closing_) on_command(LOWORD(wp), HIWORD(wp));
+      return 0;
+    case WM_CLOSE:
+      if (!closing_) on_close();
+      return 0;
+    case WM_ERASEBKGND: {
+      RECT r;
+      ::GetClientRect(hwnd_, &r);
+      ::FillRect(reinterpret_cast<HDC>(wp), &r, background_);
+      return 1;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORBTN:
+      if (HBRUSH b = on_colour(reinterpret_cast<HWND>(lp), reinterpret_cast<HDC>(wp), msg == WM_CTLCOLOREDIT))
+        return reinterpret_cast<LRESULT>(b);
+      break;
+    case WM_SETCURSOR:
+      if (!wait_cursor_) break;
+      ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
+      return TRUE;
+    case WM_DPICHANGED: {
+      dpi_ = HIWORD(wp);
+      const RECT* r = reinterpret_cast<const RECT*>(lp);
+      ::SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+      place_all();
+      return 0;
+    }
+    case kDestroyLater:
+      ::DestroyWindow(hwnd_);
+      return 0;
+    case WM_NCDESTROY:
+      ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+      hwnd_ = nullptr;
+      delete this;  // the toolkit made it with new; closing is its end
+      return 0;
+    default:
+      break;
+  }
+  return ::DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+}  // namespace quillon::win32

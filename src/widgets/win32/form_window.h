@@ -1,0 +1,117 @@
+#pragma once
+// What the Win32 forms share: a top-level window laid out in 96-dpi pixels
+// that keeps its controls by name, the fonts, the message box, the message
+// loop and the code page 932 edge. Win32 is the toolkit here.
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "widgets/win32/gdi_surface.h"
+
+namespace quillon::win32 {
+
+// CP932 bytes for display; bytes that are not CP932 show as U+FFFD, which a
+// save then refuses, so nothing is silently altered.
+std::wstring utf16(std::string_view cp932_text);
+// Throws cp932::EncodingError naming `what` for a character CP932 cannot hold.
+std::string to_cp932(const std::wstring& text, std::string_view what = "");
+std::wstring window_text(HWND window);
+
+// A control's place in 96-dpi pixels: left, top, width, height.
+struct Box {
+  int x, y, w, h;
+};
+
+struct FontSpec {
+  const wchar_t* face = nullptr;  // none: the form's own font
+  double points = 9;
+  bool bold = false;
+  bool italic = false;
+  BYTE charset = SHIFTJIS_CHARSET;
+};
+inline constexpr const wchar_t* kMsGothic = L"ＭＳ ゴシック";
+inline constexpr const wchar_t* kMsPGothic = L"ＭＳ Ｐゴシック";
+
+// Once per process: common controls, the window classes.
+void prepare_application();
+// Until the program ends; Tab moves the focus between controls.
+int run_message_loop();
+// OK only, no icon, application-modal, the title "quillon"; returns once it is
+// dismissed. The hook, when set, replaces the box (tests answer it).
+void message_box(HWND owner, std::string_view cp932_text);
+void set_message_box_hook(std::function<void(const std::string& utf8)> hook);
+
+class FormWindow {
+ public:
+  FormWindow(const wchar_t* title, int client_w, int client_h, bool resizable, COLORREF background,
+             FontSpec form_font);
+  virtual ~FormWindow();
+  FormWindow(const FormWindow&) = delete;
+  FormWindow& operator=(const FormWindow&) = delete;
+
+  HWND hwnd() const { return hwnd_; }
+  HWND control(std::string_view name) const;
+  // The named controls, in the order they were made.
+  const std::vector<std::string>& names() const { return names_; }
+  int dpi() const { return dpi_; }
+  HWND tooltips() const { return tips_; }
+
+  // Centred on the work area of its monitor.
+  void show_centred();
+  // Hidden at once and destroyed once the handlers on the stack have returned.
+  void close_later();
+  void message(std::string_view cp932_text);
+  // The hourglass over the form until set back.
+  void set_wait_cursor(bool on);
+
+  // The form class's window procedure.
+  static LRESULT CALLBACK procedure(HWND, UINT, WPARAM, LPARAM);
+
+ protected:
+  // A control at 96-dpi pixels; `id` 0 when it sends no commands. Returns it.
+  HWND add(const char* name, const wchar_t* cls, const wchar_t* caption, DWORD style, Box at, FontSpec font = {},
+           int id = 0);
+  // A picture box that shows `surface`; the surface's refresh() repaints it.
+  HWND add_picture(const char* name, Box at, GdiSurface& surface);
+  void tooltip(HWND control, const wchar_t* text);
+  // Tab visits the controls in this order; WS_TABSTOP is set on each.
+  void tab_order(std::initializer_list<const char*> names);
+
+  virtual void on_command(int id, int code) = 0;
+  virtual void on_close() = 0;
+  // WM_CTLCOLOR*: a brush for the control's background, or none for the
+  // system's. Labels and check boxes take the form's background by default.
+  virtual HBRUSH on_colour(HWND control, HDC dc, bool is_edit);
+  HBRUSH background_brush() const { return background_; }
+
+ private:
+  struct Placed {
+    HWND hwnd;
+    Box at;
+    FontSpec font;
+  };
+  LRESULT handle(UINT msg, WPARAM wp, LPARAM lp);
+  HFONT font_for(const FontSpec& spec);
+  int scaled(int px) const { return MulDiv(px, dpi_, 96); }
+  void place_all();
+
+  HWND hwnd_ = nullptr;
+  HWND tips_ = nullptr;
+  int dpi_ = 96;
+  int client_w_, client_h_;
+  FontSpec form_font_;
+  HBRUSH background_;
+  COLORREF background_colour_;
+  std::vector<Placed> placed_;
+  std::vector<std::string> names_;
+  std::map<std::wstring, HFONT> fonts_;
+  bool closing_ = false;
+  bool wait_cursor_ = false;
+};
+
+}  // namespace quillon::win32
