@@ -9,6 +9,7 @@ import os
 import socket
 import struct
 import sys
+import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
 from pyftpdlib.handlers import DTPHandler, FTPHandler
@@ -32,7 +33,7 @@ def main():
     ap.add_argument("--mode", default="normal",
                     choices=["normal", "refuse-store", "store-full", "drop", "stall-transfer",
                              "stall-replies", "silent-greeting", "no-226", "busy-once",
-                             "no-active"])
+                             "no-active", "late-226"])
     args = ap.parse_args()
     mode = args.mode
     log = open(args.log, "a", buffering=1, encoding="utf-8", errors="replace")
@@ -110,6 +111,9 @@ def main():
             return super().ftp_EPRT(line)
 
         def respond(self, resp, *rest, **kw):
+            if mode == "late-226" and resp.startswith("226"):
+                note("== holding the 226 for 3 s")
+                time.sleep(3)  # the sender has sent all: its bar stands at 100
             if mode == "silent-greeting" or (mode == "no-226" and resp.startswith("226")):
                 note("== not sent: " + resp)
                 return

@@ -116,7 +116,7 @@ class Desktop:
     def pixels(self, window):
         """The window's picture as (width, height, rows of (r, g, b))."""
         self.xdotool("mousemove", "0", "0")
-        ppm = subprocess.run(["import", "-window", window, "ppm:-"], env=self.env, check=True,
+        ppm = subprocess.run(["import", "-window", window, "-depth", "8", "ppm:-"], env=self.env, check=True,
                              stdout=subprocess.PIPE).stdout
         head = ppm.split(b"\n", 3)
         w, h = map(int, head[1].split())
