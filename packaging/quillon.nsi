@@ -1,0 +1,77 @@
+; The Windows installer: quillon.exe and quillon-cli.exe for this user alone
+; (no administrator needed, the default) or for everyone under Program Files.
+; makensis -DVERSION=x.y.z -DSTAGE=folder -DOUTFILE=setup.exe quillon.nsi
+Unicode true
+Target amd64-unicode  ; the 32-bit stub does nothing where only 64-bit Windows runs
+SetCompressor /SOLID lzma
+
+!define MULTIUSER_EXECUTIONLEVEL Highest
+!define MULTIUSER_MUI
+!define MULTIUSER_INSTALLMODE_COMMANDLINE  ; /CurrentUser or /AllUsers
+!define MULTIUSER_INSTALLMODE_DEFAULT_CURRENTUSER
+!define MULTIUSER_USE_PROGRAMFILES64
+!define MULTIUSER_INSTALLMODE_INSTDIR "Quillon"
+!define MULTIUSER_INSTALLMODE_DEFAULT_REGISTRY_KEY "Software\Quillon"
+!define MULTIUSER_INSTALLMODE_DEFAULT_REGISTRY_VALUENAME "InstallMode"
+!define MULTIUSER_INSTALLMODE_INSTDIR_REGISTRY_KEY "Software\Quillon"
+!define MULTIUSER_INSTALLMODE_INSTDIR_REGISTRY_VALUENAME "InstallDir"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillon"
+!include MultiUser.nsh
+!include MUI2.nsh
+
+Name "Quillon ${VERSION}"
+OutFile "${OUTFILE}"
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey /LANG=0 "ProductName" "Quillon"
+VIAddVersionKey /LANG=0 "FileDescription" "Quillon ${VERSION} setup"
+VIAddVersionKey /LANG=0 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=0 "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (C) 2026 Quillon"
+
+!insertmacro MULTIUSER_PAGE_INSTALLMODE
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "Japanese"
+!insertmacro MUI_LANGUAGE "English"
+
+Function .onInit
+  !insertmacro MULTIUSER_INIT
+FunctionEnd
+
+Function un.onInit
+  !insertmacro MULTIUSER_UNINIT
+FunctionEnd
+
+Section "Quillon"
+  SetOutPath "$INSTDIR"
+  File "${STAGE}/quillon.exe"
+  File "${STAGE}/quillon-cli.exe"
+  File "${STAGE}/README.md"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+  CreateShortcut "$SMPROGRAMS\Quillon.lnk" "$INSTDIR\quillon.exe"
+  WriteRegStr SHCTX "Software\Quillon" "InstallDir" "$INSTDIR"
+  WriteRegStr SHCTX "Software\Quillon" "InstallMode" "$MultiUser.InstallMode"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "Quillon"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\quillon.exe"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe" /$MultiUser.InstallMode'
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /$MultiUser.InstallMode /S'
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
+SectionEnd
+
+; The settings and the upload history in %APPDATA%\Quillon are the user's:
+; the uninstaller leaves them where they are.
+Section "Uninstall"
+  Delete "$INSTDIR\quillon.exe"
+  Delete "$INSTDIR\quillon-cli.exe"
+  Delete "$INSTDIR\README.md"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
+  Delete "$SMPROGRAMS\Quillon.lnk"
+  DeleteRegKey SHCTX "${UNINSTALL_KEY}"
+  DeleteRegKey SHCTX "Software\Quillon"
+SectionEnd
