@@ -49,7 +49,7 @@ class Case {
       } else if (verb == "server") {
         testing::FtpServer::Options options;
         if (rest.rfind("mode=", 0) == 0)
-          options.mode = testing::FtpServer::mode_named(rest.substr(5));
+          options.mode = rest.substr(5);
         else if (!rest.empty())
           options.password = rest;
         server_.emplace(options);

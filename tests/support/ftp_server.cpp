@@ -1,34 +1,49 @@
 #include "support/ftp_server.h"
 
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <sstream>
 #include <stdexcept>
+#include <thread>
 
 #include "support/temp_dir.h"
 
 namespace quillon::testing {
 
-const char* FtpServer::mode_name(Mode mode) {
-  switch (mode) {
-    case Mode::Normal: return "normal";
-    case Mode::RefuseStore: return "refuse-store";
-    case Mode::StoreFull: return "store-full";
-    case Mode::DropMidTransfer: return "drop";
-    case Mode::StallTransfer: return "stall-transfer";
-    case Mode::StallReplies: return "stall-replies";
-    case Mode::SilentGreeting: return "silent-greeting";
-    case Mode::No226: return "no-226";
-    case Mode::BusyOnce: return "busy-once";
-    case Mode::NoActive: return "no-active";
+namespace fs = std::filesystem;
+
+FtpServer::FtpServer(Options options) {
+  const fs::path spool = QUILLON_FTP_SPOOL;
+  std::random_device random;
+  const fs::path ticket = spool / std::to_string(random());
+  write_file(ticket.string() + ".tmp", options.user + "\n" + options.password + "\n" + options.mode);
+  fs::rename(ticket.string() + ".tmp", ticket.string() + ".req");
+  ticket_ = ticket.string() + ".req";
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (const std::string failed = read_file_or_empty(ticket.string() + ".failed"); !failed.empty()) {
+      fs::remove(ticket_);
+      throw std::runtime_error("FtpServer: " + failed);
+    }
+    std::istringstream ready(read_file_or_empty(ticket.string() + ".ready"));
+    std::string base;
+    if (ready >> port_ >> base) {
+      // The broker names Linux paths; Wine shows the Linux root as a drive.
+      root_ = QUILLON_FTP_DRIVE + base + "/root";
+      log_path_ = QUILLON_FTP_DRIVE + base + "/server.log";
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  return "normal";
+  fs::remove(ticket_);
+  throw std::runtime_error("FtpServer: no answer from ftp_broker.py in " + spool.string() + " (is it running?)");
 }
 
-FtpServer::Mode FtpServer::mode_named(const std::string& name) {
-  for (int m = 0; m <= static_cast<int>(Mode::NoActive); ++m)
-    if (name == mode_name(static_cast<Mode>(m))) return static_cast<Mode>(m);
-  throw std::invalid_argument("no server mode " + name);
+FtpServer::~FtpServer() {
+  std::error_code ec;
+  fs::remove(ticket_, ec);
 }
-
-FtpServer::FtpServer() : FtpServer(Options{}) {}
 
 std::string FtpServer::log() const { return read_file_or_empty(log_path_); }
 
