@@ -157,7 +157,11 @@ void frmstartftp::beep() { QApplication::beep(); }
 
 Surface& frmstartftp::picture1() { return Picture1->surface(); }
 
-void frmstartftp::show() { show_centred(this); }
+// The focus starts on the first in the tab order, as in the dialog.
+void frmstartftp::show() {
+  show_centred(this);
+  cmdOK->setFocus(Qt::OtherFocusReason);
+}
 
 void frmstartftp::close() {
   hide();

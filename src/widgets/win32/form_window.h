@@ -60,6 +60,7 @@ class FormWindow {
   const std::vector<std::string>& names() const { return names_; }
   int dpi() const { return dpi_; }
   HWND tooltips() const { return tips_; }
+  HFONT form_font() { return font_for(form_font_); }
 
   // Centred on the work area of its monitor.
   void show_centred();

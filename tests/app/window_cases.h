@@ -1,0 +1,146 @@
+#pragma once
+// What both toolkits' windows must show, checked through WindowProbe. The file
+// that includes this defines WindowTest, a ProgramFixture with probe_main(),
+// probe_dialog(), open_dialog() and settle() (runs what the windows posted).
+#include <gmock/gmock.h>
+
+#include "conversion/conversion.h"
+#include "platform/cp932.h"
+#include "platform/inet.h"
+#include "support/ftp_server.h"
+#include "support/window_probe.h"
+#include "support/window_table.h"
+
+namespace quillon::testing {
+
+// Each control as the tables in tests/data/windows lay it down.
+inline void check_table(WindowProbe& w, const std::string& table) {
+  const WindowTable t = read_window_table(std::string(QUILLON_TEST_DATA_DIR) + "/windows/" + table);
+  SCOPED_TRACE(table);
+  EXPECT_EQ(w.title(), t.title);
+  EXPECT_EQ(w.client_width(), t.width);
+  EXPECT_EQ(w.client_height(), t.height);
+  EXPECT_EQ(w.resizable(), !t.fixed);
+  EXPECT_TRUE(w.frame_as_designed());
+  EXPECT_LE(w.off_centre(), 2);
+  EXPECT_EQ(w.focused(), t.tab.front());
+  for (std::size_t i = 1; i < t.tab.size(); ++i) EXPECT_EQ(w.next_in_tab_order(t.tab[i - 1]), t.tab[i]);
+  EXPECT_EQ(w.next_in_tab_order(t.tab.back()), t.tab.front());
+  for (const ControlRow& row : t.rows) {
+    SCOPED_TRACE(row.name);
+    const std::optional<ControlView> c = w.control(row.name);
+    ASSERT_TRUE(c.has_value());
+    EXPECT_EQ((std::vector<int>{c->x, c->y, c->w, c->h}), (std::vector<int>{row.x, row.y, row.w, row.h}));
+    if (!row.caption.empty()) EXPECT_EQ(c->text, row.caption);
+    EXPECT_EQ(c->font, row.font);
+    if (!row.font.empty()) EXPECT_EQ(c->pixels, row.pixels);
+    EXPECT_EQ(c->tooltip, row.tooltip);
+    EXPECT_FALSE(c->default_button);
+  }
+  EXPECT_GE(t.rows.size(), 7u);
+}
+
+TEST_F(WindowTest, BothWindowsAsTheTablesLayThemDown) {
+  start({});
+  const auto main = probe_main();
+  check_table(*main, "frmstartftp.tsv");
+  EXPECT_FALSE(main->control("Label3")->visible);
+  EXPECT_EQ(program().main_window()->label3_caption(), kXmlDeclaration);
+  // Picture1 covers the banner while it shows.
+  program().main_window()->set_picture_visible(true);
+  EXPECT_EQ(main->control_at(30, 55), "Picture1");
+  program().main_window()->set_picture_visible(false);
+  EXPECT_EQ(main->control_at(30, 55), "Label1");
+
+  open_dialog();
+  EXPECT_EQ(program().main_window(), nullptr);
+  const auto dialog = probe_dialog();
+  check_table(*dialog, "Frmsetteiftp.tsv");
+  EXPECT_TRUE(dialog->masked("frmsetteiftpText4"));
+  dialog->resize(800, 400);  // the controls keep their places
+  EXPECT_EQ(dialog->control("Command1")->x, 392);
+  EXPECT_EQ(dialog->control("Command1")->y, 248);
+}
+
+TEST_F(WindowTest, TextsCrossTheEdgeAsCodePage932) {
+  start({});
+  MainView& w = *program().main_window();
+  const auto main = probe_main();
+  const std::string sjis = cp932::from_utf8(" >> アップロード中です お待ち下さい...");
+  w.set_status(sjis);
+  EXPECT_EQ(main->control("ip_status")->text, " >> アップロード中です お待ち下さい...");
+  EXPECT_EQ(w.status(), sjis);
+  // Bytes that are no CP932 (a server's reply) are shown, and kept as they came.
+  w.set_status(std::string("ok \x82", 4));
+  EXPECT_EQ(w.status(), std::string("ok \x82", 4));
+  EXPECT_EQ(main->control("ip_status")->text, "ok \uFFFD");
+  main->type("ip_status", "手入力");  // what the user typed is read back
+  EXPECT_EQ(w.status(), cp932::from_utf8("手入力"));
+  w.message_box(cp932::from_utf8("転送に失敗しました。再処理して下さい。"));
+  EXPECT_THAT(messages, ::testing::ElementsAre("転送に失敗しました。再処理して下さい。"));
+  w.set_label1_caption(cp932::from_utf8("ＣＳＶ"));
+  EXPECT_EQ(main->control("Label1")->text, "ＣＳＶ");
+  w.set_enabled(Button::Command1, false);
+  EXPECT_FALSE(main->control("Command1")->enabled);
+  EXPECT_TRUE(main->control("cmdOK")->enabled);
+
+  open_dialog();
+  SettingsView& d = *program().settings_dialog();
+  const auto dialog = probe_dialog();
+  d.set_text(SettingsBox::settei_ad1, cp932::from_utf8("東京都①"));
+  EXPECT_EQ(dialog->control("settei_ad1")->text, "東京都①");
+  EXPECT_EQ(d.text(SettingsBox::settei_ad1), cp932::from_utf8("東京都①"));
+  dialog->type("settei_ad2", "x😀");
+  EXPECT_THROW(d.text(SettingsBox::settei_ad2), cp932::EncodingError);
+  d.set_checked(SettingsCheck::settei_log_Check, true);
+  EXPECT_TRUE(d.checked(SettingsCheck::settei_log_Check));
+  EXPECT_FALSE(d.checked(SettingsCheck::Check_kiru));
+  dialog->type("FrmsetteiftpText1", "C:\\ログ\\tarnis.csv");  // reaches the settings at once
+  EXPECT_EQ(program().state().settings.csv_path, cp932::from_utf8("C:\\ログ\\tarnis.csv"));
+  // Enter and Esc press no button: ＯＫ would ask for the callsign.
+  dialog->press_enter_and_escape("frmsetteiftpText3");
+  settle();
+  EXPECT_EQ(messages.size(), 1u);
+  ASSERT_EQ(program().settings_dialog(), &d);
+  dialog->click("Command1");
+  EXPECT_EQ(messages.back(), "コールサインを入力して下さい");
+}
+
+TEST_F(WindowTest, TheCloseBoxesEndTheProgram) {
+  start({});
+  probe_main()->close();
+  EXPECT_EQ(quits, 1);
+  EXPECT_TRUE(program().ended());
+  settle();
+
+  start({});
+  const std::string saved = read_file((folder_ / "qsodata.qsl").string());
+  open_dialog();
+  probe_dialog()->type("frmsetteiftpText3", "JA1ZZZ");
+  probe_dialog()->close();
+  EXPECT_EQ(quits, 2);
+  settle();
+  EXPECT_EQ(read_file((folder_ / "qsodata.qsl").string()), saved);  // nothing saved
+}
+
+TEST_F(WindowTest, OneClickUploadsToTheLoopbackServer) {
+  FtpServer server;
+  TempDir data;
+  write_file(data.file("tarnis.csv"), log_record("JA1AAA") + log_record("JA1BBB"));
+  Settings s;
+  s.csv_path = data.file("tarnis.csv");
+  s.xml_path = data.file("qsoupdata.xml");
+  s.callsign = "Q1AAA";
+  s.server_password = "secret";
+  start(s, platform::make_internet(), server.port());
+  const auto main = probe_main();
+  main->click("cmdOK");
+  EXPECT_THAT(messages, ::testing::IsEmpty());
+  EXPECT_EQ(main->control("ip_status")->text, " --アップロード正常終了しました!--");
+  for (const char* b : {"cmdOK", "Command1", "Cmdcancel"}) EXPECT_TRUE(main->control(b)->enabled) << b;
+  EXPECT_FALSE(main->control("Picture1")->visible);
+  const std::string stored = server.root() + "/log/Q1AAA.20020103090507.Varnel_System_format.Ver.qso";
+  EXPECT_EQ(read_file(stored), read_file(s.xml_path));
+}
+
+}  // namespace quillon::testing

@@ -1,0 +1,43 @@
+#pragma once
+// A window as a test sees it, whichever toolkit drew it: Qt and Win32 each
+// answer these, so one set of checks (tests/app/window_cases.h) and one layout
+// table a window serve both.
+#include <optional>
+#include <string>
+
+namespace quillon::testing {
+
+struct ControlView {
+  int x = 0, y = 0, w = 0, h = 0;  // in the client area
+  std::string text;                // caption, or an edit box's text (UTF-8)
+  std::string font;                // empty: the window's own font
+  int pixels = 0;                  // the font's pixel height
+  std::string tooltip;
+  bool visible = true, enabled = true, default_button = false;
+};
+
+class WindowProbe {
+ public:
+  virtual ~WindowProbe() = default;
+  virtual std::string title() const = 0;
+  virtual int client_width() const = 0;
+  virtual int client_height() const = 0;
+  virtual bool resizable() const = 0;
+  // A close box and an icon, no minimize or maximize button.
+  virtual bool frame_as_designed() const = 0;
+  // How far the window's centre lies from the centre of the screen's work area.
+  virtual int off_centre() const = 0;
+  virtual std::optional<ControlView> control(const std::string& name) const = 0;
+  virtual std::string focused() const = 0;
+  virtual std::string next_in_tab_order(const std::string& name) const = 0;
+  virtual std::string control_at(int x, int y) const = 0;
+  virtual bool masked(const std::string& name) const = 0;  // shows "*" for each character
+  virtual void resize(int width, int height) = 0;
+  virtual void click(const std::string& name) = 0;
+  // As the user types: the box's change handler runs.
+  virtual void type(const std::string& name, const std::string& utf8) = 0;
+  virtual void press_enter_and_escape(const std::string& name) = 0;
+  virtual void close() = 0;  // the frame's close box
+};
+
+}  // namespace quillon::testing
