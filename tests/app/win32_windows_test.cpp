@@ -13,12 +13,7 @@
 
 namespace quillon::testing {
 
-std::string utf8(const std::wstring& w) {
-  const int n = ::WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr, nullptr);
-  return out;
-}
+using win32::utf8;
 
 class Win32Probe final : public WindowProbe {
  public:
@@ -82,10 +77,7 @@ class Win32Probe final : public WindowProbe {
   }
   void click(const std::string& n) override { ::SendMessageW(f_.control(n), BM_CLICK, 0, 0); }
   void type(const std::string& n, const std::string& text) override {
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
-    ::SetWindowTextW(f_.control(n), wide.c_str());
+    ::SetWindowTextW(f_.control(n), win32::wide(text).c_str());
   }
   // Through the dialog manager, as the message loop hands keys on.
   void press_enter_and_escape(const std::string& n) override {

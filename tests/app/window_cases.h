@@ -83,8 +83,11 @@ TEST_F(WindowTest, TextsCrossTheEdgeAsCodePage932) {
   w.set_enabled(Button::Command1, false);
   EXPECT_FALSE(main->control("Command1")->enabled);
   EXPECT_TRUE(main->control("cmdOK")->enabled);
+  w.set_enabled(Button::Command1, true);
+  EXPECT_TRUE(main->control("Command1")->enabled);
 
   open_dialog();
+  ASSERT_NE(program().settings_dialog(), nullptr);
   SettingsView& d = *program().settings_dialog();
   const auto dialog = probe_dialog();
   d.set_text(SettingsBox::settei_ad1, cp932::from_utf8("東京都①"));

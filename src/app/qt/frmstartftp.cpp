@@ -101,22 +101,11 @@ void frmstartftp::closeEvent(QCloseEvent* event) {
 // --- MainView ------------------------------------------------------------------
 
 void frmstartftp::set_status(std::string_view text) {
-  status_bytes_.assign(text);
-  status_shown_ = from_cp932(text);
-  ip_status->setText(status_shown_);
+  ip_status->setText(QString::fromStdString(status_.set(text)));
   ip_status->setCursorPosition(0);
 }
 
-std::string frmstartftp::status() const {
-  const QString now = ip_status->text();
-  if (now == status_shown_) return status_bytes_;
-  // The user typed into the box.
-  try {
-    return to_cp932(now, "status");
-  } catch (const cp932::EncodingError&) {
-    return status_bytes_;
-  }
-}
+std::string frmstartftp::status() const { return status_.read(ip_status->text().toStdString()); }
 
 void frmstartftp::set_enabled(Button button, bool enabled) {
   switch (button) {

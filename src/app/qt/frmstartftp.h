@@ -7,6 +7,7 @@
 
 #include "app/main_form.h"
 #include "app/main_view.h"
+#include "app/status_line.h"
 #include "widgets/qt/picture_box.h"
 
 class QCloseEvent;
@@ -56,8 +57,7 @@ class frmstartftp : public QWidget, public MainView {
 
  private:
   MainForm& form_;
-  std::string status_bytes_;  // what the stages set, byte for byte
-  QString status_shown_;
+  StatusLine status_;
 };
 
 }  // namespace quillon

@@ -52,21 +52,10 @@ HBRUSH frmstartftp::on_colour(HWND control, HDC dc, bool is_edit) {
 }
 
 void frmstartftp::set_status(std::string_view text) {
-  status_bytes_.assign(text);
-  status_shown_ = utf16(text);
-  ::SetWindowTextW(control("ip_status"), status_shown_.c_str());
+  ::SetWindowTextW(control("ip_status"), wide(status_.set(text)).c_str());
 }
 
-std::string frmstartftp::status() const {
-  const std::wstring now = window_text(control("ip_status"));
-  if (now == status_shown_) return status_bytes_;
-  // The user typed into the box.
-  try {
-    return to_cp932(now, "status");
-  } catch (const cp932::EncodingError&) {
-    return status_bytes_;
-  }
-}
+std::string frmstartftp::status() const { return status_.read(utf8(window_text(control("ip_status")))); }
 
 void frmstartftp::set_enabled(Button button, bool enabled) {
   const char* name = button == Button::cmdOK ? "cmdOK" : button == Button::Command1 ? "Command1" : "Cmdcancel";

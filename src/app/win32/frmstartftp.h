@@ -6,6 +6,7 @@
 
 #include "app/main_form.h"
 #include "app/main_view.h"
+#include "app/status_line.h"
 #include "widgets/win32/form_window.h"
 #include "widgets/win32/gdi_surface.h"
 
@@ -40,8 +41,7 @@ class frmstartftp final : public FormWindow, public MainView {
 
   MainForm& form_;
   GdiSurface picture_;
-  std::string status_bytes_;  // what the stages set, byte for byte
-  std::wstring status_shown_;
+  StatusLine status_;
 };
 
 }  // namespace quillon::win32

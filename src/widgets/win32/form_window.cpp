@@ -18,14 +18,16 @@ std::function<void(const std::string&)>& message_box_hook() {
   return hook;
 }
 
-std::wstring from_utf8(std::string_view utf8) {
+}  // namespace
+
+std::wstring wide(std::string_view utf8) {
   const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
   std::wstring out(static_cast<std::size_t>(n), L'\0');
   ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
   return out;
 }
 
-std::string to_utf8(const std::wstring& text) {
+std::string utf8(const std::wstring& text) {
   const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
                                       nullptr, nullptr);
   std::string out(static_cast<std::size_t>(n), '\0');
@@ -33,6 +35,8 @@ std::string to_utf8(const std::wstring& text) {
                         nullptr);
   return out;
 }
+
+namespace {
 
 LRESULT CALLBACK picture_procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg != WM_PAINT) return ::DefWindowProcW(hwnd, msg, wp, lp);
@@ -50,10 +54,10 @@ LRESULT CALLBACK picture_procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-std::wstring utf16(std::string_view cp932_text) { return from_utf8(cp932::to_utf8_lossy(cp932_text)); }
+std::wstring utf16(std::string_view cp932_text) { return wide(cp932::to_utf8_lossy(cp932_text)); }
 
 std::string to_cp932(const std::wstring& text, std::string_view what) {
-  return cp932::from_utf8(to_utf8(text), what);
+  return cp932::from_utf8(utf8(text), what);
 }
 
 std::wstring window_text(HWND window) {

@@ -21,6 +21,8 @@ std::wstring utf16(std::string_view cp932_text);
 // Throws cp932::EncodingError naming `what` for a character CP932 cannot hold.
 std::string to_cp932(const std::wstring& text, std::string_view what = "");
 std::wstring window_text(HWND window);
+std::wstring wide(std::string_view utf8);
+std::string utf8(const std::wstring& text);
 
 // A control's place in 96-dpi pixels: left, top, width, height.
 struct Box {
