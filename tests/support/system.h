@@ -16,8 +16,6 @@ struct SystemWords {
 };
 extern const SystemWords kWords;
 
-// A new, empty folder under the system's temp folder.
-std::filesystem::path make_temp_folder(std::string_view prefix);
 
 // Points the settings folder of this process and of the programs it starts
 // under home; returns the folder the program will use.

@@ -10,12 +10,6 @@ namespace quillon::testing {
 const bool kWindows = false;
 const SystemWords kWords = {"No such file or directory", "No such file or directory", "Is a directory"};
 
-std::filesystem::path make_temp_folder(std::string_view prefix) {
-  std::string tmpl = (std::filesystem::temp_directory_path() / prefix).string() + "-XXXXXX";
-  if (::mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  return tmpl;
-}
-
 std::filesystem::path use_settings_home(const std::filesystem::path& home) {
   ::setenv("XDG_CONFIG_HOME", home.c_str(), 1);
   return home / "quillon";

@@ -1,20 +1,15 @@
 #include <windows.h>
 
 #include <cstdlib>
-#include <random>
 #include <stdexcept>
 
+#include "platform/win_text.h"
 #include "support/system.h"
 
 namespace quillon::testing {
 namespace {
 
-std::wstring wide(const std::string& utf8) {
-  const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-  return out;
-}
+using platform::wide;
 
 HANDLE open_for_child(const std::filesystem::path& file) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -26,16 +21,6 @@ HANDLE open_for_child(const std::filesystem::path& file) {
 
 const bool kWindows = true;
 const SystemWords kWords = {"File not found", "Path not found", "Access denied"};
-
-std::filesystem::path make_temp_folder(std::string_view prefix) {
-  std::random_device random;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / (std::string(prefix) + "-" + std::to_string(random()));
-    if (std::filesystem::create_directory(folder)) return folder;
-  }
-  throw std::runtime_error("no new temp folder");
-}
 
 std::filesystem::path use_settings_home(const std::filesystem::path& home) {
   ::_wputenv_s(L"APPDATA", home.c_str());

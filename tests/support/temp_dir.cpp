@@ -4,9 +4,20 @@
 
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 namespace quillon::testing {
+
+std::filesystem::path make_temp_folder(std::string_view prefix) {
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / (std::string(prefix) + "-" + std::to_string(random()));
+    if (std::filesystem::create_directory(folder)) return folder;
+  }
+  throw std::runtime_error("no new temp folder");
+}
 
 TempDir::TempDir() : path_(make_temp_folder("quillon-test")) {}
 

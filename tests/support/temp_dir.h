@@ -19,6 +19,8 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// A new, empty folder under the system's temp folder.
+std::filesystem::path make_temp_folder(std::string_view prefix);
 // Paths are UTF-8 on every system (Windows would read a narrow string in its code page).
 std::filesystem::path utf8_path(const std::string& path);
 std::string read_file(const std::string& path);
