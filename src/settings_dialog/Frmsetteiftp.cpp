@@ -160,26 +160,9 @@ Frmsetteiftp::Frmsetteiftp(SettingsForm& form)
 
 Frmsetteiftp::~Frmsetteiftp() = default;
 
-QLineEdit* Frmsetteiftp::box(SettingsBox b) const {
-  switch (b) {
-    case SettingsBox::FrmsetteiftpText1: return FrmsetteiftpText1;
-    case SettingsBox::FRMsetteiftpText2: return FRMsetteiftpText2;
-    case SettingsBox::frmsetteiftpText3: return frmsetteiftpText3;
-    case SettingsBox::frmsetteiftpText4: return frmsetteiftpText4;
-    case SettingsBox::settei_my_portable: return settei_my_portable;
-    case SettingsBox::settei_ad1: return settei_ad1;
-    case SettingsBox::settei_ad2: return settei_ad2;
-    case SettingsBox::settei_ad3: return settei_ad3;
-    case SettingsBox::settei_design_no: return settei_design_no;
-    case SettingsBox::settei_path: return settei_path;
-    case SettingsBox::settei_name: return settei_name;
-  }
-  return nullptr;
-}
+QLineEdit* Frmsetteiftp::box(SettingsBox b) const { return findChild<QLineEdit*>(QString::fromLatin1(name(b))); }
 
-QCheckBox* Frmsetteiftp::check(SettingsCheck b) const {
-  return b == SettingsCheck::Check_kiru ? Check_kiru : settei_log_Check;
-}
+QCheckBox* Frmsetteiftp::check(SettingsCheck b) const { return findChild<QCheckBox*>(QString::fromLatin1(name(b))); }
 
 void Frmsetteiftp::set_text(SettingsBox b, std::string_view text) {
   QLineEdit* edit = box(b);

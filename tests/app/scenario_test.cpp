@@ -166,9 +166,9 @@ class Scenario {
     std::string name, value;
     words >> name;
     std::getline(words >> std::ws, value);
-    if (what == "type") d.type(settings_boxes().at(name), cp932::from_utf8(paths(unescape(value))));
-    else if (what == "unstorable") d.type(settings_boxes().at(name), "", false);
-    else if (what == "tick") d.tick(settings_checks().at(name), value == "1");
+    if (what == "type") d.type(named<SettingsBox>(kSettingsBoxNames, name), cp932::from_utf8(paths(unescape(value))));
+    else if (what == "unstorable") d.type(named<SettingsBox>(kSettingsBoxNames, name), "", false);
+    else if (what == "tick") d.tick(named<SettingsCheck>(kSettingsCheckNames, name), value == "1");
     else if (what == "answer") d.answers.push_back(paths(unescape(name)));
     else if (what == "path_sw1") d.form().path_sw1_Click();
     else if (what == "path_sw2") d.form().path_sw2_Click();

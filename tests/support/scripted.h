@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -30,28 +31,12 @@ inline std::string shown(std::string_view cp932_text) {
   return out;
 }
 
-// The dialog's boxes and check boxes by their names in the form.
-inline const std::map<std::string, SettingsBox>& settings_boxes() {
-  using B = SettingsBox;
-  static const std::map<std::string, B> m = {
-      {"FrmsetteiftpText1", B::FrmsetteiftpText1}, {"FRMsetteiftpText2", B::FRMsetteiftpText2},
-      {"frmsetteiftpText3", B::frmsetteiftpText3}, {"frmsetteiftpText4", B::frmsetteiftpText4},
-      {"settei_my_portable", B::settei_my_portable}, {"settei_ad1", B::settei_ad1},
-      {"settei_ad2", B::settei_ad2}, {"settei_ad3", B::settei_ad3},
-      {"settei_design_no", B::settei_design_no}, {"settei_path", B::settei_path},
-      {"settei_name", B::settei_name}};
-  return m;
-}
-template <class Map, class Value>
-std::string name_of(const Map& m, Value v) {
-  for (const auto& [name, value] : m)
-    if (value == v) return name;
-  return "?";
-}
-inline const std::map<std::string, SettingsCheck>& settings_checks() {
-  static const std::map<std::string, SettingsCheck> m = {
-      {"Check_kiru", SettingsCheck::Check_kiru}, {"settei_log_Check", SettingsCheck::settei_log_Check}};
-  return m;
+// A dialog box or check box by its name in the form.
+template <class Control, std::size_t N>
+Control named(const char* const (&names)[N], const std::string& wanted) {
+  for (std::size_t i = 0; i < N; ++i)
+    if (wanted == names[i]) return static_cast<Control>(i);
+  throw std::invalid_argument("no control " + wanted);
 }
 
 class ScriptedInternet : public platform::Internet {
@@ -184,7 +169,7 @@ class RecordingDialog : public SettingsView {
  public:
   RecordingDialog(Transcript& t, SettingsForm& form) : t_(t), form_(form) {}
   void set_text(SettingsBox box, std::string_view text) override {
-    log("set " + name_of(settings_boxes(), box) + " " + shown(text));
+    log(std::string("set ") + name(box) + " " + shown(text));
     type(box, std::string(text));
   }
   std::string text(SettingsBox box) const override {
@@ -193,11 +178,11 @@ class RecordingDialog : public SettingsView {
     return it == texts_.end() ? std::string() : it->second;
   }
   void set_checked(SettingsCheck box, bool on) override {
-    log("check " + name_of(settings_checks(), box) + (on ? " 1" : " 0"));
+    log(std::string("check ") + name(box) + (on ? " 1" : " 0"));
     checks_[box] = on;
   }
   bool checked(SettingsCheck box) const override { return checks_.count(box) && checks_.at(box); }
-  void focus(SettingsBox box) override { log("focus " + name_of(settings_boxes(), box)); }
+  void focus(SettingsBox box) override { log(std::string("focus ") + name(box)); }
   std::string show_open(std::string_view file_name) override {
     log("open " + shown(file_name));
     const std::string a = answers.empty() ? "" : answers.front();

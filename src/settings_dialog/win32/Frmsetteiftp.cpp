@@ -11,11 +11,6 @@ namespace {
 
 enum Id { kPathSw1 = 201, kPathSw2, kCommand1, kCommand2, kText1, kText2 };
 
-constexpr const char* kBoxNames[] = {"FrmsetteiftpText1", "FRMsetteiftpText2", "frmsetteiftpText3",
-                                     "frmsetteiftpText4", "settei_my_portable", "settei_ad1",
-                                     "settei_ad2",        "settei_ad3",        "settei_design_no",
-                                     "settei_path",       "settei_name"};
-
 }  // namespace
 
 Frmsetteiftp::Frmsetteiftp(SettingsForm& form)
@@ -81,11 +76,9 @@ void Frmsetteiftp::on_command(int id, int code) {
   }
 }
 
-HWND Frmsetteiftp::box(SettingsBox b) const { return control(kBoxNames[static_cast<int>(b)]); }
+HWND Frmsetteiftp::box(SettingsBox b) const { return control(name(b)); }
 
-HWND Frmsetteiftp::check(SettingsCheck b) const {
-  return control(b == SettingsCheck::Check_kiru ? "Check_kiru" : "settei_log_Check");
-}
+HWND Frmsetteiftp::check(SettingsCheck b) const { return control(name(b)); }
 
 void Frmsetteiftp::set_text(SettingsBox b, std::string_view text) {
   ::SetWindowTextW(box(b), utf16(text).c_str());
