@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "platform/cp932.h"
+#include "platform/win_text.h"
 
 namespace quillon::win32 {
 namespace {
@@ -19,22 +20,6 @@ std::function<void(const std::string&)>& message_box_hook() {
 }
 
 }  // namespace
-
-std::wstring wide(std::string_view utf8) {
-  const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<std::size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-  return out;
-}
-
-std::string utf8(const std::wstring& text) {
-  const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                      nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr,
-                        nullptr);
-  return out;
-}
 
 namespace {
 
@@ -113,9 +98,7 @@ void set_message_box_hook(std::function<void(const std::string&)> hook) { messag
 
 FormWindow::FormWindow(const wchar_t* title, int client_w, int client_h, bool resizable, COLORREF background,
                        FontSpec form_font)
-    : client_w_(client_w),
-      client_h_(client_h),
-      form_font_(form_font),
+    : form_font_(form_font),
       background_(::CreateSolidBrush(background)),
       background_colour_(background) {
   HDC screen = ::GetDC(nullptr);

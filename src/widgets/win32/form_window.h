@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/win_text.h"
 #include "widgets/win32/gdi_surface.h"
 
 namespace quillon::win32 {
@@ -21,8 +22,8 @@ std::wstring utf16(std::string_view cp932_text);
 // Throws cp932::EncodingError naming `what` for a character CP932 cannot hold.
 std::string to_cp932(const std::wstring& text, std::string_view what = "");
 std::wstring window_text(HWND window);
-std::wstring wide(std::string_view utf8);
-std::string utf8(const std::wstring& text);
+using platform::wide;                  // UTF-8 to UTF-16
+inline std::string utf8(const std::wstring& text) { return platform::narrow(text); }
 
 // A control's place in 96-dpi pixels: left, top, width, height.
 struct Box {
@@ -106,7 +107,6 @@ class FormWindow {
   HWND hwnd_ = nullptr;
   HWND tips_ = nullptr;
   int dpi_ = 96;
-  int client_w_, client_h_;
   FontSpec form_font_;
   HBRUSH background_;
   COLORREF background_colour_;
