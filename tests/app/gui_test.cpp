@@ -46,10 +46,11 @@ class QtProbe final : public WindowProbe {
   std::optional<ControlView> control(const std::string& name) const override {
     QWidget* c = find(name);
     if (c == nullptr) return std::nullopt;
-    ControlView v{c->x(), c->y(), c->width(), c->height()};
-    if (auto* b = qobject_cast<QAbstractButton*>(c)) v.text = b->text().toStdString();
-    if (auto* l = qobject_cast<QLabel*>(c)) v.text = l->text().toStdString();
-    if (auto* e = qobject_cast<QLineEdit*>(c)) v.text = e->text().toStdString();
+    QString text;
+    if (auto* b = qobject_cast<QAbstractButton*>(c)) text = b->text();
+    if (auto* l = qobject_cast<QLabel*>(c)) text = l->text();
+    if (auto* e = qobject_cast<QLineEdit*>(c)) text = e->text();
+    ControlView v(c->x(), c->y(), c->width(), c->height(), text.toStdString());
     if (c->font() != w_->font()) v.font = c->font().families().front().toStdString();
     v.pixels = c->font().pixelSize();
     v.tooltip = c->toolTip().toStdString();

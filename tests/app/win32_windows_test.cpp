@@ -41,7 +41,7 @@ class Win32Probe final : public WindowProbe {
     RECT r;
     ::GetWindowRect(c, &r);
     ::MapWindowPoints(nullptr, f_.hwnd(), reinterpret_cast<POINT*>(&r), 2);
-    ControlView v{r.left, r.top, r.right - r.left, r.bottom - r.top, utf8(win32::window_text(c))};
+    ControlView v(r.left, r.top, r.right - r.left, r.bottom - r.top, utf8(win32::window_text(c)));
     const auto font = reinterpret_cast<HFONT>(::SendMessageW(c, WM_GETFONT, 0, 0));
     LOGFONTW lf{};
     if (font != nullptr && font != f_.form_font() && ::GetObjectW(font, sizeof lf, &lf)) {

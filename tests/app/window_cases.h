@@ -31,9 +31,13 @@ inline void check_table(WindowProbe& w, const std::string& table) {
     const std::optional<ControlView> c = w.control(row.name);
     ASSERT_TRUE(c.has_value());
     EXPECT_EQ((std::vector<int>{c->x, c->y, c->w, c->h}), (std::vector<int>{row.x, row.y, row.w, row.h}));
-    if (!row.caption.empty()) EXPECT_EQ(c->text, row.caption);
+    if (!row.caption.empty()) {
+      EXPECT_EQ(c->text, row.caption);
+    }
     EXPECT_EQ(c->font, row.font);
-    if (!row.font.empty()) EXPECT_EQ(c->pixels, row.pixels);
+    if (!row.font.empty()) {
+      EXPECT_EQ(c->pixels, row.pixels);
+    }
     EXPECT_EQ(c->tooltip, row.tooltip);
     EXPECT_FALSE(c->default_button);
   }

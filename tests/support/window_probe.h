@@ -4,11 +4,13 @@
 // table a window serve both.
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace quillon::testing {
 
 struct ControlView {
-  int x = 0, y = 0, w = 0, h = 0;  // in the client area
+  ControlView(int x_, int y_, int w_, int h_, std::string text_) : x(x_), y(y_), w(w_), h(h_), text(std::move(text_)) {}
+  int x, y, w, h;                  // in the client area
   std::string text;                // caption, or an edit box's text (UTF-8)
   std::string font;                // empty: the window's own font
   int pixels = 0;                  // the font's pixel height
