@@ -47,6 +47,7 @@ class Win32Probe final : public WindowProbe {
     if (font != nullptr && font != f_.form_font() && ::GetObjectW(font, sizeof lf, &lf)) {
       v.font = utf8(lf.lfFaceName);
       v.pixels = -lf.lfHeight;
+      v.bold_italic = lf.lfWeight >= FW_BOLD && lf.lfItalic;
     }
     wchar_t tip[256] = {};
     TOOLINFOW tool{};

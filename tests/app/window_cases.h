@@ -49,6 +49,8 @@ TEST_F(WindowTest, BothWindowsAsTheTablesLayThemDown) {
   const auto main = probe_main();
   check_table(*main, "frmstartftp.tsv");
   EXPECT_FALSE(main->control("Label3")->visible);
+  EXPECT_TRUE(main->control("Label1")->bold_italic);
+  EXPECT_FALSE(main->control("ip_status")->bold_italic);
   EXPECT_EQ(program().main_window()->label3_caption(), kXmlDeclaration);
   // Picture1 covers the banner while it shows.
   program().main_window()->set_picture_visible(true);

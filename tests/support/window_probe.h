@@ -14,6 +14,7 @@ struct ControlView {
   std::string text;                // caption, or an edit box's text (UTF-8)
   std::string font;                // empty: the window's own font
   int pixels = 0;                  // the font's pixel height
+  bool bold_italic = false;
   std::string tooltip;
   bool visible = true, enabled = true, default_button = false;
 };
