@@ -72,6 +72,12 @@ class QtProbe final : public WindowProbe {
     return e->echoMode() == QLineEdit::Password &&
            e->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, e) == '*';
   }
+  unsigned face_colour(const std::string& n) const override {
+    if (n.empty()) return w_->palette().color(QPalette::Window).rgb() & 0xFFFFFF;
+    QWidget* c = find(n);
+    const auto role = qobject_cast<QLineEdit*>(c) ? QPalette::Base : QPalette::Button;
+    return c->palette().color(role).rgb() & 0xFFFFFF;
+  }
   void resize(int width, int height) override { w_->resize(width, height); }
   void click(const std::string& n) override { qobject_cast<QAbstractButton*>(find(n))->click(); }
   // As an input method delivers text, so that characters beyond CP932 arrive too.
@@ -135,8 +141,6 @@ namespace {
 TEST_F(GuiTest, ColoursAndFontsTheTablesCannotHold) {
   start({});
   frmstartftp* w = main_window();
-  EXPECT_EQ(w->palette().color(QPalette::Window), QColor(192, 192, 192));
-  EXPECT_EQ(w->ip_status->palette().color(QPalette::Base), QColor(192, 192, 192));
   EXPECT_TRUE(QFontInfo(w->Label1->font()).fixedPitch());
   w->set_cursor(Cursor::Wait);
   EXPECT_EQ(w->cursor().shape(), Qt::WaitCursor);

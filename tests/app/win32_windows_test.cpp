@@ -73,6 +73,22 @@ class Win32Probe final : public WindowProbe {
   bool masked(const std::string& n) const override {
     return ::SendMessageW(f_.control(n), EM_GETPASSWORDCHAR, 0, 0) == '*';
   }
+  // Drawn into a bitmap of its own, read beside the edge, clear of the text.
+  unsigned face_colour(const std::string& n) const override {
+    HWND c = n.empty() ? f_.hwnd() : f_.control(n);
+    RECT r;
+    ::GetClientRect(c, &r);
+    HDC screen = ::GetDC(nullptr), dc = ::CreateCompatibleDC(screen);
+    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, r.right, r.bottom);
+    HGDIOBJ old = ::SelectObject(dc, bitmap);
+    ::PrintWindow(c, dc, PW_CLIENTONLY);
+    const COLORREF v = ::GetPixel(dc, r.right - 5, r.bottom / 2);
+    ::SelectObject(dc, old);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(dc);
+    ::ReleaseDC(nullptr, screen);
+    return (GetRValue(v) << 16) | (GetGValue(v) << 8) | GetBValue(v);
+  }
   void resize(int width, int height) override {
     ::SetWindowPos(f_.hwnd(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
   }

@@ -50,6 +50,8 @@ TEST_F(WindowTest, BothWindowsAsTheTablesLayThemDown) {
   check_table(*main, "frmstartftp.tsv");
   EXPECT_FALSE(main->control("Label3")->visible);
   EXPECT_TRUE(main->control("Label1")->bold_italic);
+  for (const char* grey : {"", "ip_status", "cmdOK", "Cmdcancel"}) EXPECT_EQ(main->face_colour(grey), 0xC0C0C0u) << grey;
+  EXPECT_NE(main->face_colour("Command1"), 0xC0C0C0u);
   EXPECT_FALSE(main->control("ip_status")->bold_italic);
   EXPECT_EQ(program().main_window()->label3_caption(), kXmlDeclaration);
   // Picture1 covers the banner while it shows.

@@ -35,6 +35,8 @@ class WindowProbe {
   virtual std::string next_in_tab_order(const std::string& name) const = 0;
   virtual std::string control_at(int x, int y) const = 0;
   virtual bool masked(const std::string& name) const = 0;  // shows "*" for each character
+  // 0xRRGGBB: a button's face, a box's background; "" the window's own.
+  virtual unsigned face_colour(const std::string& name) const = 0;
   virtual void resize(int width, int height) = 0;
   virtual void click(const std::string& name) = 0;
   // As the user types: the box's change handler runs.

@@ -18,13 +18,13 @@ frmstartftp::frmstartftp(MainForm& form)
   const DWORD button = BS_PUSHBUTTON;
   HWND status = add("ip_status", L"EDIT", L"", ES_AUTOHSCROLL | WS_BORDER, {16, 16, 249, 19}, {kMsPGothic, 9.75});
   tooltip(status, L"処理ステータスを表示します。");
-  add("cmdOK", L"BUTTON", L"アップロード開始", button, {280, 16, 113, 25}, {}, kCmdOK);
+  add_button("cmdOK", L"アップロード開始", {280, 16, 113, 25}, kCmdOK, kLightGray);
   HWND label1 = add("Label1", L"STATIC", L"CSV > XML >>>> Varnel", SS_LEFT | SS_NOTIFY, {24, 48, 225, 25},
                     {L"Courier New", 12, true, true, ANSI_CHARSET});
   tooltip(label1, L"転送が始まると、ここに進行状況を表示します。");
   add_picture("Picture1", {16, 48, 249, 17}, picture_);  // above Label1 while a transfer runs
   add("Command1", L"BUTTON", L"設定", button, {280, 48, 49, 25}, {}, kCommand1);
-  add("Cmdcancel", L"BUTTON", L"終了", button, {344, 48, 49, 25}, {}, kCmdcancel);
+  add_button("Cmdcancel", L"終了", {344, 48, 49, 25}, kCmdcancel, kLightGray);
   // Never shown: it only holds the XML declaration.
   HWND label3 = add("Label3", L"STATIC", utf16(kXmlDeclaration).c_str(), SS_LEFT, {328, 0, 49, 9});
   ::ShowWindow(label3, SW_HIDE);

@@ -156,6 +156,34 @@ HWND FormWindow::add(const char* name, const wchar_t* cls, const wchar_t* captio
   return control;
 }
 
+HWND FormWindow::add_button(const char* name, const wchar_t* caption, Box at, int id, COLORREF face) {
+  HWND button = add(name, L"BUTTON", caption, BS_OWNERDRAW, at, {}, id);
+  faces_[button] = face;
+  return button;
+}
+
+// The system's frame and pushed state, the face in its own colour.
+void FormWindow::draw_button(const DRAWITEMSTRUCT& item) {
+  RECT r = item.rcItem;
+  const bool pushed = item.itemState & ODS_SELECTED;
+  ::DrawFrameControl(item.hDC, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
+  RECT face = r;
+  ::InflateRect(&face, -2, -2);
+  HBRUSH brush = ::CreateSolidBrush(faces_[item.hwndItem]);
+  ::FillRect(item.hDC, &face, brush);
+  ::DeleteObject(brush);
+  std::wstring caption = window_text(item.hwndItem);
+  if (pushed) ::OffsetRect(&face, 1, 1);
+  ::SetBkMode(item.hDC, TRANSPARENT);
+  ::SetTextColor(item.hDC, ::GetSysColor(item.itemState & ODS_DISABLED ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+  ::DrawTextW(item.hDC, caption.c_str(), static_cast<int>(caption.size()), &face,
+              DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  if (item.itemState & ODS_FOCUS) {
+    ::InflateRect(&face, -1, -1);
+    ::DrawFocusRect(item.hDC, &face);
+  }
+}
+
 HWND FormWindow::add_picture(const char* name, Box at, GdiSurface& surface) {
   HWND picture = add(name, kPictureClass, nullptr, 0, at);
   ::SetWindowLongPtrW(picture, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&surface));
@@ -268,6 +296,9 @@ LRESULT FormWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
       if (HBRUSH b = on_colour(reinterpret_cast<HWND>(lp), reinterpret_cast<HDC>(wp), msg == WM_CTLCOLOREDIT))
         return reinterpret_cast<LRESULT>(b);
       break;
+    case WM_DRAWITEM:
+      draw_button(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
+      return TRUE;
     case WM_SETCURSOR:
       if (!wait_cursor_) break;
       ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));

@@ -80,6 +80,8 @@ class FormWindow {
   // A control at 96-dpi pixels; `id` 0 when it sends no commands. Returns it.
   HWND add(const char* name, const wchar_t* cls, const wchar_t* caption, DWORD style, Box at, FontSpec font = {},
            int id = 0);
+  // A push button whose face is `face` rather than the system's button colour.
+  HWND add_button(const char* name, const wchar_t* caption, Box at, int id, COLORREF face);
   // A picture box that shows `surface`; the surface's refresh() repaints it.
   HWND add_picture(const char* name, Box at, GdiSurface& surface);
   void tooltip(HWND control, const wchar_t* text);
@@ -103,6 +105,7 @@ class FormWindow {
   HFONT font_for(const FontSpec& spec);
   int scaled(int px) const { return MulDiv(px, dpi_, 96); }
   void place_all();
+  void draw_button(const DRAWITEMSTRUCT& item);
 
   HWND hwnd_ = nullptr;
   HWND tips_ = nullptr;
@@ -113,6 +116,7 @@ class FormWindow {
   std::vector<Placed> placed_;
   std::vector<std::string> names_;
   std::map<std::wstring, HFONT> fonts_;
+  std::map<HWND, COLORREF> faces_;
   bool closing_ = false;
   bool wait_cursor_ = false;
 };
