@@ -41,14 +41,9 @@ void frmstartftp::on_command(int id, int code) {
   }
 }
 
-// The status line and the labels lie on the window's light gray.
+// The status line lies on the window's light gray, as the labels do.
 HBRUSH frmstartftp::on_colour(HWND control, HDC dc, bool is_edit) {
-  if (control == this->control("ip_status") || !is_edit) {
-    ::SetTextColor(dc, RGB(0, 0, 0));
-    ::SetBkColor(dc, kLightGray);
-    return background_brush();
-  }
-  return nullptr;
+  return FormWindow::on_colour(control, dc, is_edit && control != this->control("ip_status"));
 }
 
 void frmstartftp::set_status(std::string_view text) {

@@ -93,7 +93,6 @@ class FormWindow {
   // WM_CTLCOLOR*: a brush for the control's background, or none for the
   // system's. Labels and check boxes take the form's background by default.
   virtual HBRUSH on_colour(HWND control, HDC dc, bool is_edit);
-  HBRUSH background_brush() const { return background_; }
 
  private:
   struct Placed {
