@@ -48,19 +48,18 @@ class Screen:
             time.sleep(0.2)
         raise AssertionError("no window %r %s within %d s; last seen: %r" % (title, what, timeout, self.look(title)))
 
-    def absent(self, title):
-        assert self.look(title) is None, "window %r is still there" % title
-
-    def click(self, seen, text, cls="Button"):
-        x, y, w, h = child(seen, text, cls)["rect"]
+    def press(self, control):
+        """A click in the middle of the control."""
+        x, y, w, h = control["rect"]
         self.desktop.xdotool("mousemove", str(x + w // 2), str(y + h // 2))
         self.desktop.xdotool("click", "1")
+
+    def click(self, seen, text, cls="Button"):
+        self.press(child(seen, text, cls))
 
     def type_into(self, seen, index, text):
         """Replaces the text of the index-th edit box, as a user types it."""
-        x, y, w, h = [c for c in seen["children"] if c["class"] == "Edit"][index]["rect"]
-        self.desktop.xdotool("mousemove", str(x + w // 2), str(y + h // 2))
-        self.desktop.xdotool("click", "1")
+        self.press([c for c in seen["children"] if c["class"] == "Edit"][index])
         self.desktop.xdotool("key", "--delay", "30", "End", "shift+Home", "Delete")
         self.desktop.xdotool("type", "--delay", "30", text)
 
@@ -131,9 +130,7 @@ def first_session(screen, desktop, quillon, data):
     dialog = screen.wait(MAIN, lambda seen: edits(seen)[0] == log, what="showing the chosen log")
     # 参照 of the output row opens on the name the one file dialog kept;
     # cancelled, it changes nothing.
-    x, y, w, h = [c for c in dialog["children"] if c["text"] == "参照"][1]["rect"]
-    desktop.xdotool("mousemove", str(x + w // 2), str(y + h // 2))
-    desktop.xdotool("click", "1")
+    screen.press([c for c in dialog["children"] if c["text"] == "参照"][1])
     opened = screen.wait("Open", what="(the file dialog, again)")
     # It shows the kept name in the kept file's folder.
     assert "tarnis.csv" in edits(opened), "the file dialog forgot %r: %r" % (log, edits(opened))

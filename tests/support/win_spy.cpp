@@ -7,14 +7,11 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/win_text.h"
+
 namespace {
 
-std::string utf8(const std::wstring& w) {
-  const int n = ::WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr, nullptr);
-  return out;
-}
+using quillon::platform::narrow;
 
 void print(const std::string& line) {
   DWORD written = 0;
@@ -39,7 +36,7 @@ BOOL CALLBACK child(HWND hwnd, LPARAM) {
   const std::wstring text(buffer, length);
   RECT r;
   ::GetWindowRect(hwnd, &r);
-  print(utf8(cls) + "|" + utf8(text) + "|" + (::IsWindowVisible(hwnd) ? "" : "hidden ") +
+  print(narrow(cls) + "|" + narrow(text) + "|" + (::IsWindowVisible(hwnd) ? "" : "hidden ") +
         (::IsWindowEnabled(hwnd) ? "" : "disabled ") + rect(r) + "\n");
   return TRUE;
 }

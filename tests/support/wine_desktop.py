@@ -94,20 +94,9 @@ class Desktop:
             time.sleep(0.2)
         raise AssertionError("no window titled %r within %d s" % (title, timeout))
 
-    def gone(self, title, timeout=30):
-        deadline = time.monotonic() + timeout
-        while self.xdotool("search", "--onlyvisible", "--name", "^%s$" % title):
-            if time.monotonic() > deadline:
-                raise AssertionError("window %r still there after %d s" % (title, timeout))
-            time.sleep(0.2)
-
     def keys(self, window, *keys):
         self.xdotool("windowfocus", "--sync", window)
         self.xdotool("key", "--delay", "50", *keys)
-
-    def click(self, window, x, y):
-        self.xdotool("mousemove", "--window", window, str(x), str(y))
-        self.xdotool("click", "1")
 
     def screenshot(self, window, path):
         self.xdotool("mousemove", "0", "0")  # no tool tip over the picture
