@@ -1,21 +1,8 @@
-// The GDI picture box does what the Qt one does: the same operations, and the
-// bar's scripts to the same pixels outside the caption's glyphs, whose font
-// differs.
-#include <gtest/gtest.h>
-
-#include "widgets/bar_pixels.h"
+// The GDI picture box draws as the Qt one does.
+#include "widgets/surface_checks.h"
 #include "widgets/win32/gdi_surface.h"
 
-namespace quillon {
-namespace {
-
-std::unique_ptr<GdiSurface> make(int w, int h, Colour box) { return std::make_unique<GdiSurface>(w, h, box); }
-
-TEST(GdiSurface, BoxesDrawModesAndText) { testing::check_surface<GdiSurface>(make); }
-
-TEST(GdiSurface, EachBarScriptsPixels) {
-  testing::check_bar_pixels<GdiSurface>([] { return make(testing::kBarWidth, testing::kBarHeight, testing::kUnpainted); });
+TEST(GdiSurface, BoxesDrawModesAndText) {
+  quillon::testing::check_surface<quillon::GdiSurface>(
+      [](int w, int h, quillon::Colour c) { return std::make_unique<quillon::GdiSurface>(w, h, c); });
 }
-
-}  // namespace
-}  // namespace quillon
