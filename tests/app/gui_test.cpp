@@ -6,7 +6,6 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QFileDialog>
-#include <QFontInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -137,16 +136,6 @@ using WindowTest = GuiTest;
 
 namespace quillon::testing {
 namespace {
-
-TEST_F(GuiTest, ColoursAndFontsTheTablesCannotHold) {
-  start({});
-  frmstartftp* w = main_window();
-  EXPECT_TRUE(QFontInfo(w->Label1->font()).fixedPitch());
-  w->set_cursor(Cursor::Wait);
-  EXPECT_EQ(w->cursor().shape(), Qt::WaitCursor);
-  w->set_cursor(Cursor::Default);
-  EXPECT_EQ(w->cursor().shape(), Qt::ArrowCursor);
-}
 
 TEST_F(GuiTest, TheFileDialogOpensOnTheNameItKeeps) {
   start({});
