@@ -1,25 +1,20 @@
-// Both Qt windows on the offscreen platform: the checks both toolkits share,
-// then what only Qt's show (colours, the file dialog, a second process).
+// Both Qt windows on the offscreen platform, through the checks both toolkits
+// share.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <QAbstractItemView>
 #include <QApplication>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
 #include <QTest>
-#include <QTimer>
 
 #include "app/qt/frmstartftp.h"
 #include "app/qt/qt_toolkit.h"
-#include "platform/instance_lock.h"
 #include "settings_dialog/Frmsetteiftp.h"
 #include "support/program_fixture.h"
 #include "support/window_probe.h"
@@ -102,7 +97,7 @@ class GuiTest : public ProgramFixture {
  protected:
   GuiTest() {
     static int argc = 1;
-    static char arg0[] = "main_window_test", *argv[] = {arg0, nullptr};
+    static char arg0[] = "qt_windows_test", *argv[] = {arg0, nullptr};
     static QApplication* app = new QApplication(argc, argv);  // for the whole run
     (void)app;
     QApplication::setQuitOnLastWindowClosed(false);
@@ -133,70 +128,3 @@ using WindowTest = GuiTest;
 }  // namespace quillon::testing
 
 #include "app/window_cases.h"
-
-namespace quillon::testing {
-namespace {
-
-TEST_F(GuiTest, TheFileDialogOpensOnTheNameItKeeps) {
-  start({});
-  open_dialog();
-  Frmsetteiftp& d = *dialog();
-  TempDir files;
-  write_file(files.file("mylog.csv"), "x");
-  const QString log = QString::fromStdString(files.file("mylog.csv"));
-  QStringList seen;
-  // Answers the file dialog once it runs; a later timer cancels what is left.
-  auto answer = [&](const QString& file) {
-    QTimer::singleShot(0, &d, [&d, file, &seen] {
-      seen = d.Dlg1->selectedFiles();
-      if (file.isEmpty()) return d.Dlg1->reject();
-      for (QAbstractItemView* view : d.Dlg1->findChildren<QAbstractItemView*>())
-        if (view->selectionModel()) view->selectionModel()->clearSelection();
-      d.Dlg1->selectFile(file);
-      if (auto* name = d.Dlg1->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) name->setText(file);
-      static_cast<QDialog*>(d.Dlg1)->accept();
-    });
-    QTimer::singleShot(5000, d.Dlg1, [&d] { if (d.Dlg1->isVisible()) d.Dlg1->reject(); });
-  };
-  answer(log);
-  d.path_sw1->click();
-  EXPECT_EQ(d.FrmsetteiftpText1->text(), log);
-  EXPECT_EQ(program().state().settings.csv_path, files.file("mylog.csv"));
-  answer(QString());  // the other row's dialog opens on it; cancelled, nothing changes
-  d.path_sw2->click();
-  EXPECT_THAT(seen, ::testing::ElementsAre(log));
-  EXPECT_EQ(program().state().settings.xml_path, "qsoupdata.xml");
-  EXPECT_EQ(d.Dlg1->fileMode(), QFileDialog::AnyFile);
-  EXPECT_FALSE(d.Dlg1->isVisible());
-}
-
-// With the marker held, the real program says so (on stderr too, before its
-// box) and touches no file.
-TEST_F(GuiTest, ASecondProcessEndsWithItsMessage) {
-  const char* kAlreadyRunning = "Quillonは既に起動しています!!";
-  std::filesystem::create_directories(folder_);
-  write_settings((folder_ / "qsodata.qsl").string(), {});
-  const std::string before = read_file((folder_ / "qsodata.qsl").string());
-  const auto held = platform::InstanceLock::acquire(Program::lock_path());
-  ASSERT_NE(held, nullptr);
-  QProcess second;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  env.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(config_.path().string()));
-  second.setProcessEnvironment(env);
-  second.setReadChannel(QProcess::StandardError);
-  second.start(QStringLiteral(QUILLON_EXE), {});
-  QByteArray err;
-  for (int i = 0; i < 100 && !err.contains(kAlreadyRunning); ++i)
-    if (second.waitForReadyRead(200)) err += second.readAllStandardError();
-  second.kill();  // its box waits for a click nobody gives
-  second.waitForFinished();
-  EXPECT_THAT(err.toStdString(), ::testing::HasSubstr(kAlreadyRunning));
-  std::set<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(folder_)) names.insert(e.path().filename().string());
-  EXPECT_EQ(names, (std::set<std::string>{"qsodata.qsl", "quillon.lock"}));
-  EXPECT_EQ(read_file((folder_ / "qsodata.qsl").string()), before);
-}
-
-}  // namespace
-}  // namespace quillon::testing
