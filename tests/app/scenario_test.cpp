@@ -13,7 +13,7 @@
 #include "app/settings.h"
 #include "build_config.h"
 #include "platform/instance_lock.h"
-#include "support/script_text.h"
+#include "support/case_file.h"
 #include "support/scripted.h"
 #include "support/system.h"
 #include "support/temp_dir.h"
@@ -24,56 +24,10 @@ namespace {
 namespace fs = std::filesystem;
 using namespace testing;
 
-// Only "\s" is turned back: the rest stays as shown() writes it.
-std::string spaces(std::string s) {
-  return replace_all(std::move(s), "\\s", " ");
-}
-
-class Scenario {
- public:
-  explicit Scenario(const fs::path& script) : name_(script.filename().string()) {
-    std::ifstream in(script);
-    for (std::string line; std::getline(in, line);) {
-      ++line_no_;
-      if (line.empty() || line[0] == '#') continue;
-      if (line.rfind("> ", 0) == 0) {
-        expect_line(paths(line.substr(2)));
-        continue;
-      }
-      all_seen();
-      std::istringstream words(line);
-      std::string verb;
-      words >> verb;
-      std::string rest;
-      std::getline(words >> std::ws, rest);
-      run(verb, rest);
-    }
-    all_seen();
-  }
-
+class Scenario : public CaseFile {
  private:
-  std::string paths(std::string s) const {
-    for (const auto& [key, value] : {std::pair<std::string, std::string>{"{dir}", dir_.path().string()},
-                                     {"{config}/", (folder_ / "").string()},  // the system's separator
-                                     {"{config}", folder_.string()},
-                                     {"{is-folder}", kWords.is_folder},
-                                     {"{no-file}", kWords.no_file},
-                                     {"{host}", build::kFtpHost + (":" + std::to_string(build::kFtpPort))}})
-      s = replace_all(std::move(s), key, value);
-    return s;
-  }
-  std::string where() const { return name_ + ":" + std::to_string(line_no_); }
-  void expect_line(const std::string& want) {
-    if (seen_ < transcript_.size() && transcript_[seen_] == want) {
-      ++seen_;
-      return;
-    }
-    ADD_FAILURE() << where() << ": want \"" << want << "\"\n  got  \""
-                  << (seen_ < transcript_.size() ? transcript_[seen_] : "(nothing more)") << "\"";
-    seen_ = transcript_.size();
-  }
-  void all_seen() {
-    for (; seen_ < transcript_.size(); ++seen_) ADD_FAILURE() << where() << ": unexpected \"" << transcript_[seen_] << "\"";
+  std::vector<std::pair<std::string, std::string>> keys() const override {
+    return {{"{host}", build::kFtpHost + (":" + std::to_string(build::kFtpPort))}};
   }
   // key=value words, values unescaped.
   static std::map<std::string, std::string> pairs(const std::string& rest) {
@@ -87,31 +41,27 @@ class Scenario {
   }
   static std::int16_t number(const std::string& s) { return static_cast<std::int16_t>(std::stoi(s)); }
 
-  void run(const std::string& verb, const std::string& rest) {
+  bool step(const std::string& verb, const std::string& rest) override {
     std::istringstream words(rest);
     std::string a, b;
     words >> a;
     std::getline(words >> std::ws, b);
     if (verb == "settings") write_settings_file(rest);
-    else if (verb == "file") fs::create_directories(fs::path(paths(a)).parent_path()), write_file(paths(a), b.rfind('@', 0) == 0 ? read_file(std::string(QUILLON_TEST_DATA_DIR) + "/" + b.substr(1)) : paths(unescape(b)));
-    else if (verb == "mkdir") fs::create_directories(paths(a));
-    else if (verb == "rm") fs::remove(paths(a));
     else if (verb == "inet") script_inet(pairs(rest));
     else if (verb == "clock") script_clock(rest);
-    else if (verb == "lock") held_ = platform::InstanceLock::acquire((fs::create_directories(folder_), Program::lock_path()));
+    else if (verb == "lock") held_ = platform::InstanceLock::acquire((fs::create_directories(config_), Program::lock_path()));
     else if (verb == "start") start(a == "default-host");
     else if (verb == "main") main_does(a);
     else if (verb == "dialog") dialog_does(a, b);
     else if (verb == "outcome") EXPECT_EQ(outcome_, a) << where();
-    else if (verb == "file-is") EXPECT_EQ(shown(read_file(paths(a))), spaces(b)) << where();
-    else if (verb == "files") EXPECT_EQ(listing(paths(a)), b) << where();
     else if (verb == "state") check_state(pairs(rest));
-    else ADD_FAILURE() << where() << ": unknown command " << verb;
+    else return false;
+    return true;
   }
 
   void write_settings_file(const std::string& rest) {
     Settings s;
-    std::map<std::string, std::string*> text = {
+    std::map<std::string, std::string*> strings = {
         {"csv_path", &s.csv_path}, {"xml_path", &s.xml_path}, {"callsign", &s.callsign},
         {"server_password", &s.server_password}, {"my_portable", &s.my_portable},
         {"address1", &s.address1}, {"address2", &s.address2}, {"address3", &s.address3},
@@ -119,11 +69,11 @@ class Scenario {
     for (const auto& [key, value] : pairs(rest)) {
       if (key == "hangup_on_exit") s.hangup_on_exit = number(value);
       else if (key == "log_search") s.log_search = number(value);
-      else if (text.count(key)) *text[key] = cp932::from_utf8(paths(value));
+      else if (strings.count(key)) *strings[key] = cp932::from_utf8(expand(value));
       else ADD_FAILURE() << where() << ": no setting " << key;
     }
-    fs::create_directories(folder_);
-    write_settings((folder_ / "qsodata.qsl").string(), s);
+    fs::create_directories(config_);
+    write_settings((config_ / "qsodata.qsl").string(), s);
   }
   void script_inet(const std::map<std::string, std::string>& p) {
     for (const auto& [key, value] : p) {
@@ -166,10 +116,10 @@ class Scenario {
     std::string name, value;
     words >> name;
     std::getline(words >> std::ws, value);
-    if (what == "type") d.type(named<SettingsBox>(kSettingsBoxNames, name), cp932::from_utf8(paths(unescape(value))));
+    if (what == "type") d.type(named<SettingsBox>(kSettingsBoxNames, name), cp932::from_utf8(text(value)));
     else if (what == "unstorable") d.type(named<SettingsBox>(kSettingsBoxNames, name), "", false);
     else if (what == "tick") d.tick(named<SettingsCheck>(kSettingsCheckNames, name), value == "1");
-    else if (what == "answer") d.answers.push_back(paths(unescape(name)));
+    else if (what == "answer") d.answers.push_back(text(name));
     else if (what == "path_sw1") d.form().path_sw1_Click();
     else if (what == "path_sw2") d.form().path_sw2_Click();
     else if (what == "Command1") d.form().Command1_Click();
@@ -192,27 +142,14 @@ class Scenario {
       else if (key == "callsign") got = shown(s.settings.callsign);
       else if (key == "ended") got = program_->ended() ? "1" : "0";
       else ADD_FAILURE() << where() << ": no state " << key;
-      EXPECT_EQ(got, paths(value)) << where() << ": " << key;
+      EXPECT_EQ(got, expand(value)) << where() << ": " << key;
     }
-  }
-  static std::string listing(const std::string& folder) {
-    std::set<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder)) names.insert(e.path().filename().string());
-    std::string out;
-    for (const auto& n : names) out += (out.empty() ? "" : " ") + n;
-    return out;
   }
   static std::string outcome_name(RunOutcome o) {
     static const char* names[] = {"Uploaded", "NoLog", "LogRefused", "NotWritten", "NotConnected", "NotStored", "NotClosed", "StoredNotClosed"};
     return names[static_cast<int>(o)];
   }
 
-  std::string name_;
-  int line_no_ = 0;
-  TempDir config_, dir_;
-  const fs::path folder_ = use_settings_home(config_.path());  // the settings folder
-  Transcript transcript_;
-  std::size_t seen_ = 0;
   std::unique_ptr<ScriptedInternet> inet_owned_ = std::make_unique<ScriptedInternet>(transcript_);
   ScriptedInternet* inet_ = inet_owned_.get();
   std::unique_ptr<ScriptedClock> clock_owned_ = std::make_unique<ScriptedClock>();
@@ -223,19 +160,7 @@ class Scenario {
   std::string outcome_;
 };
 
-TEST(Scenarios, EachScript) {
-  int scripts = 0;
-  for (const auto& script : fs::directory_iterator(fs::path(QUILLON_TEST_DATA_DIR) / "scenarios")) {
-    if (script.path().extension() != ".txt") continue;
-    ++scripts;
-    try {
-      Scenario run(script.path());
-    } catch (const std::exception& e) {
-      ADD_FAILURE() << script.path().filename().string() << ": " << e.what();
-    }
-  }
-  EXPECT_GE(scripts, 10);
-}
+TEST(Scenarios, EachScript) { CaseFile::run_all<Scenario>("scenarios", 10); }
 
 }  // namespace
 }  // namespace quillon

@@ -9,7 +9,7 @@
 #include "app/settings.h"
 #include "app/upload_run.h"
 #include "conversion/conversion.h"
-#include "support/script_text.h"
+#include "support/case_file.h"
 #include "support/temp_dir.h"
 
 namespace quillon {

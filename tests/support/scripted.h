@@ -17,19 +17,10 @@
 #include "app/program.h"
 #include "conversion/conversion.h"
 #include "platform/cp932.h"
+#include "support/case_file.h"
 #include "widgets/caption_surface.h"
 
 namespace quillon::testing {
-
-using Transcript = std::vector<std::string>;
-
-// CP932 bytes as readable UTF-8, line ends shown as \r and \n.
-inline std::string shown(std::string_view cp932_text) {
-  std::string out;
-  for (char c : cp932::to_utf8_or_as_is(cp932_text))
-    out += c == '\r' ? std::string("\\r") : c == '\n' ? std::string("\\n") : std::string(1, c);
-  return out;
-}
 
 // A dialog box or check box by its name in the form.
 template <class Control, std::size_t N>

@@ -2,14 +2,13 @@
 // that records them: property sets as the program makes them ("Value 50",
 // "BackColor 00FFFF", "Target", "Target none", "Unit pc"), "get NAME VALUE"
 // checks, "scale W H" resizing the surface behind the bar's back, and "> "
-// lines for each call on the surface, in order.
+// lines for each call on the surface.
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
+#include "support/case_file.h"
 #include "widgets/progress_bar.h"
 
 namespace quillon {
@@ -30,7 +29,8 @@ std::string hex_colour(Colour c) {
 // Text is 5 units a byte wide and 8 high; a scale of 0 is refused.
 class RecordingSurface : public Surface {
  public:
-  mutable std::vector<std::string> calls;
+  explicit RecordingSurface(testing::Transcript& calls) : calls(calls) {}
+  testing::Transcript& calls;
   float sw = 249, sh = 17;
   void cls() override { log("cls"); }
   void set_auto_redraw(bool on) override { log(on ? "auto_redraw on" : "auto_redraw off"); }
@@ -59,73 +59,48 @@ class RecordingSurface : public Surface {
   }
 };
 
-// One property set or check; a refused set is recorded as "error <text>".
-void apply(clsProgressBar& bar, RecordingSurface& pic, const std::string& verb, const std::string& arg,
-           const std::string& where) {
-  const auto colour = [&] { return static_cast<Colour>(std::stoul(arg, nullptr, 16)); };
-  try {
-    if (verb == "Target") bar.Target(arg == "none" ? nullptr : &pic);
-    else if (verb == "Value") bar.Value(std::stoi(arg));
-    else if (verb == "BarColor") bar.BarColor(colour());
-    else if (verb == "BackColor") bar.BackColor(colour());
-    else if (verb == "Max") bar.Max(std::stoi(arg));
-    else if (verb == "Unit") bar.Unit(arg);
-    else if (verb == "ValueShow") bar.ValueShow(arg == "1");
-    else if (verb == "Style") bar.Style(std::stoi(arg));
-    else if (verb == "scale") {
-      std::size_t used = 0;
-      pic.sw = std::stof(arg, &used);
-      pic.sh = std::stof(arg.substr(used));
-    } else if (verb == "get") {
-      std::istringstream w(arg);
-      std::string name, want;
-      w >> name;
-      std::getline(w >> std::ws, want);
-      const std::string got = name == "Value" ? std::to_string(bar.Value())
-                              : name == "Max" ? std::to_string(bar.Max())
-                              : name == "Style" ? std::to_string(bar.Style())
-                              : name == "Unit" ? bar.Unit()
-                              : name == "ValueShow" ? std::string(bar.ValueShow() ? "1" : "0")
-                              : name == "BarColor" ? hex_colour(bar.BarColor())
-                                                   : hex_colour(bar.BackColor());
-      EXPECT_EQ(got, want) << where << ": " << name;
-    } else ADD_FAILURE() << where << ": unknown line " << verb;
-  } catch (const Error& e) {
-    pic.calls.push_back(std::string("error ") + e.what());
-  }
-}
-
-TEST(ProgressBar, EachScript) {
-  int scripts = 0;
-  for (const auto& file : std::filesystem::directory_iterator(std::string(QUILLON_TEST_DATA_DIR) + "/progress_bar")) {
-    ++scripts;
-    RecordingSurface pic;
-    clsProgressBar bar;
-    std::size_t seen = 0;
-    std::ifstream in(file.path());
-    int n = 0;
-    for (std::string text; std::getline(in, text);) {
-      const std::string where = file.path().filename().string() + ":" + std::to_string(++n);
-      if (text.empty() || text[0] == '#') continue;
-      const std::size_t space = text.find(' ');
-      const std::string verb = text.substr(0, space), rest = space == std::string::npos ? "" : text.substr(space + 1);
-      if (verb == ">") {
-        if (seen < pic.calls.size() && pic.calls[seen] == rest) {
-          ++seen;
-          continue;
-        }
-        ADD_FAILURE() << where << ": want \"" << rest << "\"\n  got  \""
-                      << (seen < pic.calls.size() ? pic.calls[seen] : "(nothing more)") << "\"";
-        seen = pic.calls.size();
-        continue;
-      }
-      for (; seen < pic.calls.size(); ++seen) ADD_FAILURE() << where << ": unexpected \"" << pic.calls[seen] << "\"";
-      apply(bar, pic, verb, rest, where);
+class Script : public testing::CaseFile {
+ private:
+  // A property set, "scale", or a "get" check; a refused set is recorded as "error <text>".
+  bool step(const std::string& verb, const std::string& arg) override {
+    const auto colour = [&] { return static_cast<Colour>(std::stoul(arg, nullptr, 16)); };
+    try {
+      if (verb == "Target") bar_.Target(arg == "none" ? nullptr : &pic_);
+      else if (verb == "Value") bar_.Value(std::stoi(arg));
+      else if (verb == "BarColor") bar_.BarColor(colour());
+      else if (verb == "BackColor") bar_.BackColor(colour());
+      else if (verb == "Max") bar_.Max(std::stoi(arg));
+      else if (verb == "Unit") bar_.Unit(arg);
+      else if (verb == "ValueShow") bar_.ValueShow(arg == "1");
+      else if (verb == "Style") bar_.Style(std::stoi(arg));
+      else if (verb == "scale") {
+        std::size_t used = 0;
+        pic_.sw = std::stof(arg, &used);
+        pic_.sh = std::stof(arg.substr(used));
+      } else if (verb == "get") {
+        std::istringstream w(arg);
+        std::string name, want;
+        w >> name;
+        std::getline(w >> std::ws, want);
+        const std::string got = name == "Value" ? std::to_string(bar_.Value())
+                                : name == "Max" ? std::to_string(bar_.Max())
+                                : name == "Style" ? std::to_string(bar_.Style())
+                                : name == "Unit" ? bar_.Unit()
+                                : name == "ValueShow" ? std::string(bar_.ValueShow() ? "1" : "0")
+                                : name == "BarColor" ? hex_colour(bar_.BarColor())
+                                                     : hex_colour(bar_.BackColor());
+        EXPECT_EQ(got, want) << where() << ": " << name;
+      } else return false;
+    } catch (const Error& e) {
+      transcript_.push_back(std::string("error ") + e.what());
     }
-    for (; seen < pic.calls.size(); ++seen) ADD_FAILURE() << file.path() << ": unexpected \"" << pic.calls[seen] << "\"";
+    return true;
   }
-  EXPECT_GE(scripts, 5);
-}
+  RecordingSurface pic_{transcript_};
+  clsProgressBar bar_;
+};
+
+TEST(ProgressBar, EachScript) { testing::CaseFile::run_all<Script>("progress_bar", 5); }
 
 }  // namespace
 }  // namespace quillon
