@@ -2,7 +2,6 @@
 // progress arithmetic, the reply buffer protocol, errchk's exact comparison.
 #include <gtest/gtest.h>
 
-#include <limits>
 
 #include "ftp/ftp.h"
 #include "support/scripted.h"
@@ -51,17 +50,6 @@ TEST_F(Stages, ProgressFromTheSixthNotification) {
     EXPECT_EQ(state.sent_count, c.notes);
     EXPECT_EQ(state.sent_bytes, 4096 * (c.notes - 5));
   }
-  // The counters saturate rather than overflow, and a bar without a picture
-  // does not unwind into the layer.
-  state.sent_count = std::numeric_limits<std::int16_t>::max();
-  state.sent_bytes = std::numeric_limits<std::int32_t>::max() - 100;
-  inet_status_callback(state, platform::kStatusRequestSent);
-  EXPECT_EQ(state.sent_count, std::numeric_limits<std::int16_t>::max());
-  EXPECT_EQ(state.sent_bytes, std::numeric_limits<std::int32_t>::max());
-  state.progress_bar.reset();
-  ftpinit(env);
-  inet.put_notes = 8;
-  EXPECT_NO_THROW(inet.put_file(0x200, "x", "/log/x", 1, 1));
 }
 
 TEST_F(Stages, LastResponseText) {

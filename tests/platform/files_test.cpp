@@ -6,7 +6,6 @@
 #include <set>
 
 #include "platform/files.h"
-#include "platform/instance_lock.h"
 #include "support/system.h"
 #include "support/temp_dir.h"
 
@@ -74,16 +73,6 @@ TEST(Files, ReadTestSizeAndEmpty) {
   EXPECT_TRUE(create_empty_file(dir.file("f")));
   EXPECT_EQ(file_size(dir.file("f")), 0);
   EXPECT_FALSE(create_empty_file(dir.file("no/such/f")));
-}
-
-TEST(Files, InstanceLock) {
-  testing::TempDir dir;
-  auto first = InstanceLock::acquire(dir.file("quillon.lock"));
-  ASSERT_NE(first, nullptr);
-  EXPECT_EQ(InstanceLock::acquire(dir.file("quillon.lock")), nullptr);
-  first.reset();  // the marker file stays; it no longer counts
-  EXPECT_NE(InstanceLock::acquire(dir.file("quillon.lock")), nullptr);
-  EXPECT_EQ(InstanceLock::acquire(dir.file("no/such/quillon.lock")), nullptr);
 }
 
 }  // namespace

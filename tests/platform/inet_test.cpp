@@ -215,25 +215,5 @@ TEST(Internet, BrokenTransfersEndInBoundedTime) {
   }
 }
 
-TEST(Internet, TheCallbackCannotPullTheConnectionFromUnderItsTransfer) {
-  FtpServer server;
-  Layer l;
-  testing::write_file(l.dir.file("a"), document(50000));
-  std::unique_ptr<Internet>& inet = l.inet;
-  InetHandle c = 0;
-  std::vector<std::uint32_t> refusals;
-  inet->set_status_callback(l.session, [&](InetHandle h, std::uintptr_t, std::uint32_t, const void*, std::uint32_t) {
-    if (h != c || !refusals.empty()) return;
-    for (bool done : {inet->close_handle(c), inet->close_handle(l.session),
-                      inet->put_file(c, l.dir.file("a"), "/log/b", kTransferAscii, 1)})
-      refusals.push_back(done ? 0 : inet->last_error());
-  });
-  c = l.connect(server);
-  ASSERT_TRUE(inet->put_file(c, l.dir.file("a"), "/log/a", kTransferAscii, 1));
-  EXPECT_EQ(refusals, (std::vector<std::uint32_t>{170, 170, 170}));  // ERROR_BUSY
-  EXPECT_EQ(testing::read_file(server.root() + "/log/a"), document(50000));
-  EXPECT_TRUE(inet->close_handle(c));
-}
-
 }  // namespace
 }  // namespace quillon::platform
