@@ -4,12 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QStyle>
 #include <QTest>
 
@@ -29,14 +27,6 @@ class QtProbe final : public WindowProbe {
   int client_width() const override { return w_->width(); }
   int client_height() const override { return w_->height(); }
   bool resizable() const override { return w_->minimumSize() != w_->maximumSize(); }
-  bool frame_as_designed() const override {
-    return !(w_->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)) &&
-           (w_->windowFlags() & Qt::WindowCloseButtonHint) && !w_->windowIcon().isNull();
-  }
-  int off_centre() const override {
-    return (w_->frameGeometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center())
-        .manhattanLength();
-  }
   std::optional<ControlView> control(const std::string& name) const override {
     QWidget* c = find(name);
     if (c == nullptr) return std::nullopt;
@@ -66,13 +56,6 @@ class QtProbe final : public WindowProbe {
     return e->echoMode() == QLineEdit::Password &&
            e->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, e) == '*';
   }
-  unsigned face_colour(const std::string& n) const override {
-    if (n.empty()) return w_->palette().color(QPalette::Window).rgb() & 0xFFFFFF;
-    QWidget* c = find(n);
-    const auto role = qobject_cast<QLineEdit*>(c) ? QPalette::Base : QPalette::Button;
-    return c->palette().color(role).rgb() & 0xFFFFFF;
-  }
-  void resize(int width, int height) override { w_->resize(width, height); }
   void click(const std::string& n) override { qobject_cast<QAbstractButton*>(find(n))->click(); }
   // As an input method delivers text, so that characters beyond CP932 arrive too.
   void type(const std::string& n, const std::string& utf8) override {

@@ -22,19 +22,6 @@ class Win32Probe final : public WindowProbe {
   int client_width() const override { return client().right; }
   int client_height() const override { return client().bottom; }
   bool resizable() const override { return style(f_.hwnd()) & WS_THICKFRAME; }
-  bool frame_as_designed() const override {
-    return !(style(f_.hwnd()) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX)) && (style(f_.hwnd()) & WS_SYSMENU) &&
-           ::GetClassLongPtrW(f_.hwnd(), GCLP_HICON) != 0;
-  }
-  int off_centre() const override {
-    RECT r;
-    ::GetWindowRect(f_.hwnd(), &r);
-    MONITORINFO m{};
-    m.cbSize = sizeof m;
-    ::GetMonitorInfoW(::MonitorFromWindow(f_.hwnd(), MONITOR_DEFAULTTOPRIMARY), &m);
-    return (std::abs(r.left + r.right - m.rcWork.left - m.rcWork.right) +
-            std::abs(r.top + r.bottom - m.rcWork.top - m.rcWork.bottom)) / 2;
-  }
   std::optional<ControlView> control(const std::string& name) const override {
     HWND c = f_.control(name);
     if (c == nullptr) return std::nullopt;
@@ -72,25 +59,6 @@ class Win32Probe final : public WindowProbe {
   }
   bool masked(const std::string& n) const override {
     return ::SendMessageW(f_.control(n), EM_GETPASSWORDCHAR, 0, 0) == '*';
-  }
-  // Drawn into a bitmap of its own, read beside the edge, clear of the text.
-  unsigned face_colour(const std::string& n) const override {
-    HWND c = n.empty() ? f_.hwnd() : f_.control(n);
-    RECT r;
-    ::GetClientRect(c, &r);
-    HDC screen = ::GetDC(nullptr), dc = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, r.right, r.bottom);
-    HGDIOBJ old = ::SelectObject(dc, bitmap);
-    ::PrintWindow(c, dc, PW_CLIENTONLY);
-    const COLORREF v = ::GetPixel(dc, r.right - 5, r.bottom / 2);
-    ::SelectObject(dc, old);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(dc);
-    ::ReleaseDC(nullptr, screen);
-    return (GetRValue(v) << 16) | (GetGValue(v) << 8) | GetBValue(v);
-  }
-  void resize(int width, int height) override {
-    ::SetWindowPos(f_.hwnd(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER);
   }
   void click(const std::string& n) override { ::SendMessageW(f_.control(n), BM_CLICK, 0, 0); }
   void type(const std::string& n, const std::string& text) override {

@@ -1,5 +1,5 @@
-// Files written beside their target, read whole, tested and sized; the
-// instance marker.
+// A file written beside its target and renamed over it: the target untouched
+// until the commit, nothing left beside it after a failure.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -52,27 +52,6 @@ TEST(Files, ReplacingFile) {
       EXPECT_FALSE(bad.reason().empty()) << target;
     }
   }
-}
-
-TEST(Files, ReadTestSizeAndEmpty) {
-  testing::TempDir dir;
-  const std::string big = std::string(69999, 'x') + '\0';
-  write_file(dir.file("f"), big);
-  write_file(dir.file("e"), "");
-  std::string data = "stale";
-  EXPECT_TRUE(read_whole_file(dir.file("f"), data) && data == big);
-  EXPECT_TRUE(read_whole_file(dir.file("e"), data) && data.empty());
-  EXPECT_FALSE(read_whole_file(dir.file("missing"), data));
-  EXPECT_FALSE(read_whole_file(dir.path().string(), data));  // a folder
-  const std::pair<std::string, long long> sizes[] = {
-      {dir.file("f"), 70000}, {dir.file("e"), 0}, {dir.file("missing"), -1}, {dir.path().string(), -1}, {"", -1}};
-  for (const auto& [path, size] : sizes) {
-    EXPECT_EQ(file_size(path), size) << path;
-    EXPECT_EQ(ordinary_file_exists(path), size >= 0) << path;
-  }
-  EXPECT_TRUE(create_empty_file(dir.file("f")));
-  EXPECT_EQ(file_size(dir.file("f")), 0);
-  EXPECT_FALSE(create_empty_file(dir.file("no/such/f")));
 }
 
 }  // namespace

@@ -26,18 +26,11 @@ class WindowProbe {
   virtual int client_width() const = 0;
   virtual int client_height() const = 0;
   virtual bool resizable() const = 0;
-  // A close box and an icon, no minimize or maximize button.
-  virtual bool frame_as_designed() const = 0;
-  // How far the window's centre lies from the centre of the screen's work area.
-  virtual int off_centre() const = 0;
   virtual std::optional<ControlView> control(const std::string& name) const = 0;
   virtual std::string focused() const = 0;
   virtual std::string next_in_tab_order(const std::string& name) const = 0;
   virtual std::string control_at(int x, int y) const = 0;
   virtual bool masked(const std::string& name) const = 0;  // shows "*" for each character
-  // 0xRRGGBB: a button's face, a box's background; "" the window's own.
-  virtual unsigned face_colour(const std::string& name) const = 0;
-  virtual void resize(int width, int height) = 0;
   virtual void click(const std::string& name) = 0;
   // As the user types: the box's change handler runs.
   virtual void type(const std::string& name, const std::string& utf8) = 0;
