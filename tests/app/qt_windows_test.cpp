@@ -33,7 +33,8 @@ class QtProbe final : public WindowProbe {
     QString text;
     if (auto* b = qobject_cast<QAbstractButton*>(c)) text = b->text();
     if (auto* l = qobject_cast<QLabel*>(c)) text = l->text();
-    if (auto* e = qobject_cast<QLineEdit*>(c)) text = e->text();
+    auto* e = qobject_cast<QLineEdit*>(c);
+    if (e) text = e->text();
     ControlView v(c->x(), c->y(), c->width(), c->height(), text.toStdString());
     if (c->font() != w_->font()) v.font = c->font().families().front().toStdString();
     v.pixels = c->font().pixelSize();
@@ -42,6 +43,8 @@ class QtProbe final : public WindowProbe {
     v.visible = c->isVisibleTo(w_);
     v.enabled = c->isEnabled();
     if (auto* b = qobject_cast<QPushButton*>(c)) v.default_button = b->isDefault() || b->autoDefault();
+    v.masked = e && e->echoMode() == QLineEdit::Password &&
+               e->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, e) == '*';
     return v;
   }
   std::string focused() const override { return name(w_->focusWidget()); }
@@ -51,11 +54,6 @@ class QtProbe final : public WindowProbe {
     return from;
   }
   std::string control_at(int x, int y) const override { return name(w_->childAt(x, y)); }
-  bool masked(const std::string& n) const override {
-    auto* e = qobject_cast<QLineEdit*>(find(n));
-    return e->echoMode() == QLineEdit::Password &&
-           e->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, e) == '*';
-  }
   void click(const std::string& n) override { qobject_cast<QAbstractButton*>(find(n))->click(); }
   // As an input method delivers text, so that characters beyond CP932 arrive too.
   void type(const std::string& n, const std::string& utf8) override {

@@ -48,6 +48,7 @@ class Win32Probe final : public WindowProbe {
     v.visible = ::IsWindowVisible(c);
     v.enabled = ::IsWindowEnabled(c);
     v.default_button = (style(c) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+    v.masked = ::SendMessageW(c, EM_GETPASSWORDCHAR, 0, 0) == '*';
     return v;
   }
   std::string focused() const override { return name(::GetFocus()); }
@@ -56,9 +57,6 @@ class Win32Probe final : public WindowProbe {
   }
   std::string control_at(int x, int y) const override {
     return name(::ChildWindowFromPointEx(f_.hwnd(), {x, y}, CWP_SKIPINVISIBLE));
-  }
-  bool masked(const std::string& n) const override {
-    return ::SendMessageW(f_.control(n), EM_GETPASSWORDCHAR, 0, 0) == '*';
   }
   void click(const std::string& n) override { ::SendMessageW(f_.control(n), BM_CLICK, 0, 0); }
   void type(const std::string& n, const std::string& text) override {

@@ -39,7 +39,8 @@ inline void check_table(WindowProbe& w, const std::string& table) {
     got += name + "\t" + std::to_string(c->x) + " " + std::to_string(c->y) + " " + std::to_string(c->w) + " " +
            std::to_string(c->h) + "\t" + dash(c->text) + "\t" + dash(c->font) + "\t" +
            (c->font.empty() ? "-" : std::to_string(c->pixels)) + "\t" + dash(c->tooltip) +
-           (c->default_button ? "\tdefault\n" : "\n");
+           (c->visible ? "" : "\thidden") + (c->bold_italic ? "\tbold-italic" : "") + (c->masked ? "\tmasked" : "") +
+           (c->default_button ? "\tdefault" : "") + (c->enabled ? "\n" : "\tdisabled\n");
   }
   EXPECT_EQ(got, want) << table;
 }
@@ -48,9 +49,6 @@ TEST_F(WindowTest, BothWindowsAsTheTablesLayThemDown) {
   start({});
   const auto main = probe_main();
   check_table(*main, "frmstartftp.tsv");
-  EXPECT_FALSE(main->control("Label3")->visible);
-  EXPECT_TRUE(main->control("Label1")->bold_italic);
-  EXPECT_FALSE(main->control("ip_status")->bold_italic);
   EXPECT_EQ(program().main_window()->label3_caption(), kXmlDeclaration);
   // Picture1 covers the banner while it shows.
   program().main_window()->set_picture_visible(true);
@@ -62,7 +60,6 @@ TEST_F(WindowTest, BothWindowsAsTheTablesLayThemDown) {
   EXPECT_EQ(program().main_window(), nullptr);
   const auto dialog = probe_dialog();
   check_table(*dialog, "Frmsetteiftp.tsv");
-  EXPECT_TRUE(dialog->masked("frmsetteiftpText4"));
 }
 
 TEST_F(WindowTest, TextsCrossTheEdgeAsCodePage932) {
@@ -81,13 +78,6 @@ TEST_F(WindowTest, TextsCrossTheEdgeAsCodePage932) {
   EXPECT_EQ(w.status(), cp932::from_utf8("手入力"));
   w.message_box(cp932::from_utf8("転送に失敗しました。再処理して下さい。"));
   EXPECT_THAT(messages, ::testing::ElementsAre("転送に失敗しました。再処理して下さい。"));
-  w.set_label1_caption(cp932::from_utf8("ＣＳＶ"));
-  EXPECT_EQ(main->control("Label1")->text, "ＣＳＶ");
-  w.set_enabled(Button::Command1, false);
-  EXPECT_FALSE(main->control("Command1")->enabled);
-  EXPECT_TRUE(main->control("cmdOK")->enabled);
-  w.set_enabled(Button::Command1, true);
-  EXPECT_TRUE(main->control("Command1")->enabled);
 
   open_dialog();
   ASSERT_NE(program().settings_dialog(), nullptr);

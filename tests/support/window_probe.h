@@ -17,6 +17,7 @@ struct ControlView {
   bool bold_italic = false;
   std::string tooltip;
   bool visible = true, enabled = true, default_button = false;
+  bool masked = false;  // shows "*" for each character
 };
 
 class WindowProbe {
@@ -30,7 +31,6 @@ class WindowProbe {
   virtual std::string focused() const = 0;
   virtual std::string next_in_tab_order(const std::string& name) const = 0;
   virtual std::string control_at(int x, int y) const = 0;
-  virtual bool masked(const std::string& name) const = 0;  // shows "*" for each character
   virtual void click(const std::string& name) = 0;
   // As the user types: the box's change handler runs.
   virtual void type(const std::string& name, const std::string& utf8) = 0;
