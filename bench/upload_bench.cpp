@@ -13,7 +13,7 @@
 
 #include "platform/inet.h"
 #include "support/ftp_server.h"
-#include "support/temp_dir.h"
+#include "support/system.h"
 
 extern char** environ;
 

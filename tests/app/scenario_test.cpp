@@ -16,7 +16,6 @@
 #include "support/case_file.h"
 #include "support/scripted.h"
 #include "support/system.h"
-#include "support/temp_dir.h"
 
 namespace quillon {
 namespace {

@@ -7,7 +7,6 @@
 #include "app/settings.h"
 #include "platform/cp932.h"
 #include "support/system.h"
-#include "support/temp_dir.h"
 
 namespace quillon {
 namespace {

@@ -11,7 +11,7 @@
 #include "platform/inet.h"
 #include "support/ftp_server.h"
 #include "support/window_probe.h"
-#include "support/temp_dir.h"
+#include "support/system.h"
 
 namespace quillon::testing {
 

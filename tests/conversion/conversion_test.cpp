@@ -10,7 +10,7 @@
 #include "app/upload_run.h"
 #include "conversion/conversion.h"
 #include "support/case_file.h"
-#include "support/temp_dir.h"
+#include "support/system.h"
 
 namespace quillon {
 namespace {

@@ -10,7 +10,6 @@
 #include "platform/inet.h"
 #include "support/ftp_server.h"
 #include "support/system.h"
-#include "support/temp_dir.h"
 
 namespace quillon::platform {
 namespace {

@@ -7,7 +7,6 @@
 
 #include "platform/paths.h"
 #include "support/system.h"
-#include "support/temp_dir.h"
 
 namespace quillon::platform {
 namespace {

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "support/temp_dir.h"
+#include "support/system.h"
 
 namespace quillon::testing {
 

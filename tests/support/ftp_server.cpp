@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "support/temp_dir.h"
+#include "support/system.h"
 
 namespace quillon::testing {
 

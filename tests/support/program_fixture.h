@@ -14,7 +14,6 @@
 #include "app/settings.h"
 #include "support/scripted.h"
 #include "support/system.h"
-#include "support/temp_dir.h"
 
 namespace quillon::testing {
 

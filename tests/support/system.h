@@ -1,10 +1,35 @@
 #pragma once
-// What differs between the systems the tests run on, behind one face.
+// What the tests need of the system they run on: temp folders and files, and
+// what differs between systems, behind one face.
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace quillon::testing {
+
+// A fresh folder under the system temp dir, removed with everything in it.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::string file(std::string_view name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// A new, empty folder under the system's temp folder.
+std::filesystem::path make_temp_folder(std::string_view prefix);
+// Paths are UTF-8 on every system (Windows would read a narrow string in its code page).
+std::filesystem::path utf8_path(const std::string& path);
+std::string read_file(const std::string& path);
+std::string read_file_or_empty(const std::string& path);  // "" when missing
+void write_file(const std::string& path, std::string_view bytes);
+// The permission bits in octal, "600"; Windows shows only "666" or "444".
+std::string permission_bits(const std::string& path);
 
 extern const bool kWindows;
 
@@ -15,7 +40,6 @@ struct SystemWords {
   const char* is_folder;  // a folder where a file should be written
 };
 extern const SystemWords kWords;
-
 
 // Points the settings folder of this process and of the programs it starts
 // under home; returns the folder the program will use.

@@ -1,4 +1,3 @@
-#include "support/temp_dir.h"
 
 #include "support/system.h"
 
