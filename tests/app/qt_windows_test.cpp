@@ -11,11 +11,8 @@
 #include <QStyle>
 #include <QTest>
 
-#include "app/qt/frmstartftp.h"
 #include "app/qt/qt_toolkit.h"
-#include "settings_dialog/Frmsetteiftp.h"
 #include "support/program_fixture.h"
-#include "support/window_probe.h"
 #include "widgets/qt/form_support.h"
 
 namespace quillon::testing {
@@ -90,16 +87,12 @@ class GuiTest : public ProgramFixture {
     set_message_box_hook(nullptr);
   }
   Toolkit& toolkit() override { return toolkit_; }
-  frmstartftp* main_window() { return dynamic_cast<frmstartftp*>(program_->main_window()); }
-  Frmsetteiftp* dialog() { return dynamic_cast<Frmsetteiftp*>(program_->settings_dialog()); }
-  std::unique_ptr<WindowProbe> probe_main() { return std::make_unique<QtProbe>(main_window()); }
-  std::unique_ptr<WindowProbe> probe_dialog() { return std::make_unique<QtProbe>(dialog()); }
-  void open_dialog() {
-    main_window()->Command1->click();
-    settle();
+  std::unique_ptr<WindowProbe> probe(bool dialog) override {
+    return std::make_unique<QtProbe>(dialog ? dynamic_cast<QWidget*>(program_->settings_dialog())
+                                            : dynamic_cast<QWidget*>(program_->main_window()));
   }
-  // Deletes the windows the program closed, as the event loop would.
-  static void settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+  // Deletes the windows the program closed.
+  void settle() override { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
  private:
   QtToolkit toolkit_{[this] { ++quits; }};

@@ -9,7 +9,6 @@
 #include "app/win32/win32_toolkit.h"
 #include "settings_dialog/win32/Frmsetteiftp.h"
 #include "support/program_fixture.h"
-#include "support/window_probe.h"
 
 namespace quillon::testing {
 
@@ -100,18 +99,11 @@ class Win32Test : public ProgramFixture {
     win32::set_message_box_hook(nullptr);
   }
   Toolkit& toolkit() override { return toolkit_; }
-  std::unique_ptr<WindowProbe> probe_main() {
-    return std::make_unique<Win32Probe>(dynamic_cast<win32::FormWindow&>(*program_->main_window()));
+  std::unique_ptr<WindowProbe> probe(bool dialog) override {
+    return std::make_unique<Win32Probe>(dialog ? dynamic_cast<win32::FormWindow&>(*program_->settings_dialog())
+                                               : dynamic_cast<win32::FormWindow&>(*program_->main_window()));
   }
-  std::unique_ptr<WindowProbe> probe_dialog() {
-    return std::make_unique<Win32Probe>(dynamic_cast<win32::FormWindow&>(*program_->settings_dialog()));
-  }
-  void open_dialog() {
-    probe_main()->click("Command1");
-    settle();
-  }
-  // Runs what the windows posted, as the message loop would.
-  static void settle() {
+  void settle() override {
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
   }

@@ -1,7 +1,6 @@
 #pragma once
 // What both toolkits' windows must show, checked through WindowProbe. The file
-// that includes this defines WindowTest, a ProgramFixture with probe_main(),
-// probe_dialog(), open_dialog() and settle() (runs what the windows posted).
+// that includes this defines WindowTest, the ProgramFixture of its toolkit.
 #include <gmock/gmock.h>
 
 #include <sstream>
@@ -10,7 +9,7 @@
 #include "platform/cp932.h"
 #include "platform/inet.h"
 #include "support/ftp_server.h"
-#include "support/window_probe.h"
+#include "support/program_fixture.h"
 #include "support/system.h"
 
 namespace quillon::testing {
