@@ -61,14 +61,7 @@ TEST(SettingsFile, FailuresNameTheFileAndLeaveNothingBeside) {
       {[&] { read_settings(missing); }, "設定ファイルを開けません: " + missing + " (" + testing::kWords.no_folder + ")"},
       {[&] { write_settings(missing, {}); }, "設定ファイルを作成できません: " + missing + " (" + testing::kWords.no_folder + ")"},
       {[&] { write_settings(folder, {}); }, "設定ファイルを書き込めません: " + folder + " (" + testing::kWords.is_folder + ")"}};
-  for (const auto& [action, message] : cases) {
-    try {
-      action();
-      ADD_FAILURE() << "no error: " << message;
-    } catch (const Error& e) {
-      EXPECT_EQ(e.utf8(), message);
-    }
-  }
+  for (const auto& [action, message] : cases) EXPECT_EQ(testing::error_of(action), message);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1);
 }
 

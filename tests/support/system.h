@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/error.h"
+
 namespace quillon::testing {
 
 // A fresh folder under the system temp dir, removed with everything in it.
@@ -30,6 +32,16 @@ std::string read_file_or_empty(const std::string& path);  // "" when missing
 void write_file(const std::string& path, std::string_view bytes);
 // The permission bits in octal, "600"; Windows shows only "666" or "444".
 std::string permission_bits(const std::string& path);
+// What `call` threw of the program's own errors, as UTF-8; "(no error)" when it returned.
+template <class Call>
+std::string error_of(Call call) {
+  try {
+    call();
+  } catch (const Error& e) {
+    return e.utf8();
+  }
+  return "(no error)";
+}
 
 extern const bool kWindows;
 
