@@ -116,7 +116,7 @@ class Scenario : public CaseFile {
     words >> name;
     std::getline(words >> std::ws, value);
     if (what == "type") d.type(named<SettingsBox>(kSettingsBoxNames, name), cp932::from_utf8(text(value)));
-    else if (what == "unstorable") d.type(named<SettingsBox>(kSettingsBoxNames, name), "", false);
+    else if (what == "unstorable") d.type(named<SettingsBox>(kSettingsBoxNames, name), RecordingDialog::kUnstorable);
     else if (what == "tick") d.tick(named<SettingsCheck>(kSettingsCheckNames, name), value == "1");
     else if (what == "answer") d.answers.push_back(text(name));
     else if (what == "path_sw1") d.form().path_sw1_Click();

@@ -22,10 +22,6 @@ TEST(Paths, SettingsFolderAndTheOldLocation) {
 
   const std::string old = (fs::path(std::getenv("windir")) / "qsodata.qsl").string();
   testing::write_file(old, "old settings\r\n");
-  struct Remove {
-    std::string path;
-    ~Remove() { fs::remove(path); }
-  } remove{old};
   const fs::path fresh = testing::use_settings_home(home.path() / "b");
   EXPECT_EQ(fs::path(settings_folder()), fresh);
   EXPECT_EQ(testing::read_file((fresh / "qsodata.qsl").string()), "old settings\r\n");
@@ -33,6 +29,7 @@ TEST(Paths, SettingsFolderAndTheOldLocation) {
   testing::write_file((fresh / "qsodata.qsl").string(), "new settings\r\n");
   settings_folder();
   EXPECT_EQ(testing::read_file((fresh / "qsodata.qsl").string()), "new settings\r\n");
+  fs::remove(old);
 }
 
 }  // namespace

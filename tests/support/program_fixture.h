@@ -89,11 +89,4 @@ class ProgramFixture : public ::testing::Test {
   std::unique_ptr<Program> program_;
 };
 
-// A log record of the kind Tarnis writes, for `call`.
-inline std::string log_record(const std::string& call) {
-  return ",\"" + call +
-         "\",\"3\",,,,,,599,579,7.025,\"CW\",10,\"2024/01/01\",\"09:30\",,\"J\",,,,,,,,,\"RIG-1\","
-         "\"DP\",,,\"\",,,,\"TNX\",\r\n";
-}
-
 }  // namespace quillon::testing

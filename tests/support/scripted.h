@@ -9,7 +9,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -66,11 +65,8 @@ class ScriptedInternet : public platform::Internet {
   }
   bool close_handle(platform::InetHandle h) override {
     t_.push_back("inet close " + hex(h));
-    std::uint32_t e = 0;
-    if (!close_errors.empty()) {
-      e = close_errors.front();
-      close_errors.pop_front();
-    }
+    const std::uint32_t e = close_errors.empty() ? 0 : close_errors.front();
+    if (!close_errors.empty()) close_errors.pop_front();
     return fail_or(e, 1) != 0;
   }
   std::uint32_t last_error() const override { return last_error_; }
@@ -164,8 +160,8 @@ class RecordingDialog : public SettingsView {
     type(box, std::string(text));
   }
   std::string text(SettingsBox box) const override {
-    if (unstorable_.count(box)) throw cp932::EncodingError("U+1F600 cannot be stored in Shift-JIS (code page 932)");
     const auto it = texts_.find(box);
+    if (it != texts_.end() && it->second == kUnstorable) throw cp932::EncodingError("U+1F600 cannot be stored in Shift-JIS (code page 932)");
     return it == texts_.end() ? std::string() : it->second;
   }
   void set_checked(SettingsCheck box, bool on) override {
@@ -178,31 +174,30 @@ class RecordingDialog : public SettingsView {
     log("open " + shown(file_name));
     const std::string a = answers.empty() ? "" : answers.front();
     if (!answers.empty()) answers.pop_front();
-    if (a == "<unstorable>") throw cp932::EncodingError("U+1F600 cannot be stored in Shift-JIS (code page 932)");
+    if (a == kUnstorable) throw cp932::EncodingError("U+1F600 cannot be stored in Shift-JIS (code page 932)");
     return a;
   }
   void message_box(std::string_view text) override { log("message " + shown(text)); }
   void show() override { log("show"); }
   void close() override { log("close"); }
 
-  // What the user types reaches the box's change handler, as in a window.
-  void type(SettingsBox box, const std::string& text, bool storable = true) {
+  // What the user types reaches the box's change handler, as in a window;
+  // kUnstorable stands for text CP932 cannot hold.
+  static constexpr const char* kUnstorable = "<unstorable>";
+  void type(SettingsBox box, const std::string& text) {
     texts_[box] = text;
-    if (storable) unstorable_.erase(box);
-    else unstorable_.insert(box);
     if (box == SettingsBox::FrmsetteiftpText1) form_.FrmsetteiftpText1_Change();
     if (box == SettingsBox::FRMsetteiftpText2) form_.FRMsetteiftpText2_Change();
   }
   void tick(SettingsCheck box, bool on) { checks_[box] = on; }
   SettingsForm& form() { return form_; }
-  std::deque<std::string> answers;  // "" cancels, "<unstorable>" names what CP932 cannot hold
+  std::deque<std::string> answers;  // "" cancels
 
  private:
   void log(const std::string& line) { t_.push_back("dialog " + line); }
   Transcript& t_;
   SettingsForm& form_;
   std::map<SettingsBox, std::string> texts_;
-  std::set<SettingsBox> unstorable_;
   std::map<SettingsCheck, bool> checks_;
 };
 
