@@ -37,6 +37,7 @@ TEST(Cp932, RefusalsAndTheEdges) {
       {"\xC3\xA9t\xC3\xA9", "Address1", "Address1: U+00E9 cannot be stored in Shift-JIS (code page 932)"},
       {"ok \xFF", "Address1", "Address1: the byte 0xFF cannot be stored in Shift-JIS (code page 932)"},
       {"cut \xE6\x9D", "Address1", "Address1: the byte 0xE6 cannot be stored in Shift-JIS (code page 932)"},
+      {"stray \x80x", "Address1", "Address1: the byte 0x80 cannot be stored in Shift-JIS (code page 932)"},
       {"\xF0\x9F\x98\x80", "", "U+1F600 cannot be stored in Shift-JIS (code page 932)"}};
   for (const auto& [utf8, field, message] : refused)
     EXPECT_EQ(testing::error_of([&] { cp932::from_utf8(utf8, field); }), message);
