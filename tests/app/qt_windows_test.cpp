@@ -20,10 +20,9 @@ namespace quillon::testing {
 class QtProbe final : public WindowProbe {
  public:
   explicit QtProbe(QWidget* window) : w_(window) {}
-  std::string title() const override { return w_->windowTitle().toStdString(); }
-  int client_width() const override { return w_->width(); }
-  int client_height() const override { return w_->height(); }
-  bool resizable() const override { return w_->minimumSize() != w_->maximumSize(); }
+  std::string window_row() const override {
+    return window_row_of(w_->windowTitle().toStdString(), w_->width(), w_->height(), w_->minimumSize() != w_->maximumSize());
+  }
   std::optional<ControlView> control(const std::string& name) const override {
     QWidget* c = find(name);
     if (c == nullptr) return std::nullopt;

@@ -17,10 +17,11 @@ using win32::utf8;
 class Win32Probe final : public WindowProbe {
  public:
   explicit Win32Probe(win32::FormWindow& form) : f_(form) {}
-  std::string title() const override { return utf8(win32::window_text(f_.hwnd())); }
-  int client_width() const override { return client().right; }
-  int client_height() const override { return client().bottom; }
-  bool resizable() const override { return style(f_.hwnd()) & WS_THICKFRAME; }
+  std::string window_row() const override {
+    RECT r;
+    ::GetClientRect(f_.hwnd(), &r);
+    return window_row_of(utf8(win32::window_text(f_.hwnd())), r.right, r.bottom, style(f_.hwnd()) & WS_THICKFRAME);
+  }
   std::optional<ControlView> control(const std::string& name) const override {
     HWND c = f_.control(name);
     if (c == nullptr) return std::nullopt;
@@ -72,11 +73,6 @@ class Win32Probe final : public WindowProbe {
   void close() override { ::SendMessageW(f_.hwnd(), WM_CLOSE, 0, 0); }
 
  private:
-  RECT client() const {
-    RECT r;
-    ::GetClientRect(f_.hwnd(), &r);
-    return r;
-  }
   static LONG_PTR style(HWND w) { return ::GetWindowLongPtrW(w, GWL_STYLE); }
   std::string name(HWND c) const {
     for (const std::string& n : f_.names())

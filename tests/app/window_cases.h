@@ -18,8 +18,7 @@ namespace quillon::testing {
 // controls the table names: the table without its comments comes back.
 inline void check_table(WindowProbe& w, const std::string& table) {
   std::istringstream in(read_file(std::string(QUILLON_TEST_DATA_DIR) + "/windows/" + table));
-  std::string want, got = "@window\t" + w.title() + "\t" + std::to_string(w.client_width()) + " " +
-                          std::to_string(w.client_height()) + (w.resizable() ? "\tresizable\n" : "\tfixed\n");
+  std::string want, got = w.window_row();
   std::string tab = w.focused();
   for (std::string n = w.next_in_tab_order(tab); n != w.focused() && tab.size() < 1000; n = w.next_in_tab_order(n))
     tab += " " + n;

@@ -36,10 +36,8 @@ struct ControlView {
 class WindowProbe {
  public:
   virtual ~WindowProbe() = default;
-  virtual std::string title() const = 0;
-  virtual int client_width() const = 0;
-  virtual int client_height() const = 0;
-  virtual bool resizable() const = 0;
+  // Title, client width and height, resizable: the window's row of its table.
+  virtual std::string window_row() const = 0;
   virtual std::optional<ControlView> control(const std::string& name) const = 0;
   virtual std::string focused() const = 0;
   virtual std::string next_in_tab_order(const std::string& name) const = 0;
@@ -50,6 +48,11 @@ class WindowProbe {
   virtual void press_enter_and_escape(const std::string& name) = 0;
   virtual void close() = 0;  // the frame's close box
 };
+
+inline std::string window_row_of(const std::string& title, int width, int height, bool resizable) {
+  return "@window\t" + title + "\t" + std::to_string(width) + " " + std::to_string(height) +
+         (resizable ? "\tresizable\n" : "\tfixed\n");
+}
 
 class ProgramFixture : public ::testing::Test {
  protected:
