@@ -4,9 +4,7 @@
 // ("> " lines) and what must be left on disk. The format is in README there.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "app/program.h"

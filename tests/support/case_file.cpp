@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <fstream>
 #include <set>
-#include <sstream>
 
 #include "platform/cp932.h"
 #include "support/system.h"
