@@ -111,5 +111,4 @@ std::string Frmsetteiftp::show_open(std::string_view file_name) {
   return to_cp932(name);
 }
 
-
 }  // namespace quillon::win32

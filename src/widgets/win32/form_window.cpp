@@ -19,10 +19,6 @@ std::function<void(const std::string&)>& message_box_hook() {
   return hook;
 }
 
-}  // namespace
-
-namespace {
-
 LRESULT CALLBACK picture_procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg != WM_PAINT) return ::DefWindowProcW(hwnd, msg, wp, lp);
   PAINTSTRUCT paint;
@@ -35,6 +31,17 @@ LRESULT CALLBACK picture_procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
   }
   ::EndPaint(hwnd, &paint);
   return 0;
+}
+
+void register_class(const wchar_t* name, WNDPROC procedure, HICON icon) {
+  WNDCLASSEXW c{};
+  c.cbSize = sizeof c;
+  c.lpfnWndProc = procedure;
+  c.hInstance = ::GetModuleHandleW(nullptr);
+  c.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+  c.hIcon = icon;
+  c.lpszClassName = name;
+  ::RegisterClassExW(&c);
 }
 
 }  // namespace
@@ -54,22 +61,9 @@ std::wstring window_text(HWND window) {
 void prepare_application() {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   ::InitCommonControlsEx(&controls);
-  HINSTANCE self = ::GetModuleHandleW(nullptr);
-  WNDCLASSEXW form{};
-  form.cbSize = sizeof form;
-  form.lpfnWndProc = FormWindow::procedure;
-  form.hInstance = self;
-  form.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-  form.hIcon = ::LoadIconW(self, L"QUILLON");  // the resource the program links in
-  form.lpszClassName = kFormClass;
-  ::RegisterClassExW(&form);
-  WNDCLASSEXW picture{};
-  picture.cbSize = sizeof picture;
-  picture.lpfnWndProc = picture_procedure;
-  picture.hInstance = self;
-  picture.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
-  picture.lpszClassName = kPictureClass;
-  ::RegisterClassExW(&picture);
+  // The icon is the resource the program links in.
+  register_class(kFormClass, FormWindow::procedure, ::LoadIconW(::GetModuleHandleW(nullptr), L"QUILLON"));
+  register_class(kPictureClass, picture_procedure, nullptr);
 }
 
 int run_message_loop() {
