@@ -30,15 +30,17 @@ int check(const std::vector<std::string>& args) {
   const bool json = options.flags.count("--json") > 0;
   std::string csv_path;
   std::vector<LogProblem> problems;
+  const char* stage = "settings";  // what failed, as an upload's history names it
   try {
+    if (auto csv = options.values.find("--csv"); csv == options.values.end())
+      csv_path = read_settings(option_or(options, "--settings", default_settings_path())).csv_path;
+    stage = "log";
     if (auto csv = options.values.find("--csv"); csv != options.values.end())
       csv_path = cp932::from_utf8(csv->second, "--csv");
-    else
-      csv_path = read_settings(option_or(options, "--settings", default_settings_path())).csv_path;
     problems = check_log(csv_path);
   } catch (const Error& e) {
     platform::write_text(platform::Stream::Err, "quillon-cli check: " + e.utf8() + "\n");
-    if (json) print_json({{"csv", for_terminal(csv_path)}, {"error", e.utf8()}});
+    if (json) print_json({{"outcome", stage}, {"csv", for_terminal(csv_path)}, {"error", e.utf8()}});
     return kExitFailed;
   }
   if (json) {
@@ -46,7 +48,7 @@ int check(const std::vector<std::string>& args) {
     for (const LogProblem& p : problems)
       list.push_back({{"record", p.record}, {"line", p.line}, {"field", p.field},
                       {"value", for_terminal(p.value)}, {"why", p.why}});
-    print_json({{"csv", for_terminal(csv_path)}, {"problems", list}});
+    print_json({{"outcome", problems.empty() ? "ok" : "log"}, {"csv", for_terminal(csv_path)}, {"problems", list}});
   } else {
     std::string text;
     for (const LogProblem& p : problems) text += describe(p);

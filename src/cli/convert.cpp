@@ -14,7 +14,7 @@ namespace quillon::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: quillon-cli convert [--settings FILE] [--csv FILE] [--out FILE]\n"
+    "usage: quillon-cli convert [--settings FILE] [--csv FILE] [--out FILE] [--json]\n"
     "  --settings FILE  the settings file (default: qsodata.qsl in the settings folder)\n"
     "  --csv FILE       the exported log (default: the input file of the settings)\n"
     "  --out FILE       the upload document (default: the output file of the settings)\n"
@@ -61,7 +61,8 @@ int convert(const std::vector<std::string>& args) {
     result("");
     return kExitOk;
   }
-  platform::write_text(platform::Stream::Out, std::to_string(log.log_count) + " records written to " +
+  platform::write_text(platform::Stream::Out, std::to_string(log.log_count) +
+                                                 (log.log_count == 1 ? " record" : " records") + " written to " +
                                                  for_terminal(settings.xml_path) + "\n");
   return kExitOk;
 }

@@ -1,7 +1,5 @@
 #include <charconv>
-#include <chrono>
 #include <memory>
-#include <thread>
 
 #include "app/app_state.h"
 #include "app/recorded_run.h"
@@ -198,12 +196,12 @@ int upload(const std::vector<std::string>& args) {
   for (int attempt = 0;; ++attempt) {
     const RecordedRun run = run_and_record(state, view, services, history_file);
     if (!run.history_error.empty()) say("history not written: " + run.history_error);
-    if (run.outcome != RunOutcome::Uploaded && !services.passive && run.entry.reply.rfind("425", 0) == 0)
+    if (run.entry.outcome == "store" && !services.passive && run.entry.reply.rfind("425", 0) == 0)
       say("the server could not open its data connection to this computer; try --passive");
     if (attempt < retries && transient(run.entry)) {
       const int wait = 1 << attempt;
       say("trying again in " + std::to_string(wait) + " s");
-      std::this_thread::sleep_for(std::chrono::seconds(wait));
+      platform::sleep_seconds(wait);
       continue;
     }
     if (json) print_json(to_json(run.entry));

@@ -1,8 +1,16 @@
 #include "platform/clock.h"
 
+#include <chrono>
 #include <cstdio>
+#include <thread>
+
+#include "platform/test_switch.h"
 
 namespace quillon::platform {
+
+void sleep_seconds(int seconds) {
+  if (!test_switch("no-wait")) std::this_thread::sleep_for(std::chrono::seconds(seconds));
+}
 
 std::string format_date(const LocalDateTime& t) {
   char buf[16];

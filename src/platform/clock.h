@@ -21,6 +21,9 @@ class SystemClock final : public Clock {
   LocalDateTime now() override;
 };
 
+// Waits; the test switch no-wait makes it return at once.
+void sleep_seconds(int seconds);
+
 // The local time with its offset from UTC: "2026-12-08T12:34:56+09:00".
 std::string iso8601_now();
 std::string iso8601(const LocalDateTime& t, int offset_minutes);

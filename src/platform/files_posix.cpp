@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/files.h"
+#include "platform/test_switch.h"
 
 namespace quillon::platform {
 
@@ -20,6 +21,12 @@ struct ReplacingFile::Impl {
   bool fail() {
     reason = std::strerror(errno);
     return false;
+  }
+  // A failure a test asked for, named as such.
+  bool switched(const char* word) {
+    if (!test_switch(word)) return false;
+    reason = std::string(word) + " (test switch)";
+    return true;
   }
 };
 
@@ -62,10 +69,11 @@ bool ReplacingFile::write(std::string_view bytes) {
 
 bool ReplacingFile::commit() {
   if (impl_->fd < 0) return false;
-  const bool synced = ::fsync(impl_->fd) == 0 || impl_->fail();
+  const bool synced = !impl_->switched("fail-flush") && (::fsync(impl_->fd) == 0 || impl_->fail());
   const bool closed = ::close(impl_->fd) == 0 || impl_->fail();
   impl_->fd = -1;
   if (!synced || !closed) return false;
+  if (impl_->switched("fail-rename")) return false;
   if (std::rename(impl_->temp.c_str(), impl_->target.c_str()) != 0) return impl_->fail();
   impl_->committed = true;
   return true;

@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "platform/files.h"
+#include "platform/test_switch.h"
 #include "platform/win_text.h"
 
 namespace quillon::platform {
@@ -18,6 +19,12 @@ struct ReplacingFile::Impl {
   bool fail() {
     reason = windows_error();
     return false;
+  }
+  // A failure a test asked for, named as such.
+  bool switched(const char* word) {
+    if (!test_switch(word)) return false;
+    reason = std::string(word) + " (test switch)";
+    return true;
   }
 };
 
@@ -61,10 +68,11 @@ bool ReplacingFile::write(std::string_view bytes) {
 
 bool ReplacingFile::commit() {
   if (impl_->file == INVALID_HANDLE_VALUE) return false;
-  const bool flushed = ::FlushFileBuffers(impl_->file) || impl_->fail();
+  const bool flushed = !impl_->switched("fail-flush") && (::FlushFileBuffers(impl_->file) || impl_->fail());
   const bool closed = ::CloseHandle(impl_->file) || impl_->fail();
   impl_->file = INVALID_HANDLE_VALUE;
   if (!flushed || !closed) return false;
+  if (impl_->switched("fail-rename")) return false;
   if (!::MoveFileExW(impl_->temp.c_str(), impl_->target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return impl_->fail();
   impl_->committed = true;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/inet.h"
+#include "platform/test_switch.h"
 
 namespace quillon::platform {
 namespace {
@@ -132,7 +133,7 @@ class LazyInternet final : public Internet {
 }  // namespace
 
 std::unique_ptr<Internet> make_internet(const InternetTimeouts& timeouts) {
-  return std::make_unique<LazyInternet>(timeouts);
+  return with_test_switches(std::make_unique<LazyInternet>(timeouts));
 }
 
 }  // namespace quillon::platform

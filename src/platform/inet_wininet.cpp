@@ -7,6 +7,7 @@
 
 #include "platform/files.h"
 #include "platform/inet.h"
+#include "platform/test_switch.h"
 #include "platform/inet_watchdog_win.h"
 
 namespace quillon::platform {
@@ -220,7 +221,7 @@ class WinInetInternet final : public Internet {
 }  // namespace
 
 std::unique_ptr<Internet> make_internet(const InternetTimeouts& timeouts) {
-  return std::make_unique<WinInetInternet>(timeouts);
+  return with_test_switches(std::make_unique<WinInetInternet>(timeouts));
 }
 
 }  // namespace quillon::platform

@@ -44,11 +44,11 @@ class Case : public testing::CaseFile {
       exit_ = testing::run_program(program, rest, dir_.path(), home_.file("stdout"), home_.file("stderr"));
       out_ = read_file(home_.file("stdout"));
       err_ = read_file(home_.file("stderr"));
-    } else if (verb == "json" || verb == "history") {
-      // json TEXT...: stdout holds each; history N TEXT...: the history has N
-      // lines, the last holds each.
+    } else if (verb == "json" || verb == "says" || verb == "history") {
+      // json TEXT...: stdout holds each; says TEXT...: stderr does; history N
+      // TEXT...: the history has N lines, the last holds each.
       std::istringstream words(raw);
-      std::string holder = out_;
+      std::string holder = verb == "says" ? err_ : out_;
       if (verb == "history") {
         std::size_t count = 0;
         words >> count;

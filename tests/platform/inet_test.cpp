@@ -151,7 +151,8 @@ TEST(Internet, RefusedStoresTheReplyBufferAndTheNextLogin) {
       {"refuse-store", 550,
        "550-Storing is refused:\r\n this test server does not accept uploads\r\n550 into the log folder right now.\r\n",
        "550 into the log folder right now"},
-      {"store-full", 452, "452 Insufficient storage space.\r\n", "452 Insufficient storage space"}};
+      {"stor-452", 452, "452 Storing refused by the test server.\r\n", "452 Storing refused by the test server"},
+      {"end-451", 451, "451 Storing refused by the test server.\r\n", "451 Storing refused by the test server"}};
   for (const auto& [mode, reply_code, full_reply, wine_reply] : cases) {
     const std::string& reply = kWindows ? wine_reply : full_reply;
     SCOPED_TRACE(mode);

@@ -40,7 +40,7 @@ std::string shown(std::string_view cp932_text) {
   return replace_all(replace_all(cp932::to_utf8_or_as_is(cp932_text), "\r", "\\r"), "\n", "\\n");
 }
 
-CaseFile::CaseFile() : config_(use_settings_home(home_.path())) {}
+CaseFile::CaseFile() : config_(use_settings_home(home_.path())) { set_env("QUILLON_TEST", ""); }
 
 std::string CaseFile::expand(std::string s) const {
   std::vector<std::pair<std::string, std::string>> all = {
@@ -121,6 +121,8 @@ bool CaseFile::file_step(const std::string& verb, const std::string& rest) {
     fs::create_directories(utf8_path(path));
   } else if (verb == "rm") {
     fs::remove(utf8_path(path));
+  } else if (verb == "switch") {  // QUILLON_TEST for what follows in this case
+    set_env("QUILLON_TEST", rest);
   } else {
     return false;
   }

@@ -14,7 +14,8 @@ class FtpServer {
     std::string user = "Q1AAA";
     std::string password = "secret";
     // As ftp_server.py names them: normal, refuse-store (a multi-line 550),
-    // store-full (452), drop, stall-transfer, stall-replies, silent-greeting,
+    // greet-NNN, stor-NNN and end-NNN (that reply for the greeting, the STOR,
+    // after the data), drop, stall-transfer, stall-replies, silent-greeting,
     // no-226, busy-once (421 for the first connection), no-active (425 for
     // PORT and EPRT), late-226.
     std::string mode = "normal";

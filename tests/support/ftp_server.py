@@ -6,6 +6,7 @@ to --log. Stored files keep the bytes as they arrived, in either TYPE.
 """
 import argparse
 import os
+import re
 import socket
 import struct
 import sys
@@ -20,7 +21,13 @@ BREAK_AT = 64 * 1024  # data bytes taken before a drop or a stall
 REFUSE_TEXT = ("550-Storing is refused:\r\n"
                " this test server does not accept uploads\r\n"
                "550 into the log folder right now.\r\n")
-FULL_TEXT = "452 Insufficient storage space.\r\n"
+# greet-NNN, stor-NNN, end-NNN: that reply in place of the greeting, of
+# STOR's 150, of the 226 that follows the data.
+CODED = re.compile(r"(greet|stor|end)-[1-5][0-9][0-9]$")
+
+
+def coded(text, mode):
+    return "%s %s refused by the test server.\r\n" % (mode[-3:], text)
 
 
 def main():
@@ -30,12 +37,12 @@ def main():
     ap.add_argument("--port-file", required=True)
     ap.add_argument("--user", required=True)
     ap.add_argument("--password", required=True)
-    ap.add_argument("--mode", default="normal",
-                    choices=["normal", "refuse-store", "store-full", "drop", "stall-transfer",
-                             "stall-replies", "silent-greeting", "no-226", "busy-once",
-                             "no-active", "late-226"])
+    ap.add_argument("--mode", default="normal")
     args = ap.parse_args()
     mode = args.mode
+    if mode not in ("normal", "refuse-store", "drop", "stall-transfer", "stall-replies", "silent-greeting",
+                    "no-226", "busy-once", "no-active", "late-226") and not CODED.match(mode):
+        ap.error("no mode " + mode)
     log = open(args.log, "a", buffering=1, encoding="utf-8", errors="replace")
 
     def note(text):
@@ -90,6 +97,10 @@ def main():
         turned_away = [False]  # busy-once: the first connection only
 
         def handle(self):
+            if mode.startswith("greet-"):
+                self.push(coded("Connection", mode))
+                self.close_when_done()
+                return
             if mode == "busy-once" and not Control.turned_away[0]:
                 Control.turned_away[0] = True
                 note("== turning away the first connection")
@@ -114,6 +125,8 @@ def main():
             if mode == "late-226" and resp.startswith("226"):
                 note("== holding the 226 for 3 s")
                 time.sleep(3)  # the sender has sent all: its bar stands at 100
+            if mode.startswith("end-") and resp.startswith("226"):
+                resp = coded("Storing", mode).rstrip()
             if mode == "silent-greeting" or (mode == "no-226" and resp.startswith("226")):
                 note("== not sent: " + resp)
                 return
@@ -126,8 +139,8 @@ def main():
             super().push(s)
 
         def ftp_STOR(self, file, mode_="w"):
-            if mode in ("refuse-store", "store-full"):
-                self.push(REFUSE_TEXT if mode == "refuse-store" else FULL_TEXT)
+            if mode == "refuse-store" or mode.startswith("stor-"):
+                self.push(REFUSE_TEXT if mode == "refuse-store" else coded("Storing", mode))
                 return
             return super().ftp_STOR(file, mode_)
 

@@ -53,6 +53,9 @@ struct SystemWords {
 };
 extern const SystemWords kWords;
 
+// Sets a variable of this process's environment, which the programs it starts inherit.
+void set_env(const char* name, const std::string& value);
+
 // Points the settings folder of this process and of the programs it starts
 // under home; returns the folder the program will use.
 std::filesystem::path use_settings_home(const std::filesystem::path& home);

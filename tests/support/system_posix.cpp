@@ -10,6 +10,8 @@ namespace quillon::testing {
 const bool kWindows = false;
 const SystemWords kWords = {"No such file or directory", "No such file or directory", "Is a directory"};
 
+void set_env(const char* name, const std::string& value) { ::setenv(name, value.c_str(), 1); }
+
 std::filesystem::path use_settings_home(const std::filesystem::path& home) {
   ::setenv("XDG_CONFIG_HOME", home.c_str(), 1);
   return home / "quillon";

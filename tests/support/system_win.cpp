@@ -22,6 +22,8 @@ HANDLE open_for_child(const std::filesystem::path& file) {
 const bool kWindows = true;
 const SystemWords kWords = {"File not found", "Path not found", "Access denied"};
 
+void set_env(const char* name, const std::string& value) { ::_wputenv_s(wide(name).c_str(), wide(value).c_str()); }
+
 std::filesystem::path use_settings_home(const std::filesystem::path& home) {
   ::_wputenv_s(L"APPDATA", home.c_str());
   return home / "Quillon";
@@ -34,14 +36,23 @@ int run_program(const std::string& program, const std::string& args, const std::
   start.cb = sizeof start;
   start.dwFlags = STARTF_USESTDHANDLES;
   start.hStdInput = INVALID_HANDLE_VALUE;
-  start.hStdOutput = open_for_child(out);
-  start.hStdError = open_for_child(err);
   PROCESS_INFORMATION child{};
-  const BOOL started = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                        dir.c_str(), &start, &child);
-  ::CloseHandle(start.hStdOutput);
-  ::CloseHandle(start.hStdError);
-  if (!started) throw std::runtime_error("cannot start " + program);
+  // Under Wine a start can fail for a moment (an output file still held by the
+  // program before, the prefix still being set up): tried again for 10 s.
+  DWORD error = 0;
+  for (int attempt = 0; attempt < 40; ++attempt, ::Sleep(250)) {
+    start.hStdOutput = open_for_child(out);
+    start.hStdError = open_for_child(err);
+    const bool opened = start.hStdOutput != INVALID_HANDLE_VALUE && start.hStdError != INVALID_HANDLE_VALUE;
+    error = opened ? 0 : ::GetLastError();
+    if (opened && !::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(), &start,
+                                    &child))
+      error = ::GetLastError();
+    ::CloseHandle(start.hStdOutput);
+    ::CloseHandle(start.hStdError);
+    if (error == 0) break;
+  }
+  if (error != 0) throw std::runtime_error("cannot start " + program + ": error " + std::to_string(error));
   ::WaitForSingleObject(child.hProcess, INFINITE);
   DWORD code = 0;
   ::GetExitCodeProcess(child.hProcess, &code);

@@ -1,0 +1,21 @@
+#pragma once
+// Failures a test asks for on purpose, through the environment: QUILLON_TEST
+// holds words such as "fail-rename,no-wait" or "fail-close=12030". A build
+// made without its tests has no switches: every question answers "not set".
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+namespace quillon::platform {
+
+class Internet;
+
+// Set: the number after "WORD=", 0 for a bare WORD.
+std::optional<std::uint32_t> test_switch(std::string_view word);
+
+// The layer with the switches fail-open, fail-connect, fail-put and fail-close
+// (each "=NUMBER", the error it reports); the layer itself where none is set.
+std::unique_ptr<Internet> with_test_switches(std::unique_ptr<Internet> layer);
+
+}  // namespace quillon::platform
