@@ -48,7 +48,7 @@ class Case : public testing::CaseFile {
       // json TEXT...: stdout holds each; says TEXT...: stderr does; history N
       // TEXT...: the history has N lines, the last holds each.
       std::istringstream words(raw);
-      std::string holder = verb == "says" ? err_ : out_;
+      std::string holder = verb == "says" ? err_ : testing::replace_all(out_, "\\\\", "\\");  // JSON's "\\" a path's "\"
       if (verb == "history") {
         std::size_t count = 0;
         words >> count;

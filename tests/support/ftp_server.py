@@ -26,6 +26,10 @@ REFUSE_TEXT = ("550-Storing is refused:\r\n"
 CODED = re.compile(r"(greet|stor|end)-[1-5][0-9][0-9]$")
 
 
+NO_ACTIVE = {"no-active": "425 Can't connect to specified address.",
+             "no-connect-back": "200 Active data connection established."}  # but never made
+
+
 def coded(text, mode):
     return "%s %s refused by the test server.\r\n" % (mode[-3:], text)
 
@@ -41,7 +45,7 @@ def main():
     args = ap.parse_args()
     mode = args.mode
     if mode not in ("normal", "refuse-store", "drop", "stall-transfer", "stall-replies", "silent-greeting",
-                    "no-226", "busy-once", "no-active", "late-226") and not CODED.match(mode):
+                    "no-226", "busy-once", "no-active", "no-connect-back", "late-226") and not CODED.match(mode):
         ap.error("no mode " + mode)
     log = open(args.log, "a", buffering=1, encoding="utf-8", errors="replace")
 
@@ -110,14 +114,23 @@ def main():
             super().handle()
 
         def ftp_PORT(self, line):
-            if mode == "no-active":
-                self.respond("425 Can't connect to specified address.")
+            if mode in ("no-active", "no-connect-back"):
+                self.respond(NO_ACTIVE[mode])
                 return
             return super().ftp_PORT(line)
 
+        def ftp_STOR(self, file, mode_="w"):
+            if mode == "no-connect-back":  # takes the address, never connects
+                self.respond("150 File status okay. About to open data connection.")
+                return
+            if mode == "refuse-store" or mode.startswith("stor-"):
+                self.push(REFUSE_TEXT if mode == "refuse-store" else coded("Storing", mode))
+                return
+            return super().ftp_STOR(file, mode_)
+
         def ftp_EPRT(self, line):
-            if mode == "no-active":
-                self.respond("425 Can't connect to specified address.")
+            if mode in ("no-active", "no-connect-back"):
+                self.respond(NO_ACTIVE[mode])
                 return
             return super().ftp_EPRT(line)
 
@@ -137,12 +150,6 @@ def main():
                 if part:
                     note("-> " + part)
             super().push(s)
-
-        def ftp_STOR(self, file, mode_="w"):
-            if mode == "refuse-store" or mode.startswith("stor-"):
-                self.push(REFUSE_TEXT if mode == "refuse-store" else coded("Storing", mode))
-                return
-            return super().ftp_STOR(file, mode_)
 
         def _rel(self, path):
             return "/" + os.path.relpath(path, args.root)
