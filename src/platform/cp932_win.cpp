@@ -53,6 +53,7 @@ namespace {
 bool decode_one(std::string_view bytes, std::size_t at, std::size_t& length, std::wstring& out) {
   const auto lead = static_cast<unsigned char>(bytes[at]);
   length = (lead < 0x80 || (lead >= 0xA1 && lead <= 0xDF)) ? 1 : 2;
+  if (lead == 0x80) return false;  // Windows reads it as U+0080, iconv's CP932 (the Linux build) refuses it
   if (at + length > bytes.size()) return false;
   wchar_t w[2];
   const int n = ::MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes.data() + at, static_cast<int>(length), w, 2);
@@ -126,7 +127,9 @@ std::string from_utf8(std::string_view utf8, std::string_view what) {
     BOOL used_default = FALSE;
     const int n = ::WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, w.data(), static_cast<int>(w.size()), bytes,
                                         sizeof bytes, nullptr, &used_default);
-    if (n <= 0 || used_default) backend::refuse_character(what, backend::code_point_name(c));
+    // Windows alone stores U+0080 and U+F8F0-U+F8F3 (as 0x80, 0xA0, 0xFD-0xFF); iconv's CP932 refuses them.
+    const bool windows_only = c == 0x80 || (c >= 0xF8F0 && c <= 0xF8F3);
+    if (n <= 0 || used_default || windows_only) backend::refuse_character(what, backend::code_point_name(c));
     out.append(bytes, static_cast<std::size_t>(n));
     at += len;
   }

@@ -38,9 +38,16 @@ TEST(Cp932, RefusalsAndTheEdges) {
       {"ok \xFF", "Address1", "Address1: the byte 0xFF cannot be stored in Shift-JIS (code page 932)"},
       {"cut \xE6\x9D", "Address1", "Address1: the byte 0xE6 cannot be stored in Shift-JIS (code page 932)"},
       {"stray \x80x", "Address1", "Address1: the byte 0x80 cannot be stored in Shift-JIS (code page 932)"},
-      {"\xF0\x9F\x98\x80", "", "U+1F600 cannot be stored in Shift-JIS (code page 932)"}};
+      {"\xF0\x9F\x98\x80", "", "U+1F600 cannot be stored in Shift-JIS (code page 932)"},
+      {"\xEF\xBD\xA0", "", "U+FF60 cannot be stored in Shift-JIS (code page 932)"},  // beside ｡ and ﾟ
+      {"\xEF\xBE\xA0", "", "U+FFA0 cannot be stored in Shift-JIS (code page 932)"},
+      {"\xC2\x80", "", "U+0080 cannot be stored in Shift-JIS (code page 932)"},
+      {"\xEF\xA3\xB0", "", "U+F8F0 cannot be stored in Shift-JIS (code page 932)"},  // Windows' own 0xA0
+      {"\xEF\xA3\xB3", "", "U+F8F3 cannot be stored in Shift-JIS (code page 932)"}};  // and 0xFF
   for (const auto& [utf8, field, message] : refused)
     EXPECT_EQ(testing::error_of([&] { cp932::from_utf8(utf8, field); }), message);
+  for (const char* outside : {"\x80x", "\xA0x", "\xFDx", "\xFFx"})  // beside the single-byte ranges
+    EXPECT_THROW(cp932::to_utf8(outside), cp932::EncodingError) << std::hex << (+*outside & 0xFF);
   const std::string bad("ok \x82 \x93\x8C", 7);  // a lone lead byte, then 東
   EXPECT_THROW(cp932::to_utf8(bad), cp932::EncodingError);
   EXPECT_EQ(cp932::to_utf8_or_as_is(bad), bad);  // a terminal
