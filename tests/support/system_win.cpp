@@ -40,17 +40,13 @@ int run_program(const std::string& program, const std::string& args, const std::
   // Under Wine a start can fail for a moment (an output file still held by the
   // program before, the prefix still being set up): tried again for 10 s.
   DWORD error = 0;
-  for (int attempt = 0; attempt < 40; ++attempt, ::Sleep(250)) {
+  for (int attempt = 0; attempt < 40 && (attempt == 0 || error != 0); ++attempt, ::Sleep(error ? 250 : 0)) {
     start.hStdOutput = open_for_child(out);
     start.hStdError = open_for_child(err);
-    const bool opened = start.hStdOutput != INVALID_HANDLE_VALUE && start.hStdError != INVALID_HANDLE_VALUE;
-    error = opened ? 0 : ::GetLastError();
-    if (opened && !::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(), &start,
-                                    &child))
-      error = ::GetLastError();
-    ::CloseHandle(start.hStdOutput);
-    ::CloseHandle(start.hStdError);
-    if (error == 0) break;
+    const bool started = start.hStdOutput != INVALID_HANDLE_VALUE && start.hStdError != INVALID_HANDLE_VALUE &&
+                         ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(), &start, &child);
+    error = started ? 0 : ::GetLastError();
+    ::CloseHandle(start.hStdOutput), ::CloseHandle(start.hStdError);
   }
   if (error != 0) throw std::runtime_error("cannot start " + program + ": error " + std::to_string(error));
   ::WaitForSingleObject(child.hProcess, INFINITE);
