@@ -1,0 +1,63 @@
+"""The Debian package as apt and a user meet it, leaving the system alone: its
+fields and files, apt resolving its dependencies (simulated), the programs run
+from the package unpacked into a temp folder, its desktop entry and metainfo.
+
+  deb_test.py BUILD_DIR SAMPLE_SETTINGS SAMPLE_LOG VERSION
+"""
+import glob
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+
+def check(args, expect_rc=0, cwd=None):
+    done = subprocess.run(args, capture_output=True, text=True, timeout=120, cwd=cwd)
+    assert done.returncode == expect_rc, "%s: exit %d\n%s%s" % (args, done.returncode, done.stdout, done.stderr)
+    return done.stdout
+
+
+def main():
+    build, settings, log, version = [os.path.abspath(a) for a in sys.argv[1:4]] + sys.argv[4:5]
+    work = tempfile.mkdtemp(prefix="quillon-deb-")
+    try:
+        check(["cpack", "--config", os.path.join(build, "CPackConfig.cmake"), "-G", "DEB", "-B", work])
+        deb = os.path.join(work, "quillon_%s_amd64.deb" % version)
+        fields = {k: check(["dpkg-deb", "-f", deb, k]).strip() for k in ("Package", "Version", "Section", "Depends")}
+        assert fields["Package"] == "quillon" and fields["Version"] == version, fields
+        assert fields["Section"] == "hamradio", fields
+        for need in ("libqt6widgets6", "libcurl4", "fonts-ipafont-gothic", "qt6-qpa-plugins"):
+            assert need in fields["Depends"], "Depends lacks %s: %s" % (need, fields["Depends"])
+        listing = check(["dpkg-deb", "-c", deb])
+        for path in ("./usr/bin/quillon", "./usr/bin/quillon-cli", "./usr/lib/quillon/quillon_inet_curl.so",
+                     "./usr/share/applications/quillon.desktop", "./usr/share/icons/hicolor/32x32/apps/quillon.png",
+                     "./usr/share/metainfo/org.quillon.Quillon.metainfo.xml", "./usr/share/doc/quillon/copyright"):
+            assert " %s\n" % path in listing, "the package lacks " + path
+        check(["apt-get", "install", "--simulate", "-q", deb])
+
+        # Unpacked anywhere, the programs find their module beside them: an
+        # upload to a closed port fails at connecting (12029), not at loading (126).
+        root = os.path.join(work, "root")
+        check(["dpkg", "-x", deb, root])
+        cli = os.path.join(root, "usr", "bin", "quillon-cli")
+        assert check([cli, "--version"]) == "quillon-cli %s\n" % version
+        out = os.path.join(work, "out.xml")
+        assert check([cli, "convert", "--settings", settings, "--csv", log, "--out", out]) == "3 records written to %s\n" % out
+        env = dict(os.environ, XDG_CONFIG_HOME=work)
+        with open(os.path.join(work, "s.qsl"), "w", newline="") as f:
+            f.write("%s\r\n%s\r\nQ1AAA\r\nsecret\r\n\r\n 0 \r\n\r\n\r\n\r\n\r\n\r\n 0 \r\n\r\n" % (log, out))
+        upload = subprocess.run([cli, "upload", "--settings", "s.qsl", "--server", "127.0.0.1:1", "--json"],
+                                capture_output=True, text=True, timeout=60, env=env, cwd=work)
+        assert upload.returncode == 3 and '"error":12029' in upload.stdout, upload.stdout + upload.stderr
+
+        check(["desktop-file-validate", os.path.join(root, "usr/share/applications/quillon.desktop")])
+        if shutil.which("appstreamcli"):
+            check(["appstreamcli", "validate", "--no-net",
+                   os.path.join(root, "usr/share/metainfo/org.quillon.Quillon.metainfo.xml")])
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()
