@@ -1,6 +1,6 @@
 ; The Windows installer: quillon.exe and quillon-cli.exe for this user alone
 ; (no administrator needed, the default) or for everyone under Program Files.
-; makensis -DVERSION=x.y.z -DSTAGE=folder -DOUTFILE=setup.exe quillon.nsi
+; makensis -DVERSION=x.y.z -DSTAGE=folder -DICON=quillon.ico -DOUTFILE=setup.exe quillon.nsi
 Unicode true
 Target amd64-unicode  ; the 32-bit stub does nothing where only 64-bit Windows runs
 SetCompressor /SOLID lzma
@@ -21,6 +21,14 @@ SetCompressor /SOLID lzma
 
 Name "Quillon ${VERSION}"
 OutFile "${OUTFILE}"
+BrandingText "Quillon ${VERSION}"
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define README "readme-ja.txt"  ; the user's read-me, in Japanese
+; The last page offers to start the program and to show the read-me.
+!define MUI_FINISHPAGE_RUN "$INSTDIR\quillon.exe"
+!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\${README}"
+!define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 VIProductVersion "${VERSION}.0"
 VIAddVersionKey /LANG=0 "ProductName" "Quillon"
 VIAddVersionKey /LANG=0 "FileDescription" "Quillon ${VERSION} setup"
@@ -31,6 +39,7 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (C) 2026 Quillon"
 !insertmacro MULTIUSER_PAGE_INSTALLMODE
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "Japanese"
@@ -48,9 +57,10 @@ Section "Quillon"
   SetOutPath "$INSTDIR"
   File "${STAGE}/quillon.exe"
   File "${STAGE}/quillon-cli.exe"
-  File "${STAGE}/README.md"
+  File "${STAGE}/${README}"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortcut "$SMPROGRAMS\Quillon.lnk" "$INSTDIR\quillon.exe"
+  CreateShortcut "$SMPROGRAMS\Quillon お読みください.lnk" "$INSTDIR\${README}"
   WriteRegStr SHCTX "Software\Quillon" "InstallDir" "$INSTDIR"
   WriteRegStr SHCTX "Software\Quillon" "InstallMode" "$MultiUser.InstallMode"
   WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "Quillon"
@@ -68,10 +78,11 @@ SectionEnd
 Section "Uninstall"
   Delete "$INSTDIR\quillon.exe"
   Delete "$INSTDIR\quillon-cli.exe"
-  Delete "$INSTDIR\README.md"
+  Delete "$INSTDIR\${README}"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
   Delete "$SMPROGRAMS\Quillon.lnk"
+  Delete "$SMPROGRAMS\Quillon お読みください.lnk"
   DeleteRegKey SHCTX "${UNINSTALL_KEY}"
   DeleteRegKey SHCTX "Software\Quillon"
 SectionEnd

@@ -15,6 +15,7 @@ from wine_desktop import Desktop  # noqa: E402
 
 MAIN = "Quillon for Tarnis"
 BOX = "quillon"
+OPEN = "開く"  # the system's file dialog on the desktop's Japanese system
 NAVY = (0, 0, 128)
 
 
@@ -124,18 +125,18 @@ def first_session(screen, desktop, quillon, data):
     # 参照 of the input row: the system's file dialog, the log chosen by name.
     log = "Z:" + os.path.join(data, "tarnis.csv").replace("/", "\\")
     screen.click(dialog, "参照")
-    screen.wait("Open", what="(the file dialog)")
+    screen.wait(OPEN, what="(the file dialog)")
     desktop.xdotool("type", "--delay", "30", log)
     desktop.xdotool("key", "Return")
     dialog = screen.wait(MAIN, lambda seen: edits(seen)[0] == log, what="showing the chosen log")
     # 参照 of the output row opens on the name the one file dialog kept;
     # cancelled, it changes nothing.
     screen.press([c for c in dialog["children"] if c["text"] == "参照"][1])
-    opened = screen.wait("Open", what="(the file dialog, again)")
+    opened = screen.wait(OPEN, what="(the file dialog, again)")
     # It shows the kept name in the kept file's folder.
     assert "tarnis.csv" in edits(opened), "the file dialog forgot %r: %r" % (log, edits(opened))
     desktop.xdotool("key", "Escape")
-    dialog = screen.wait(MAIN, lambda seen: is_dialog(seen) and screen.look("Open") is None)
+    dialog = screen.wait(MAIN, lambda seen: is_dialog(seen) and screen.look(OPEN) is None)
     assert edits(dialog)[:2] == [log, "qsoupdata.xml"], edits(dialog)
     screen.type_into(dialog, 1, "Z:" + os.path.join(data, "qsoupdata.xml").replace("/", "\\"))
     screen.type_into(dialog, 2, "Q1AAA")

@@ -1,6 +1,7 @@
 """The installer and the archive as a user meets them, under Wine: a silent
 install for this user and one for everyone, quillon-cli.exe run from where it
-was put, a silent uninstall that leaves the user's settings alone.
+was put, a silent uninstall that leaves the user's settings alone; an install
+by hand on a Japanese and on an English system, whose last page starts Quillon.
 
   installer_test.py PREFIX SETUP_EXE ZIP VERSION
 """
@@ -14,6 +15,10 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from wine_desktop import Desktop  # noqa: E402
 
 
+README = "readme-ja.txt"
+MENU = ["Quillon.lnk", "Quillon お読みください.lnk"]
+
+
 def wait_until(test, what, timeout=30):
     deadline = time.monotonic() + timeout
     while not test():
@@ -23,16 +28,36 @@ def wait_until(test, what, timeout=30):
 
 def check_mode(desktop, setup, mode, folder, menu):
     desktop.wine(setup, "/S", "/" + mode)
-    files = ["README.md", "quillon-cli.exe", "quillon.exe", "uninstall.exe"]
+    files = ["quillon-cli.exe", "quillon.exe", README, "uninstall.exe"]
     assert sorted(os.listdir(folder)) == files, "%s install left %r" % (mode, os.listdir(folder))
-    assert os.path.exists(os.path.join(menu, "Quillon.lnk")), "no Start-menu entry for " + mode
+    for entry in MENU:
+        assert os.path.exists(os.path.join(menu, entry)), "no Start-menu entry %s for %s" % (entry, mode)
     out = desktop.wine(os.path.join(folder, "quillon-cli.exe"), "--help").stdout.decode("utf-8")
     assert "quillon-cli" in out and "upload" in out, "installed quillon-cli --help said %r" % out
 
     desktop.wine(os.path.join(folder, "uninstall.exe"), "/S", "/" + mode)
     # The uninstaller copies itself away and returns before it is done.
     wait_until(lambda: not os.path.exists(folder), "%s uninstall left %r" % (mode, folder))
-    assert not os.path.exists(os.path.join(menu, "Quillon.lnk")), "Start-menu entry stays after " + mode
+    for entry in MENU:
+        assert not os.path.exists(os.path.join(menu, entry)), "Start-menu entry %s stays after %s" % (entry, mode)
+
+
+def check_by_hand(desktop, setup, lang, title, folder):
+    """The pages in the system's language; the default button through every
+    page, the last one's ticked box starting Quillon."""
+    desktop.env["LANG"] = lang
+    installer = desktop.start(setup)
+    window = desktop.window(title.split()[0] + " .*")  # xdotool's search matches ASCII titles only
+    assert " ".join(desktop.xdotool("getwindowname", window)) == title, "the installer's title is not " + title
+    deadline = time.monotonic() + 60
+    while installer.poll() is None:
+        assert time.monotonic() < deadline, "the installer did not end on Enter"
+        desktop.keys(window, "Return")
+        time.sleep(1)
+    desktop.window("(Quillon for Tarnis|quillon)")  # the main window, or a first start's box
+    desktop.wine("taskkill", "/f", "/im", "quillon.exe")
+    desktop.wine(os.path.join(folder, "uninstall.exe"), "/S", "/CurrentUser")
+    wait_until(lambda: not os.path.exists(folder), "uninstall after %s left %r" % (lang, folder))
 
 
 def main():
@@ -40,7 +65,7 @@ def main():
     with zipfile.ZipFile(archive) as z:
         top = "quillon-%s/" % version
         names = sorted(z.namelist())
-        assert names == [top, top + "README.md", top + "quillon-cli.exe", top + "quillon.exe"], names
+        assert names == [top, top + "quillon-cli.exe", top + "quillon.exe", top + README], names
     with Desktop(prefix) as desktop:
         drive = os.path.join(desktop.prefix, "drive_c")
         roaming = os.path.dirname(desktop.settings_folder())
@@ -55,7 +80,10 @@ def main():
                    os.path.join(drive, "ProgramData", "Microsoft", "Windows", "Start Menu", "Programs"))
         with open(settings, "rb") as f:
             assert f.read() == b"kept\r\n", "the uninstaller touched the settings"
-    print("installed, run and uninstalled for one user and for all")
+        mine = os.path.join(user, "AppData", "Local", "Programs", "Quillon")
+        check_by_hand(desktop, setup, "ja_JP.UTF-8", "Quillon %s セットアップ" % version, mine)
+        check_by_hand(desktop, setup, "en_US.UTF-8", "Quillon %s Setup" % version, mine)
+    print("installed, run and uninstalled for one user and for all, by hand in Japanese and in English")
 
 
 if __name__ == "__main__":
