@@ -280,6 +280,9 @@ InetHandle CurlInternet::connect(InetHandle session, const std::string& host, st
                                  std::uint32_t service, std::uint32_t flags,
                                  std::uintptr_t context) {
   if (sessions_.find(session) == sessions_.end()) { fail(inet_error::kInvalidHandle); return 0; }
+  // Not from inside a transfer's notification, as WinINet's layer refuses it too.
+  for (const auto& [h, other] : connections_)
+    if (other->busy) { fail(kBusy); return 0; }
   if (service != kServiceFtp || host.empty() || unsafe(host) || unsafe(user) || unsafe(password))
     { fail(inet_error::kInvalidParameter); return 0; }
 

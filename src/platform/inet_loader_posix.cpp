@@ -86,9 +86,10 @@ class LazyInternet final : public Internet {
   bool close_handle(InetHandle handle) override {
     const auto s = sessions_.find(handle);
     if (s == sessions_.end()) return layer().close_handle(handle);
-    const InetHandle real = s->second.real;
+    // A close the layer refuses (from inside a transfer) keeps the session.
+    if (s->second.real != 0 && !layer().close_handle(s->second.real)) return false;
     sessions_.erase(s);
-    return real == 0 || layer().close_handle(real);
+    return true;
   }
   std::uint32_t last_error() const override { return real_ ? real_->last_error() : 0; }
   bool last_response_info(std::uint32_t* error, char* buffer, std::uint32_t* length) override {
