@@ -49,7 +49,9 @@ class SwitchedInternet final : public Internet {
   }
   bool close_handle(InetHandle handle) override {
     const bool closed = layer_->close_handle(handle);
-    return !(handle == connection_ && switched("fail-close")) && closed;
+    if (handle == connection_ && switched("fail-close")) return false;
+    error_.reset();
+    return closed;
   }
   std::uint32_t last_error() const override { return error_ ? *error_ : layer_->last_error(); }
   bool last_response_info(std::uint32_t* error, char* buffer, std::uint32_t* length) override {
