@@ -32,11 +32,11 @@ int check(const std::vector<std::string>& args) {
   std::vector<LogProblem> problems;
   const char* stage = "settings";  // what failed, as an upload's history names it
   try {
-    if (auto csv = options.values.find("--csv"); csv == options.values.end())
+    const auto csv = options.values.find("--csv");
+    if (csv == options.values.end())
       csv_path = read_settings(option_or(options, "--settings", default_settings_path())).csv_path;
     stage = "log";
-    if (auto csv = options.values.find("--csv"); csv != options.values.end())
-      csv_path = cp932::from_utf8(csv->second, "--csv");
+    if (csv != options.values.end()) csv_path = cp932::from_utf8(csv->second, "--csv");
     problems = check_log(csv_path);
   } catch (const Error& e) {
     platform::write_text(platform::Stream::Err, "quillon-cli check: " + e.utf8() + "\n");

@@ -22,12 +22,6 @@ struct ReplacingFile::Impl {
     reason = std::strerror(errno);
     return false;
   }
-  // A failure a test asked for, named as such.
-  bool switched(const char* word) {
-    if (!test_switch(word)) return false;
-    reason = std::string(word) + " (test switch)";
-    return true;
-  }
 };
 
 ReplacingFile::ReplacingFile(const std::string& target, Access access) : impl_(new Impl) {
@@ -69,11 +63,11 @@ bool ReplacingFile::write(std::string_view bytes) {
 
 bool ReplacingFile::commit() {
   if (impl_->fd < 0) return false;
-  const bool synced = !impl_->switched("fail-flush") && (::fsync(impl_->fd) == 0 || impl_->fail());
+  const bool synced = !test_failure("fail-flush", impl_->reason) && (::fsync(impl_->fd) == 0 || impl_->fail());
   const bool closed = ::close(impl_->fd) == 0 || impl_->fail();
   impl_->fd = -1;
   if (!synced || !closed) return false;
-  if (impl_->switched("fail-rename")) return false;
+  if (test_failure("fail-rename", impl_->reason)) return false;
   if (std::rename(impl_->temp.c_str(), impl_->target.c_str()) != 0) return impl_->fail();
   impl_->committed = true;
   return true;

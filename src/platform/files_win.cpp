@@ -20,12 +20,6 @@ struct ReplacingFile::Impl {
     reason = windows_error();
     return false;
   }
-  // A failure a test asked for, named as such.
-  bool switched(const char* word) {
-    if (!test_switch(word)) return false;
-    reason = std::string(word) + " (test switch)";
-    return true;
-  }
 };
 
 ReplacingFile::ReplacingFile(const std::string& target, Access) : impl_(new Impl) {
@@ -68,11 +62,11 @@ bool ReplacingFile::write(std::string_view bytes) {
 
 bool ReplacingFile::commit() {
   if (impl_->file == INVALID_HANDLE_VALUE) return false;
-  const bool flushed = !impl_->switched("fail-flush") && (::FlushFileBuffers(impl_->file) || impl_->fail());
+  const bool flushed = !test_failure("fail-flush", impl_->reason) && (::FlushFileBuffers(impl_->file) || impl_->fail());
   const bool closed = ::CloseHandle(impl_->file) || impl_->fail();
   impl_->file = INVALID_HANDLE_VALUE;
   if (!flushed || !closed) return false;
-  if (impl_->switched("fail-rename")) return false;
+  if (test_failure("fail-rename", impl_->reason)) return false;
   if (!::MoveFileExW(impl_->temp.c_str(), impl_->target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return impl_->fail();
   impl_->committed = true;

@@ -25,6 +25,12 @@ std::optional<std::uint32_t> test_switch(std::string_view word) {
   return std::nullopt;
 }
 
+bool test_failure(std::string_view word, std::string& reason) {
+  if (!test_switch(word)) return false;
+  reason = std::string(word) + " (test switch)";
+  return true;
+}
+
 namespace {
 
 // Passes every call on, failing those a switch names; a failed close still closes.

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace quillon::platform {
@@ -13,6 +14,9 @@ class Internet;
 
 // Set: the number after "WORD=", 0 for a bare WORD.
 std::optional<std::uint32_t> test_switch(std::string_view word);
+
+// A failure the switch WORD asks for: true, with `reason` naming it.
+bool test_failure(std::string_view word, std::string& reason);
 
 // The layer with the switches fail-open, fail-connect, fail-put and fail-close
 // (each "=NUMBER", the error it reports); the layer itself where none is set.
