@@ -1,11 +1,14 @@
 #include "app/history.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <cstdio>
 
 #include "platform/cp932.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/test_switch.h"
 
 namespace quillon {
 
@@ -29,7 +32,7 @@ std::optional<HistoryEntry> parse_history_line(std::string_view line) {
                    j.at("records").get<int>(),           j.at("bytes").get<long long>(),
                    j.at("log_fnv1a").get<std::string>(), j.at("outcome").get<std::string>(),
                    j.at("error").get<std::uint32_t>(),   j.at("reply").get<std::string>(),
-                   j.at("elapsed_s").get<double>()};
+                   j.at("elapsed_s").get<double>(),     {}};
     const bool known = e.outcome == "ok" || std::find_if(std::begin(kStages), std::end(kStages), [&](const char* s) {
                                               return e.outcome == s;
                                             }) != std::end(kStages);
@@ -40,33 +43,322 @@ std::optional<HistoryEntry> parse_history_line(std::string_view line) {
 }
 
 std::string history_path() {
-  return platform::settings_folder() + platform::kPathSeparator + "uploads.jsonl";
+  return platform::settings_folder() + platform::kPathSeparator + kHistoryFile;
 }
 
-std::vector<HistoryEntry> read_history(const std::string& path) {
-  std::vector<HistoryEntry> out;
-  std::string data;
-  if (!platform::read_whole_file(path, data)) return out;
-  std::string_view rest = data;
-  while (!rest.empty()) {
-    const std::size_t end = rest.find('\n');
-    if (auto e = parse_history_line(rest.substr(0, end))) out.push_back(std::move(*e));
-    rest.remove_prefix(end == rest.npos ? rest.size() : end + 1);
+std::size_t SentContacts::count() const {
+  return static_cast<std::size_t>(std::count_if(run_of.begin(), run_of.end(), [](std::int64_t id) { return id != 0; }));
+}
+
+namespace {
+
+// user_version 1. A run's contacts_kept is 0 when it came from uploads.jsonl.
+constexpr const char* kSchema = R"(
+CREATE TABLE runs (
+  id INTEGER PRIMARY KEY,
+  started TEXT NOT NULL,
+  remote_name TEXT NOT NULL,
+  host TEXT NOT NULL,
+  port INTEGER NOT NULL,
+  records INTEGER NOT NULL,
+  bytes INTEGER NOT NULL,
+  log_fnv1a TEXT NOT NULL,
+  outcome TEXT,
+  error INTEGER NOT NULL,
+  reply TEXT NOT NULL,
+  elapsed_s REAL NOT NULL,
+  uploader TEXT NOT NULL,
+  contacts_kept INTEGER NOT NULL DEFAULT 1);
+CREATE TABLE contacts (
+  run INTEGER NOT NULL REFERENCES runs(id),
+  record INTEGER NOT NULL,
+  line INTEGER NOT NULL,
+  identity INTEGER NOT NULL,
+  callsign TEXT NOT NULL,
+  call TEXT NOT NULL,
+  daytime TEXT NOT NULL,
+  frequency TEXT NOT NULL,
+  mode TEXT NOT NULL,
+  remarks TEXT NOT NULL);
+CREATE INDEX contacts_identity ON contacts(identity);
+CREATE INDEX contacts_call ON contacts(call COLLATE NOCASE);
+PRAGMA user_version = 1;
+)";
+
+constexpr const char* kRunColumns =
+    "r.started, r.remote_name, r.host, r.port, r.records, r.bytes, r.log_fnv1a, r.outcome, r.error, r.reply, "
+    "r.elapsed_s, r.uploader";
+
+std::string utf8(std::string_view cp932) { return cp932::to_utf8_lossy(cp932); }
+
+// A contact's texts as the database keeps them, and its identity: what the
+// service sees of it (the destination is the run's). Text columns compare as
+// well, so the hash only finds candidates.
+struct Kept {
+  std::string callsign, call, daytime, frequency, mode, remarks;
+  std::int64_t identity;
+  Kept(const std::string& uploader, const DocumentContact& c)
+      : callsign(utf8(c.callsign)), call(utf8(c.call)), daytime(utf8(c.daytime)), frequency(utf8(c.frequency)),
+        mode(utf8(c.mode)), remarks(utf8(c.remarks)),
+        identity(static_cast<std::int64_t>(
+            fnv1a(uploader + '\x1f' + callsign + '\x1f' + daytime + '\x1f' + frequency + '\x1f' + mode))) {}
+};
+
+}  // namespace
+
+struct History::Db {
+  sqlite3* handle = nullptr;
+  ~Db() { sqlite3_close(handle); }
+  [[noreturn]] void fail() const { throw HistoryError(sqlite3_errmsg(handle)); }
+  void check(int rc) const {
+    if (rc != SQLITE_OK) fail();
   }
+  void exec(const char* sql) const { check(sqlite3_exec(handle, sql, nullptr, nullptr, nullptr)); }
+};
+
+namespace {
+
+class Statement {
+ public:
+  Statement(const History::Db& db, const std::string& sql) : db_(db) {
+    db.check(sqlite3_prepare_v2(db.handle, sql.c_str(), -1, &s_, nullptr));
+  }
+  ~Statement() { sqlite3_finalize(s_); }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  Statement& bind(int i, std::string_view text) {
+    db_.check(sqlite3_bind_text(s_, i, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT));
+    return *this;
+  }
+  Statement& bind(int i, std::int64_t value) {
+    db_.check(sqlite3_bind_int64(s_, i, value));
+    return *this;
+  }
+  Statement& bind(int i, double value) {
+    db_.check(sqlite3_bind_double(s_, i, value));
+    return *this;
+  }
+  // True with a row to read, false when done.
+  bool step() {
+    const int rc = sqlite3_step(s_);
+    if (rc == SQLITE_ROW) return true;
+    if (rc != SQLITE_DONE) db_.fail();
+    return false;
+  }
+  void reset() {
+    sqlite3_reset(s_);
+    sqlite3_clear_bindings(s_);
+  }
+  std::string text(int col) const {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s_, col));
+    return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(s_, col))) : std::string();
+  }
+  std::int64_t integer(int col) const { return sqlite3_column_int64(s_, col); }
+  bool null(int col) const { return sqlite3_column_type(s_, col) == SQLITE_NULL; }
+
+  // A run's columns, as kRunColumns lists them, from `col` on.
+  HistoryEntry run(int col) const {
+    return {text(col),
+            text(col + 1),
+            text(col + 2),
+            static_cast<int>(integer(col + 3)),
+            static_cast<int>(integer(col + 4)),
+            integer(col + 5),
+            text(col + 6),
+            null(col + 7) ? kInterrupted : text(col + 7),
+            static_cast<std::uint32_t>(integer(col + 8)),
+            text(col + 9),
+            sqlite3_column_double(s_, col + 10),
+            text(col + 11)};
+  }
+
+ private:
+  const History::Db& db_;
+  sqlite3_stmt* s_ = nullptr;
+};
+
+// Ends with COMMIT, or rolls back when left by an exception.
+class Transaction {
+ public:
+  Transaction(const History::Db& db, const char* begin) : db_(db) { db.exec(begin); }
+  ~Transaction() {
+    if (!done_) sqlite3_exec(db_.handle, "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+  void commit() {
+    db_.exec("COMMIT");
+    done_ = true;
+  }
+
+ private:
+  const History::Db& db_;
+  bool done_ = false;
+};
+
+void bind_run(Statement& s, const HistoryEntry& e) {
+  s.bind(1, e.started).bind(2, e.remote_name).bind(3, e.host).bind(4, std::int64_t{e.port});
+  s.bind(5, std::int64_t{e.records}).bind(6, std::int64_t{e.bytes}).bind(7, e.log_fnv1a);
+  if (!e.outcome.empty()) s.bind(8, e.outcome);
+  s.bind(9, std::int64_t{e.error}).bind(10, e.reply).bind(11, e.elapsed_s).bind(12, e.uploader);
+}
+
+constexpr const char* kInsertRun =
+    "INSERT INTO runs (started, remote_name, host, port, records, bytes, log_fnv1a, outcome, error, reply, "
+    "elapsed_s, uploader, contacts_kept) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13)";
+
+// The tables, and the runs of an uploads.jsonl beside the file, once.
+void create_tables(const History::Db& db, const std::string& path) {
+  Transaction t(db, "BEGIN IMMEDIATE");
+  Statement version(db, "PRAGMA user_version");
+  version.step();
+  const std::int64_t have = version.integer(0);
+  if (have > 1) throw HistoryError(path + " was written by a newer Quillon");
+  if (have == 0) {
+    db.exec(kSchema);
+    const std::string jsonl = path.substr(0, path.rfind('.')) + ".jsonl";
+    std::string data;
+    if (platform::read_whole_file(jsonl, data)) {
+      Statement insert(db, kInsertRun);
+      for (std::string_view rest = data; !rest.empty();) {
+        const std::size_t end = rest.find('\n');
+        if (const auto e = parse_history_line(rest.substr(0, end))) {
+          bind_run(insert, *e);
+          insert.bind(13, std::int64_t{0}).step();
+          insert.reset();
+        }
+        rest.remove_prefix(end == rest.npos ? rest.size() : end + 1);
+      }
+    }
+  }
+  t.commit();
+}
+
+}  // namespace
+
+History::History(const std::string& path, Mode mode) : db_(std::make_unique<Db>()) {
+  std::string read_only_disk;  // a test's stand-in for a disk mounted read-only
+  const bool writable = mode == Mode::Write && !platform::test_failure("read-only-history", read_only_disk);
+  const bool on_disk = mode == Mode::Write || platform::file_size(path) > 0;
+  if (writable && !platform::create_if_missing(path)) throw HistoryError(utf8(platform::last_file_error()));
+  const int flags = writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
+  if (sqlite3_open_v2(on_disk ? path.c_str() : ":memory:", &db_->handle, on_disk ? flags : SQLITE_OPEN_READWRITE,
+                      nullptr) != SQLITE_OK) {
+    if (!db_->handle) throw HistoryError("out of memory");
+    db_->fail();
+  }
+  sqlite3_busy_timeout(db_->handle, 5000);
+  if (on_disk && mode == Mode::Read) {
+    Statement version(*db_, "PRAGMA user_version");
+    version.step();
+    if (version.integer(0) > 1) throw HistoryError(path + " was written by a newer Quillon");
+    if (version.integer(0) == 1) return;
+    // An empty file (made but never filled) reads as a missing one.
+    sqlite3_close(db_->handle);
+    db_->handle = nullptr;
+    if (sqlite3_open_v2(":memory:", &db_->handle, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) db_->fail();
+  }
+  create_tables(*db_, path);
+}
+
+History::~History() = default;
+
+std::int64_t History::add_run(const HistoryEntry& run, const std::vector<DocumentContact>& contacts) {
+  Transaction t(*db_, "BEGIN IMMEDIATE");
+  Statement insert(*db_, kInsertRun);
+  bind_run(insert, run);
+  insert.bind(13, std::int64_t{1}).step();
+  const std::int64_t id = sqlite3_last_insert_rowid(db_->handle);
+  Statement contact(*db_,
+                    "INSERT INTO contacts (run, record, line, identity, callsign, call, daytime, frequency, mode, "
+                    "remarks) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
+  for (const DocumentContact& c : contacts) {
+    const Kept k(run.uploader, c);
+    contact.bind(1, id).bind(2, std::int64_t{c.record}).bind(3, std::int64_t{c.line}).bind(4, k.identity);
+    contact.bind(5, k.callsign).bind(6, k.call).bind(7, k.daytime).bind(8, k.frequency);
+    contact.bind(9, k.mode).bind(10, k.remarks).step();
+    contact.reset();
+  }
+  t.commit();
+  return id;
+}
+
+void History::set_remote_name(std::int64_t run, const std::string& remote_name) {
+  Statement(*db_, "UPDATE runs SET remote_name = ?1 WHERE id = ?2").bind(1, remote_name).bind(2, run).step();
+}
+
+void History::end_run(std::int64_t run, const HistoryEntry& e) {
+  Statement update(*db_,
+                   "UPDATE runs SET started = ?1, remote_name = ?2, host = ?3, port = ?4, records = ?5, bytes = ?6, "
+                   "log_fnv1a = ?7, outcome = ?8, error = ?9, reply = ?10, elapsed_s = ?11, uploader = ?12 "
+                   "WHERE id = ?13");
+  bind_run(update, e);
+  update.bind(13, run).step();
+}
+
+std::vector<HistoryEntry> History::runs(std::optional<std::size_t> last) {
+  Statement s(*db_, std::string("SELECT ") + kRunColumns + " FROM (SELECT * FROM runs ORDER BY id DESC LIMIT ?1) r " +
+                        "ORDER BY r.id");
+  s.bind(1, last ? static_cast<std::int64_t>(std::min<std::size_t>(*last, INT64_MAX)) : std::int64_t{-1});
+  std::vector<HistoryEntry> out;
+  while (s.step()) out.push_back(s.run(0));
   return out;
 }
 
-bool append_history(const std::string& path, const HistoryEntry& entry, std::string& why) {
-  if (platform::append_line(path, json_line(to_json(entry)), why)) return true;
-  why = cp932::to_utf8_lossy(why);
-  return false;
+SentContacts History::sent(const std::string& host, int port, std::string_view uploader, const std::string& log_fnv1a,
+                           const std::vector<DocumentContact>& contacts) {
+  SentContacts out;
+  out.run_of.assign(contacts.size(), 0);
+  Transaction t(*db_, "BEGIN");
+  Statement find(*db_,
+                 "SELECT r.id FROM contacts c JOIN runs r ON r.id = c.run WHERE c.identity = ?1 AND r.outcome = 'ok' "
+                 "AND r.host = ?2 AND r.port = ?3 AND r.uploader = ?4 AND c.callsign = ?5 AND c.daytime = ?6 "
+                 "AND c.frequency = ?7 AND c.mode = ?8 ORDER BY r.id DESC LIMIT 1");
+  const std::string uploader8 = utf8(uploader);
+  for (std::size_t i = 0; i < contacts.size(); ++i) {
+    const Kept k(uploader8, contacts[i]);
+    find.bind(1, k.identity).bind(2, host).bind(3, std::int64_t{port}).bind(4, uploader8);
+    find.bind(5, k.callsign).bind(6, k.daytime).bind(7, k.frequency).bind(8, k.mode);
+    if (find.step()) out.run_of[i] = find.integer(0);
+    find.reset();
+  }
+  Statement whole(*db_,
+                  "SELECT id FROM runs WHERE contacts_kept = 0 AND outcome = 'ok' AND host = ?1 AND port = ?2 "
+                  "AND log_fnv1a = ?3 ORDER BY id DESC LIMIT 1");
+  if (whole.bind(1, host).bind(2, std::int64_t{port}).bind(3, log_fnv1a).step())
+    for (std::int64_t& id : out.run_of) id = id != 0 ? id : whole.integer(0);
+  Statement run(*db_, std::string("SELECT ") + kRunColumns + " FROM runs r WHERE r.id = ?1");
+  for (const std::int64_t id : out.run_of) {
+    if (id == 0 || out.runs.count(id)) continue;
+    if (run.bind(1, id).step()) out.runs[id] = run.run(0);
+    run.reset();
+  }
+  t.commit();
+  return out;
+}
+
+std::vector<ContactInRun> History::contacts_with(const std::string& call) {
+  Statement s(*db_, std::string("SELECT c.record, c.line, c.callsign, c.call, c.daytime, c.frequency, c.mode, "
+                                "c.remarks, ") +
+                        kRunColumns + " FROM contacts c JOIN runs r ON r.id = c.run " +
+                        "WHERE c.call = ?1 COLLATE NOCASE ORDER BY r.id, c.record");
+  s.bind(1, call);
+  std::vector<ContactInRun> out;
+  while (s.step())
+    out.push_back({{static_cast<int>(s.integer(0)), static_cast<int>(s.integer(1)), s.text(2), s.text(3), s.text(4),
+                    s.text(5), s.text(6), s.text(7)},
+                   s.run(8)});
+  return out;
+}
+
+std::uint64_t fnv1a(std::string_view bytes) {
+  std::uint64_t h = 0xcbf29ce484222325ull;
+  for (const unsigned char c : bytes) h = (h ^ c) * 0x100000001b3ull;
+  return h;
 }
 
 std::string fnv1a_hex(std::string_view bytes) {
-  std::uint64_t h = 0xcbf29ce484222325ull;
-  for (const unsigned char c : bytes) h = (h ^ c) * 0x100000001b3ull;
   char buf[17];
-  std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(h));
+  std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(fnv1a(bytes)));
   return buf;
 }
 

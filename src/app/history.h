@@ -1,14 +1,21 @@
 #pragma once
-// uploads.jsonl in the settings folder: one JSON object (UTF-8) for every
-// upload run, appended when the run ends, so that a user can tell what
-// reached the server and when.
+// uploads.sqlite in the settings folder: a row for every upload run and one for
+// every contact a run carried, so that a user can tell what reached which
+// server and when, and no contact goes up twice by mistake. A run is written
+// before it connects and again when it ends; one that never ended reads back
+// as "interrupted".
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include <nlohmann/json.hpp>
+
+#include "conversion/conversion.h"
 
 namespace quillon {
 
@@ -20,16 +27,18 @@ struct HistoryEntry {
   int records = 0;
   long long bytes = 0;      // the document's size
   std::string log_fnv1a;    // of the log file's bytes, 16 hex digits
-  std::string outcome;      // "ok" or the stage that failed
+  std::string outcome;      // "ok", the stage that failed, or "interrupted"
   std::uint32_t error = 0;  // the internet layer's number, 0 for none
   std::string reply;        // the server's last reply
   double elapsed_s = 0;
+  std::string uploader;     // the settings' callsign
 
   bool operator==(const HistoryEntry&) const = default;
 };
 
 // The stages an outcome names, "ok" aside.
 inline constexpr const char* kStages[] = {"settings", "log", "convert", "session", "connect", "store", "close"};
+inline constexpr const char* kInterrupted = "interrupted";
 
 nlohmann::ordered_json to_json(const HistoryEntry& entry);
 // One line of JSON, no line end; text that is not UTF-8 is replaced, not refused.
@@ -37,12 +46,64 @@ std::string json_line(const nlohmann::ordered_json& object);
 // Empty for a torn line, another program's JSON or anything else not ours.
 std::optional<HistoryEntry> parse_history_line(std::string_view line);
 
-std::string history_path();  // uploads.jsonl in the settings folder
-std::vector<HistoryEntry> read_history(const std::string& path);
-// One line, one write. False with why (UTF-8) when it could not be written.
-bool append_history(const std::string& path, const HistoryEntry& entry, std::string& why);
+inline constexpr const char* kHistoryFile = "uploads.sqlite";
+std::string history_path();  // kHistoryFile in the settings folder
+
+// A history that cannot be opened, read or written; what() is UTF-8.
+class HistoryError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Which runs that ended "ok" carried the contacts asked about.
+struct SentContacts {
+  std::vector<std::int64_t> run_of;           // one a contact; 0: never sent there
+  std::map<std::int64_t, HistoryEntry> runs;  // those runs by their number
+  std::size_t count() const;
+};
+
+// A contact that went up (texts UTF-8) with the run that carried it.
+struct ContactInRun {
+  DocumentContact contact;
+  HistoryEntry run;
+};
+
+class History {
+ public:
+  enum class Mode {
+    Write,  // creates the file (owner-only) and takes in an uploads.jsonl beside it, once
+    Read,   // never writes; a missing file reads as that uploads.jsonl alone
+  };
+  // Throws HistoryError.
+  History(const std::string& path, Mode mode);
+  ~History();
+  History(const History&) = delete;
+  History& operator=(const History&) = delete;
+
+  // A run and its contacts (CP932) in one transaction; an empty outcome marks
+  // it under way. Returns its number.
+  std::int64_t add_run(const HistoryEntry& run, const std::vector<DocumentContact>& contacts = {});
+  void set_remote_name(std::int64_t run, const std::string& remote_name);
+  void end_run(std::int64_t run, const HistoryEntry& entry);
+
+  // Oldest first; the latest `last` when given.
+  std::vector<HistoryEntry> runs(std::optional<std::size_t> last = std::nullopt);
+  // The contacts (CP932) as `uploader` sent them to host:port, the newest run
+  // for each. A run taken over from uploads.jsonl kept no contacts: it counts
+  // for all of them when it carried a log of these very bytes.
+  SentContacts sent(const std::string& host, int port, std::string_view uploader,
+                    const std::string& log_fnv1a, const std::vector<DocumentContact>& contacts);
+  // Every contact with that station (its callsign, any case), oldest first.
+  std::vector<ContactInRun> contacts_with(const std::string& call);
+
+  struct Db;
+
+ private:
+  std::unique_ptr<Db> db_;
+};
 
 // 64-bit FNV-1a: tells one log from another, no more.
+std::uint64_t fnv1a(std::string_view bytes);
 std::string fnv1a_hex(std::string_view bytes);
 
 }  // namespace quillon

@@ -74,7 +74,7 @@ RunOutcome MainForm::cmdOK_Click() {
   try {
     AppState& s = program_.state();
     const RecordedRun run =
-        run_and_record(s, view, program_.services(), s.win_dir + platform::kPathSeparator + "uploads.jsonl");
+        run_and_record(s, view, program_.services(), s.win_dir + platform::kPathSeparator + kHistoryFile);
     // The window's texts are fixed; a history that cannot be written is said where it can be.
     if (!run.history_error.empty())
       platform::write_text(platform::Stream::Err, "quillon: history not written: " + run.history_error + "\n");

@@ -36,7 +36,7 @@ FtpEnv ftp_env(AppState& state, FtpView& view, const RunServices& services) {
                           s.xml_path, state.format_tag, state.remote_ext, services.passive}};
 }
 
-RunOutcome cmdOK_Click(AppState& state, RunView& view, const RunServices& services) {
+RunOutcome cmdOK_Click(AppState& state, RunView& view, const RunServices& services, const RunHooks& hooks) {
   view.set_status(ftp_text::connecting());
   view.repaint();
   set_buttons(view, false);
@@ -57,13 +57,16 @@ RunOutcome cmdOK_Click(AppState& state, RunView& view, const RunServices& servic
     return refused(view, e, RunOutcome::LogRefused);
   }
   try {
+    if (hooks.choose) hooks.choose(state.log);
     koushin(state.log, head_values(state.settings), state.settings.xml_path, services.clock,
             view.label3_caption());
   } catch (const Error& e) {
     return refused(view, e, RunOutcome::NotWritten);
   }
 
+  if (hooks.written) hooks.written();
   FtpEnv env = ftp_env(state, view, services);
+  env.storing = hooks.storing;
   const FtpOutcome sent = ftpdata(env);
   if (!state.ftp.failed_stage.empty()) errchk(env);
   switch (sent) {

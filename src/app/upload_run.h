@@ -1,6 +1,7 @@
 #pragma once
 // The run behind "アップロード開始": file check, reader, document, upload, report.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "app/app_state.h"
@@ -41,6 +42,13 @@ enum class RunOutcome {
 FtpEnv ftp_env(AppState& state, FtpView& view, const RunServices& services);
 HeadValues head_values(const Settings& settings);
 
-RunOutcome cmdOK_Click(AppState& state, RunView& view, const RunServices& services);
+// What a caller adds at a run's steps.
+struct RunHooks {
+  std::function<void(ContactLog&)> choose = nullptr;  // the log read: may drop records before the document
+  std::function<void()> written = nullptr;            // the document written, nothing connected yet
+  std::function<void(const std::string&)> storing = nullptr;  // the remote name (CP932), before the store
+};
+
+RunOutcome cmdOK_Click(AppState& state, RunView& view, const RunServices& services, const RunHooks& hooks = {});
 
 }  // namespace quillon

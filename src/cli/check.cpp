@@ -1,18 +1,24 @@
+#include <optional>
+
+#include "app/history.h"
 #include "app/settings.h"
 #include "commands.h"
 #include "console.h"
 #include "conversion/conversion.h"
 #include "platform/cp932.h"
+#include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/terminal.h"
 
 namespace quillon::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: quillon-cli check [--settings FILE] [--csv FILE] [--json]\n"
-    "  --settings FILE  the settings file (default: qsodata.qsl in the settings folder)\n"
-    "  --csv FILE       the exported log (default: the input file of the settings)\n"
-    "  --json           the problems as one JSON object on stdout\n";
+    "usage: quillon-cli check [--settings FILE] [--csv FILE] [--server HOST[:PORT]] [--json]\n"
+    "  --settings FILE     the settings file (default: qsodata.qsl in the settings folder)\n"
+    "  --csv FILE          the exported log (default: the input file of the settings)\n"
+    "  --server HOST:PORT  list the contacts that went up there (default: the built-in host)\n"
+    "  --json              the problems and the contacts sent as one JSON object on stdout\n";
 
 std::string describe(const LogProblem& p) {
   std::string out = "record " + std::to_string(p.record) + " (line " + std::to_string(p.line) + ")";
@@ -20,21 +26,55 @@ std::string describe(const LogProblem& p) {
   return out + ": " + p.why + "\n";
 }
 
+void say(const std::string& line) { platform::write_text(platform::Stream::Err, "quillon-cli check: " + line + "\n"); }
+
+// The contacts of a log that would convert which went up to host:port already.
+void list_sent(const std::string& csv_path, const Settings& settings, const std::string& host, std::uint16_t port,
+               std::string& text, nlohmann::ordered_json& list) {
+  ContactLog log;
+  read_log(csv_path, log);
+  const std::vector<DocumentContact> all = document_contacts(log);
+  std::string bytes;
+  platform::read_whole_file(platform::native_path(csv_path), bytes);
+  SentContacts found = History(history_path(), History::Mode::Read).sent(host, port, settings.callsign,
+                                                                         fnv1a_hex(bytes), all);
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    if (found.run_of[i] == 0) continue;
+    const DocumentContact& c = all[i];
+    const HistoryEntry& run = found.runs[found.run_of[i]];
+    text += "record " + std::to_string(c.record) + " (line " + std::to_string(c.line) + "): " + for_terminal(c.callsign) +
+            " " + for_terminal(c.daytime) + " went up at " + run.started + " as " + run.remote_name + "\n";
+    list.push_back({{"record", c.record}, {"line", c.line}, {"callsign", for_terminal(c.callsign)},
+                    {"daytime", for_terminal(c.daytime)}, {"frequency", for_terminal(c.frequency)},
+                    {"mode", for_terminal(c.mode)}, {"started", run.started}, {"remote_name", run.remote_name}});
+  }
+}
+
 }  // namespace
 
 // Every problem of the log at once; nothing written when there is none.
 int check(const std::vector<std::string>& args) {
-  const ParsedOptions options = parse_options(args, {"--settings", "--csv"}, {"--json"});
+  const ParsedOptions options = parse_options(args, {"--settings", "--csv", "--server"}, {"--json"});
   if (options.error) return usage_error("check", *options.error, kUsage);
   if (options.help) return print_usage(kUsage);
+  std::string host;
+  std::uint16_t port = 0;
+  if (!server_option(options, host, port)) return usage_error("check", "--server takes HOST or HOST:PORT", kUsage);
   const bool json = options.flags.count("--json") > 0;
   std::string csv_path;
   std::vector<LogProblem> problems;
+  std::optional<Settings> settings;
+  std::string no_settings;  // why, when a log given by --csv goes without them
   const char* stage = "settings";  // what failed, as an upload's history names it
   try {
     const auto csv = options.values.find("--csv");
-    if (csv == options.values.end())
-      csv_path = read_settings(option_or(options, "--settings", default_settings_path())).csv_path;
+    try {
+      settings = read_settings(option_or(options, "--settings", default_settings_path()));
+      csv_path = settings->csv_path;
+    } catch (const Error& e) {
+      if (csv == options.values.end()) throw;
+      no_settings = e.utf8();
+    }
     stage = "log";
     if (csv != options.values.end()) csv_path = cp932::from_utf8(csv->second, "--csv");
     problems = check_log(csv_path);
@@ -43,14 +83,27 @@ int check(const std::vector<std::string>& args) {
     if (json) print_json({{"outcome", stage}, {"csv", for_terminal(csv_path)}, {"error", e.utf8()}});
     return kExitFailed;
   }
+  std::string sent_text;
+  nlohmann::ordered_json sent = nlohmann::ordered_json::array();
+  if (problems.empty()) {
+    try {
+      if (!settings) throw HistoryError(no_settings);
+      list_sent(csv_path, *settings, host, port, sent_text, sent);
+    } catch (const HistoryError& e) {
+      say(std::string("contacts sent not listed: ") + e.what());
+    } catch (const Error& e) {
+      say("contacts sent not listed: " + e.utf8());
+    }
+  }
   if (json) {
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (const LogProblem& p : problems)
       list.push_back({{"record", p.record}, {"line", p.line}, {"field", p.field},
                       {"value", for_terminal(p.value)}, {"why", p.why}});
-    print_json({{"outcome", problems.empty() ? "ok" : "log"}, {"csv", for_terminal(csv_path)}, {"problems", list}});
+    print_json({{"outcome", problems.empty() ? "ok" : "log"}, {"csv", for_terminal(csv_path)}, {"problems", list},
+                {"sent", sent}});
   } else {
-    std::string text;
+    std::string text = sent_text;
     for (const LogProblem& p : problems) text += describe(p);
     platform::write_text(platform::Stream::Out, text);
   }

@@ -1,6 +1,7 @@
 #pragma once
 // The subcommands of quillon-cli. Each takes the words after its name and
 // returns the process exit code, the same for every command.
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <set>
@@ -15,7 +16,7 @@ inline constexpr int kExitUsage = 2;
 inline constexpr int kExitNoConnection = 3; // no connection, or the login refused
 inline constexpr int kExitNotStored = 4;    // the server refused the file or the transfer broke
 inline constexpr int kExitNotClosed = 5;    // stored, but closing the connection failed
-inline constexpr int kExitAlreadySent = 6;  // this log went up already (upload --force sends it)
+inline constexpr int kExitAlreadySent = 6;  // contacts of this log went up already (upload --force sends them)
 
 inline constexpr const char* kExitCodes =
     "exit codes: 0 done; 1 the settings or the log refused, nothing sent; 2 bad usage;\n"
@@ -37,5 +38,7 @@ struct ParsedOptions {
 };
 ParsedOptions parse_options(const std::vector<std::string>& args, const std::vector<std::string>& allowed,
                             const std::vector<std::string>& allowed_flags = {});
+// --server HOST[:PORT], else the built-in host; false when it is malformed.
+bool server_option(const ParsedOptions& options, std::string& host, std::uint16_t& port);
 
 }  // namespace quillon::cli

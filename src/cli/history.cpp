@@ -10,41 +10,88 @@ namespace quillon::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: quillon-cli history [--last N] [--json]\n"
-    "  --last N  only the latest N uploads\n"
-    "  --json    the history's lines as they are kept\n";
+    "usage: quillon-cli history [--last N | --contacts CALL] [--json]\n"
+    "  --last N         only the latest N uploads\n"
+    "  --contacts CALL  every contact with that station that went up, and its upload\n"
+    "  --json           one JSON object a line\n";
 
 std::string row(const std::string& started, const std::string& outcome, const std::string& records,
-                const std::string& bytes, const std::string& remote) {
-  char buf[96];
-  std::snprintf(buf, sizeof buf, "%-25s  %-8s  %7s  %9s  ", started.c_str(), outcome.c_str(), records.c_str(),
-                bytes.c_str());
+                const std::string& bytes, const std::string& server, const std::string& remote) {
+  char buf[160];
+  std::snprintf(buf, sizeof buf, "%-25s  %-11s  %7s  %9s  %-21s  ", started.c_str(), outcome.c_str(), records.c_str(),
+                bytes.c_str(), server.c_str());
   return buf + remote + "\n";
+}
+
+std::string server(const HistoryEntry& e) { return e.host + ":" + std::to_string(e.port); }
+
+int contacts(const std::string& call, bool json) {
+  std::vector<ContactInRun> found;
+  try {
+    found = History(history_path(), History::Mode::Read).contacts_with(call);
+  } catch (const HistoryError& e) {
+    platform::write_text(platform::Stream::Err, std::string("quillon-cli history: ") + e.what() + "\n");
+    return kExitFailed;
+  }
+  std::string text;
+  for (const auto& [c, run] : found) {
+    if (json) {
+      print_json({{"callsign", c.callsign}, {"daytime", c.daytime}, {"frequency", c.frequency}, {"mode", c.mode},
+                  {"remarks", c.remarks}, {"record", c.record}, {"line", c.line}, {"run", to_json(run)}});
+      continue;
+    }
+    char buf[160];
+    std::snprintf(buf, sizeof buf, "%-23s  %-13s  %9s  %-6s  %-25s  %-11s  %-21s  ", c.daytime.c_str(),
+                  c.callsign.c_str(), c.frequency.c_str(), c.mode.c_str(), run.started.c_str(), run.outcome.c_str(),
+                  server(run).c_str());
+    text += buf + run.remote_name + (c.remarks.empty() ? "" : "  " + c.remarks) + "\n";
+  }
+  platform::write_text(platform::Stream::Out, text);
+  return kExitOk;
 }
 
 }  // namespace
 
-// Newest last, as the file keeps them.
+// Oldest first.
 int history(const std::vector<std::string>& args) {
-  const ParsedOptions options = parse_options(args, {"--last"}, {"--json"});
+  const ParsedOptions options = parse_options(args, {"--last", "--contacts"}, {"--json"});
   if (options.error) return usage_error("history", *options.error, kUsage);
   if (options.help) return print_usage(kUsage);
-  std::vector<HistoryEntry> entries = read_history(history_path());
-  if (auto last = options.values.find("--last"); last != options.values.end()) {
-    std::size_t n = 0;
+  const bool json = options.flags.count("--json") > 0;
+  const auto last = options.values.find("--last");
+  const auto call = options.values.find("--contacts");
+  if (last != options.values.end() && call != options.values.end())
+    return usage_error("history", "--last and --contacts do not go together", kUsage);
+  if (call != options.values.end()) return contacts(call->second, json);
+  std::optional<std::size_t> n;
+  if (last != options.values.end()) {
     const std::string& text = last->second;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
+    std::size_t value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || end != text.data() + text.size())
       return usage_error("history", "--last takes a number", kUsage);
-    if (n < entries.size()) entries.erase(entries.begin(), entries.end() - static_cast<std::ptrdiff_t>(n));
+    n = value;
   }
-  if (options.flags.count("--json")) {
+  std::vector<HistoryEntry> entries;
+  try {
+    entries = History(history_path(), History::Mode::Read).runs(n);
+  } catch (const HistoryError& e) {
+    platform::write_text(platform::Stream::Err, std::string("quillon-cli history: ") + e.what() + "\n");
+    return kExitFailed;
+  }
+  if (json) {
     for (const HistoryEntry& e : entries) print_json(to_json(e));
     return kExitOk;
   }
-  std::string table = row("time", "outcome", "records", "bytes", "remote name");
-  for (const HistoryEntry& e : entries)
-    table += row(e.started, e.outcome, std::to_string(e.records), std::to_string(e.bytes), e.remote_name);
+  std::string table = row("time", "outcome", "records", "bytes", "server", "remote name");
+  bool interrupted = false;
+  for (const HistoryEntry& e : entries) {
+    table += row(e.started, e.outcome, std::to_string(e.records), std::to_string(e.bytes), server(e), e.remote_name);
+    interrupted = interrupted || e.outcome == kInterrupted;
+  }
+  if (interrupted)
+    table += "interrupted: the run never ended (killed, or the power failed); the server may hold a partial file "
+             "under its remote name\n";
   platform::write_text(platform::Stream::Out, table);
   return kExitOk;
 }

@@ -1,4 +1,7 @@
 #include <algorithm>
+#include <charconv>
+
+#include "build_config.h"
 
 #include "commands.h"
 
@@ -45,6 +48,24 @@ ParsedOptions parse_options(const std::vector<std::string>& args, const std::vec
     }
   }
   return parsed;
+}
+
+bool server_option(const ParsedOptions& options, std::string& host, std::uint16_t& port) {
+  host = build::kFtpHost;
+  port = build::kFtpPort;
+  const auto server = options.values.find("--server");
+  if (server == options.values.end()) return true;
+  const std::string& text = server->second;
+  const std::size_t colon = text.rfind(':');
+  host = text.substr(0, colon);
+  if (host.empty()) return false;
+  if (colon == std::string::npos) return true;
+  const std::string digits = text.substr(colon + 1);
+  unsigned value = 0;
+  auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  if (ec != std::errc() || end != digits.data() + digits.size() || value == 0 || value > 65535) return false;
+  port = static_cast<std::uint16_t>(value);
+  return true;
 }
 
 }  // namespace quillon::cli

@@ -1,5 +1,8 @@
+#include <algorithm>
 #include <charconv>
 #include <memory>
+#include <optional>
+#include <set>
 
 #include "app/app_state.h"
 #include "app/recorded_run.h"
@@ -19,13 +22,14 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: quillon-cli upload [--settings FILE] [--server HOST[:PORT]] [--passive] [--retry N]\n"
-    "                          [--force] [--json]\n"
+    "                          [--force | --only-new] [--json]\n"
     "  --settings FILE     the settings file (default: qsodata.qsl in the settings folder)\n"
     "  --server HOST:PORT  upload there instead of the built-in host\n"
     "  --passive           passive mode, for networks that block the server's connection back\n"
     "  --retry N           try again up to N times (after 1 s, 2 s, 4 s ...) when the\n"
     "                      connection failed or the server was busy\n"
-    "  --force             send a log that went up already\n"
+    "  --force             send every contact, even those that went up already\n"
+    "  --only-new          send only the contacts that have not gone up to this server\n"
     "  --json              the result as one JSON object on stdout\n";
 
 constexpr int kMaxRetries = 10;
@@ -73,20 +77,6 @@ class ConsoleView final : public RunView {
   bool progress_shown_ = false;
 };
 
-bool parse_server(const std::string& text, std::string& host, std::uint16_t& port) {
-  const std::size_t colon = text.rfind(':');
-  host = text.substr(0, colon);
-  if (host.empty()) return false;
-  if (colon == std::string::npos) return true;
-  const std::string digits = text.substr(colon + 1);
-  unsigned value = 0;
-  auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-  if (ec != std::errc() || end != digits.data() + digits.size() || value == 0 || value > 65535)
-    return false;
-  port = static_cast<std::uint16_t>(value);
-  return true;
-}
-
 int exit_code(RunOutcome outcome) {
   switch (outcome) {
     case RunOutcome::Uploaded: return kExitOk;
@@ -116,26 +106,69 @@ bool transient(const HistoryEntry& e) {
 
 void say(const std::string& line) { platform::write_text(platform::Stream::Err, "quillon-cli upload: " + line + "\n"); }
 
-// The latest successful upload of these very bytes, if any.
-const HistoryEntry* sent_before(const std::vector<HistoryEntry>& history, const std::string& fingerprint) {
-  for (auto it = history.rbegin(); it != history.rend(); ++it)
-    if (it->outcome == "ok") return it->log_fnv1a == fingerprint ? &*it : nullptr;
-  return nullptr;
+std::string contacts(std::size_t n) { return std::to_string(n) + (n == 1 ? " contact" : " contacts"); }
+
+std::string key(const DocumentContact& c) { return c.callsign + '\x1f' + c.daytime + '\x1f' + c.frequency + '\x1f' + c.mode; }
+
+// Refuses contacts that went up to this server already, unless --only-new
+// leaves them out (then `sent` names them). An exit code when the upload ends here.
+std::optional<int> refuse_sent(const Settings& settings, const std::string& host, std::uint16_t port, bool only_new,
+                               bool json, std::set<std::string>& sent) {
+  ContactLog log;
+  std::vector<DocumentContact> all;
+  std::string bytes;
+  try {
+    read_log(settings.csv_path, log);
+    all = document_contacts(log);
+    platform::read_whole_file(platform::native_path(settings.csv_path), bytes);
+  } catch (const Error&) {
+    return std::nullopt;  // the run itself says what is wrong with the log
+  }
+  SentContacts found;
+  try {
+    found = History(history_path(), History::Mode::Read).sent(host, port, settings.callsign, fnv1a_hex(bytes), all);
+  } catch (const HistoryError& e) {
+    say(std::string("history not read, nothing refused: ") + e.what());
+    return std::nullopt;
+  }
+  const std::size_t n = found.count();
+  if (n == 0) return std::nullopt;
+  const std::string where = host + ":" + std::to_string(port);
+  say(std::to_string(n) + " of " + contacts(all.size()) + " went up to " + where + " already:");
+  nlohmann::ordered_json runs = nlohmann::ordered_json::array();
+  for (auto run = found.runs.rbegin(); run != found.runs.rend(); ++run) {
+    const auto k = static_cast<std::size_t>(std::count(found.run_of.begin(), found.run_of.end(), run->first));
+    say("  " + std::to_string(k) + " at " + run->second.started + " as " + run->second.remote_name);
+    runs.push_back({{"started", run->second.started}, {"remote_name", run->second.remote_name}, {"contacts", k}});
+  }
+  const std::size_t fresh = all.size() - n;
+  if (only_new && fresh > 0) {
+    say("sending the " + contacts(fresh) + " not sent yet");
+    for (std::size_t i = 0; i < all.size(); ++i)
+      if (found.run_of[i] != 0) sent.insert(key(all[i]));
+    return std::nullopt;
+  }
+  if (fresh == 0) say(only_new ? "nothing new to send (--force sends them again)" : "--force sends them again");
+  else say("--only-new sends the " + contacts(fresh) + " not sent yet, --force all " + std::to_string(all.size()));
+  if (json)
+    print_json({{"outcome", "already-sent"}, {"host", host}, {"port", port}, {"contacts", all.size()},
+                {"already_sent", n}, {"runs", runs}});
+  return kExitAlreadySent;
 }
 
 }  // namespace
 
 int upload(const std::vector<std::string>& args) {
   const ParsedOptions options =
-      parse_options(args, {"--settings", "--server", "--retry"}, {"--passive", "--force", "--json"});
+      parse_options(args, {"--settings", "--server", "--retry"}, {"--passive", "--force", "--only-new", "--json"});
   if (options.error) return usage_error("upload", *options.error, kUsage);
   if (options.help) return print_usage(kUsage);
   const bool json = options.flags.count("--json") > 0;
-  std::string host = build::kFtpHost;
-  std::uint16_t port = build::kFtpPort;
-  if (auto server = options.values.find("--server");
-      server != options.values.end() && !parse_server(server->second, host, port))
-    return usage_error("upload", "--server takes HOST or HOST:PORT", kUsage);
+  const bool force = options.flags.count("--force") > 0, only_new = options.flags.count("--only-new") > 0;
+  if (force && only_new) return usage_error("upload", "--force and --only-new do not go together", kUsage);
+  std::string host;
+  std::uint16_t port = 0;
+  if (!server_option(options, host, port)) return usage_error("upload", "--server takes HOST or HOST:PORT", kUsage);
   int retries = 0;
   if (auto retry = options.values.find("--retry"); retry != options.values.end()) {
     const std::string& n = retry->second;
@@ -165,21 +198,11 @@ int upload(const std::vector<std::string>& args) {
     return finish(unstarted_entry(services, "settings"), kExitFailed);
   }
 
-  if (options.flags.count("--force") == 0) {
-    std::string log_bytes;
-    if (platform::read_whole_file(platform::native_path(state.settings.csv_path), log_bytes)) {
-      const std::vector<HistoryEntry> history = read_history(history_file);
-      if (const HistoryEntry* sent = sent_before(history, fnv1a_hex(log_bytes))) {
-        say("already sent at " + sent->started + " as " + sent->remote_name + " (--force sends it again)");
-        if (json) {
-          nlohmann::ordered_json result = to_json(*sent);
-          result["outcome"] = "already-sent";
-          print_json(result);
-        }
-        return kExitAlreadySent;
-      }
-    }
-  }
+  std::set<std::string> sent;
+  if (!force)
+    if (const std::optional<int> code = refuse_sent(state.settings, host, port, only_new, json, sent)) return *code;
+  std::function<bool(const DocumentContact&)> keep = nullptr;
+  if (!sent.empty()) keep = [&sent](const DocumentContact& c) { return sent.count(key(c)) == 0; };
 
   ConsoleView view(json);
   CaptionSurface surface([&view](const std::string& caption) { view.show_progress(caption); });
@@ -194,7 +217,7 @@ int upload(const std::vector<std::string>& args) {
   }
 
   for (int attempt = 0;; ++attempt) {
-    const RecordedRun run = run_and_record(state, view, services, history_file);
+    const RecordedRun run = run_and_record(state, view, services, history_file, keep);
     if (!run.history_error.empty()) say("history not written: " + run.history_error);
     if (run.entry.outcome == "store" && !services.passive && run.entry.reply.rfind("425", 0) == 0)
       say("the server could not open its data connection to this computer; try --passive");

@@ -42,6 +42,26 @@ std::vector<LogProblem> check_log(const std::string& csv_path);
 void koushin(const ContactLog& log, const HeadValues& head, const std::string& xml_path,
              platform::Clock& clock, std::string_view label3_caption);
 
+// A contact as the document writes it: what the service sees of it (CP932).
+struct DocumentContact {
+  int record = 0, line = 0;  // where the log holds it
+  std::string callsign;      // "prefix/call/suffix" as written
+  std::string call;          // the worked station's callsign alone
+  std::string daytime;       // "2024/01/01 09:30:00 JST"
+  std::string frequency, mode, remarks;
+};
+// Each record of the log as koushin would write it; throws Error where koushin would.
+std::vector<DocumentContact> document_contacts(const ContactLog& log);
+// Drops the records whose contact `keep` refuses, keeping the order of the rest.
+template <class Keep>
+void keep_contacts(ContactLog& log, Keep keep) {
+  const std::vector<DocumentContact> contacts = document_contacts(log);
+  std::int16_t kept = 0;
+  for (std::size_t i = 0; i < contacts.size(); ++i)
+    if (keep(contacts[i])) log.log_records[static_cast<std::size_t>(++kept)] = log.log_records[i + 1];
+  log.log_count = kept;
+}
+
 inline constexpr const char* kXmlDeclaration = R"(<?xml version="1.0" encoding="Shift-JIS" ?>)";
 
 }  // namespace quillon

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "conversion/check.h"
 #include "conversion/conversion.h"
 #include "conversion/document_texts.h"
@@ -96,10 +98,12 @@ void wr_head(DocumentFile& doc, const HeadValues& s, platform::Clock& clock) {
 }
 
 // An empty prefix or suffix is left out with its "/"; the callsign is always written.
-void wr_callsign(DocumentFile& doc, std::string_view prefix, std::string_view call,
-                 std::string_view suffix) {
-  const std::string_view slash = "/";
-  doc.element("callsign", {prefix, prefix.empty() ? "" : slash, call, suffix.empty() ? "" : slash, suffix});
+std::string written_callsign(std::string_view prefix, std::string_view call, std::string_view suffix) {
+  std::string out(prefix);
+  if (!prefix.empty()) out += '/';
+  out += call;
+  if (!suffix.empty()) out.append("/").append(suffix);
+  return out;
 }
 
 // One contact's values, all taken before anything of it is written.
@@ -140,7 +144,23 @@ Contact take(const LogRecord& r, const std::string& csv_path, std::vector<LogPro
   return c;
 }
 
+std::string written_daytime(const Contact& c) {
+  return std::string(c.date).append(" ").append(c.time).append(":00 ").append(c.zone);
+}
+
 }  // namespace
+
+std::vector<DocumentContact> document_contacts(const ContactLog& log) {
+  std::vector<DocumentContact> out;
+  out.reserve(static_cast<std::size_t>(std::max<int>(log.log_count, 0)));
+  for (int i = 1; i <= log.log_count; ++i) {
+    const LogRecord& r = log.log_records[static_cast<std::size_t>(i)];
+    const Contact c = take(r, log.csv_path);
+    out.push_back({r.file_record, r.file_line, written_callsign(c.prefix, c.call, c.suffix), std::string(c.call),
+                   written_daytime(c), c.frequency, std::string(c.mode), std::string(c.remarks)});
+  }
+  return out;
+}
 
 void check_values(const ContactLog& log, std::vector<LogProblem>& problems) {
   for (int i = 1; i <= log.log_count; ++i) take(log.log_records[static_cast<std::size_t>(i)], log.csv_path, &problems);
@@ -156,8 +176,8 @@ void koushin(const ContactLog& log, const HeadValues& head, const std::string& x
   for (int i = 1; i <= n; ++i) {
     const Contact c = take(log.log_records[static_cast<std::size_t>(i)], log.csv_path);
     doc.line("<qso_record>");
-    doc.element("daytime", {c.date, " ", c.time, ":00 ", c.zone});
-    wr_callsign(doc, c.prefix, c.call, c.suffix);
+    doc.element("daytime", written_daytime(c));
+    doc.element("callsign", written_callsign(c.prefix, c.call, c.suffix));
     doc.element("frequency", c.frequency);
     doc.element("mode", c.mode);
     doc.element("his_rpt", c.his_rpt);

@@ -1,6 +1,7 @@
 #pragma once
 // The FTP stages: session, upload step, close, status callback, failure report.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -68,6 +69,8 @@ struct FtpEnv {
   platform::Internet& inet;
   platform::Clock& clock;
   UploadJob job;
+  // Told the remote name (CP932) before the store begins.
+  std::function<void(const std::string&)> storing = nullptr;
 };
 
 // How the upload step ended; the stages report to the user themselves.

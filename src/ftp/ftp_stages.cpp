@@ -193,6 +193,7 @@ FtpOutcome ftpdata(FtpEnv& env) {
   const std::string remote =
       "/log/" + job.callsign + "." + date + time + job.format_tag + "Ver" + job.remote_ext;
   state.remote_name = remote;
+  if (env.storing) env.storing(remote);
   if (!env.inet.put_file(state.connection_handle, document, remote,
                          platform::kTransferAscii, kContext)) {
     report_transfer_failure(env, env.inet.last_error());

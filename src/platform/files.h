@@ -49,6 +49,9 @@ bool ordinary_file_exists(const std::string& path);
 // Size in bytes of the file, or -1 when it cannot be read.
 long long file_size(const std::string& path);
 
+// Creates the file empty when missing (owner-only on POSIX); leaves one that is there.
+bool create_if_missing(const std::string& path);
+
 // Creates an empty file, replacing any file of that name.
 bool create_empty_file(const std::string& path);
 

@@ -126,10 +126,14 @@ long long file_size(const std::string& path) {
   return static_cast<long long>(st.st_size);
 }
 
-bool create_empty_file(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return false;
-  return ::close(fd) == 0;
+namespace {
+bool create(const std::string& path, int flags, mode_t mode) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, mode);
+  return fd >= 0 && ::close(fd) == 0;
 }
+}  // namespace
+
+bool create_if_missing(const std::string& path) { return create(path, 0, 0600); }
+bool create_empty_file(const std::string& path) { return create(path, O_TRUNC, 0666); }
 
 }  // namespace quillon::platform

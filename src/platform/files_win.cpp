@@ -131,10 +131,15 @@ long long file_size(const std::string& path) {
   return (static_cast<long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
 }
 
-bool create_empty_file(const std::string& path) {
-  const HANDLE file = ::CreateFileW(wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+namespace {
+bool create(const std::string& path, DWORD disposition) {
+  const HANDLE file = ::CreateFileW(wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   return file != INVALID_HANDLE_VALUE && ::CloseHandle(file);
 }
+}  // namespace
+
+bool create_if_missing(const std::string& path) { return create(path, OPEN_ALWAYS); }
+bool create_empty_file(const std::string& path) { return create(path, CREATE_ALWAYS); }
 
 }  // namespace quillon::platform

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <regex>
 #include <sstream>
 
+#include "app/history.h"
 #include "support/case_file.h"
 #include "support/ftp_server.h"
 #include "support/system.h"
@@ -33,15 +35,21 @@ class Case : public testing::CaseFile {
       if (rest.rfind("mode=", 0) == 0) options.mode = rest.substr(5);
       else if (!rest.empty()) options.password = rest;
       server_.emplace(options);
-    } else if (verb == "run" || verb == "run-alone") {
-      // "run-alone": a copy of the program with nothing beside it.
+    } else if (verb == "run" || verb == "run-alone" || verb == "run-killed") {
+      // "run-alone": a copy of the program with nothing beside it; "run-killed":
+      // killed outright once the server has begun to store.
       std::string program = QUILLON_CLI;
       if (verb == "run-alone") {
         fs::create_directories(dir_.file("alone"));
         program = (dir_.path() / "alone" / fs::path(program).filename()).string();
         fs::copy_file(QUILLON_CLI, program, fs::copy_options::overwrite_existing);
       }
-      exit_ = testing::run_program(program, rest, dir_.path(), home_.file("stdout"), home_.file("stderr"));
+      std::function<bool()> storing = nullptr;
+      if (verb == "run-killed") storing = [this] {
+          std::error_code missing;
+          return !fs::is_empty(server_->root() + "/log", missing) && !missing;
+        };
+      exit_ = testing::run_program(program, rest, dir_.path(), home_.file("stdout"), home_.file("stderr"), storing);
       out_ = read_file(home_.file("stdout"));
       err_ = read_file(home_.file("stderr"));
     } else if (verb == "json" || verb == "says" || verb == "history") {
@@ -52,21 +60,25 @@ class Case : public testing::CaseFile {
       if (verb == "history") {
         std::size_t count = 0;
         words >> count;
-        holder = testing::read_file_or_empty((config_ / "uploads.jsonl").string());
-        EXPECT_EQ(static_cast<std::size_t>(std::count(holder.begin(), holder.end(), '\n')), count) << where();
-        holder = holder.substr(holder.rfind('\n', holder.size() - std::min<std::size_t>(holder.size(), 2)) + 1);
+        const std::vector<HistoryEntry> runs = History(history(), History::Mode::Read).runs();
+        EXPECT_EQ(runs.size(), count) << where();
+        holder = runs.empty() ? "" : json_line(to_json(runs.back()));
       }
       for (std::string word; words >> word;)
         EXPECT_NE(holder.find(text(word)), std::string::npos) << where() << ": no " << text(word) << " in\n" << holder;
     } else if (verb == "exit") {
       EXPECT_EQ(exit_, std::stoi(rest)) << where() << "\nstderr: " << err_;
-    } else if (verb == "stored") {  // NAME-PATTERN LOCAL: the one file under /log
+    } else if (verb == "stored" || verb == "stored-newest") {
+      // stored NAME-PATTERN LOCAL: the one file under /log; stored-newest: the newest of them
       const std::size_t sep = rest.find(' ');
       std::vector<fs::path> stored;
       if (fs::exists(server_->root() + "/log"))
         for (const auto& e : fs::directory_iterator(server_->root() + "/log")) stored.push_back(e.path());
-      EXPECT_EQ(stored.size(), sep == std::string::npos ? 0u : 1u) << where();
-      if (stored.size() == 1) {
+      std::sort(stored.begin(), stored.end(), [](const fs::path& a, const fs::path& b) {
+        return fs::last_write_time(a) > fs::last_write_time(b);
+      });
+      if (verb == "stored") EXPECT_EQ(stored.size(), sep == std::string::npos ? 0u : 1u) << where();
+      if (!stored.empty() && sep != std::string::npos) {
         EXPECT_TRUE(std::regex_match(stored[0].filename().string(), std::regex(rest.substr(0, sep)))) << where() << stored[0];
         EXPECT_EQ(read_file(stored[0].string()), read_file(rest.substr(sep + 1))) << where();
       }
@@ -75,6 +87,8 @@ class Case : public testing::CaseFile {
     }
     return true;
   }
+
+  std::string history() const { return (config_ / kHistoryFile).string(); }
 
   std::optional<testing::FtpServer> server_;
   int exit_ = -1;

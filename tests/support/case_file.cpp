@@ -1,6 +1,7 @@
 #include "support/case_file.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <fstream>
@@ -102,7 +103,7 @@ void CaseFile::run(const fs::path& file) {
   all_seen();
 }
 
-// file PATH [TEXT|@DATA-FILE], file-is PATH TEXT (shown), files FOLDER NAME..., mkdir, rm.
+// file PATH [TEXT|@DATA-FILE], file-is PATH TEXT (shown), files FOLDER NAME..., mkdir, rm, sql.
 bool CaseFile::file_step(const std::string& verb, const std::string& rest) {
   const std::size_t space = rest.find(' ');
   const std::string path = expand(rest.substr(0, space)), arg = space == std::string::npos ? "" : rest.substr(space + 1);
@@ -121,6 +122,18 @@ bool CaseFile::file_step(const std::string& verb, const std::string& rest) {
     fs::create_directories(utf8_path(path));
   } else if (verb == "rm") {
     fs::remove(utf8_path(path));
+  } else if (verb == "sql") {  // SQL on the history, then the rows it gives, "|" between columns
+    std::string rows;
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open((config_ / "uploads.sqlite").string().c_str(), &db), SQLITE_OK) << where();
+    auto add = [](void* out, int n, char** values, char**) {
+      for (int i = 0; i < n; ++i) *static_cast<std::string*>(out) += (i ? "|" : "") + std::string(values[i] ? values[i] : "");
+      *static_cast<std::string*>(out) += "\n";
+      return 0;
+    };
+    EXPECT_EQ(sqlite3_exec(db, expand(rest).c_str(), add, &rows, nullptr), SQLITE_OK) << where() << sqlite3_errmsg(db);
+    sqlite3_close(db);
+    EXPECT_EQ(rows, block()) << where();
   } else if (verb == "switch") {  // QUILLON_TEST for what follows in this case
     set_env("QUILLON_TEST", rest);
   } else {

@@ -2,6 +2,7 @@
 // What the tests need of the system they run on: temp folders and files, and
 // what differs between systems, behind one face.
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -62,8 +63,10 @@ std::filesystem::path use_settings_home(const std::filesystem::path& home);
 
 // Runs program with args (split as the system's own shell or command line
 // would) in dir, stdout and stderr into the files named; returns its exit
-// code, -1 when it did not end normally.
+// code, -1 when it did not end normally. Killed outright (SIGKILL,
+// TerminateProcess) once `kill_when` says so; it is asked every 10 ms.
 int run_program(const std::string& program, const std::string& args, const std::filesystem::path& dir,
-                const std::filesystem::path& out, const std::filesystem::path& err);
+                const std::filesystem::path& out, const std::filesystem::path& err,
+                const std::function<bool()>& kill_when = nullptr);
 
 }  // namespace quillon::testing

@@ -30,7 +30,8 @@ std::filesystem::path use_settings_home(const std::filesystem::path& home) {
 }
 
 int run_program(const std::string& program, const std::string& args, const std::filesystem::path& dir,
-                const std::filesystem::path& out, const std::filesystem::path& err) {
+                const std::filesystem::path& out, const std::filesystem::path& err,
+                const std::function<bool()>& kill_when) {
   std::wstring command = L"\"" + wide(program) + L"\" " + wide(args);
   STARTUPINFOW start{};
   start.cb = sizeof start;
@@ -49,7 +50,8 @@ int run_program(const std::string& program, const std::string& args, const std::
     ::CloseHandle(start.hStdOutput), ::CloseHandle(start.hStdError);
   }
   if (error != 0) throw std::runtime_error("cannot start " + program + ": error " + std::to_string(error));
-  ::WaitForSingleObject(child.hProcess, INFINITE);
+  while (::WaitForSingleObject(child.hProcess, kill_when ? 10 : INFINITE) == WAIT_TIMEOUT)
+    if (kill_when()) ::TerminateProcess(child.hProcess, static_cast<UINT>(-1));
   DWORD code = 0;
   ::GetExitCodeProcess(child.hProcess, &code);
   ::CloseHandle(child.hProcess);
