@@ -77,7 +77,9 @@ class Case : public testing::CaseFile {
       std::sort(stored.begin(), stored.end(), [](const fs::path& a, const fs::path& b) {
         return fs::last_write_time(a) > fs::last_write_time(b);
       });
-      if (verb == "stored") EXPECT_EQ(stored.size(), sep == std::string::npos ? 0u : 1u) << where();
+      if (verb == "stored") {
+        EXPECT_EQ(stored.size(), sep == std::string::npos ? 0u : 1u) << where();
+      }
       if (!stored.empty() && sep != std::string::npos) {
         EXPECT_TRUE(std::regex_match(stored[0].filename().string(), std::regex(rest.substr(0, sep)))) << where() << stored[0];
         EXPECT_EQ(read_file(stored[0].string()), read_file(rest.substr(sep + 1))) << where();
