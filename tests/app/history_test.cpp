@@ -1,11 +1,88 @@
-// The upload history's log fingerprint is FNV-1a as published: a history
-// written by one version is compared by the next.
+// What makes two contacts one for the duplicate check, on a real database
+// file: the service's view of the contact, who sent it, where, and whether
+// that run ended well. The log fingerprint stays FNV-1a as published, since
+// histories taken over from an earlier version are compared by it.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "app/history.h"
+#include "support/system.h"
+
+namespace quillon {
+namespace {
 
 TEST(History, FingerprintIsFnv1a64) {
   const std::pair<std::string, std::string> cases[] = {
       {"", "cbf29ce484222325"}, {"a", "af63dc4c8601ec8c"}, {"foobar", "85944171f73967e8"}};
-  for (const auto& [bytes, want] : cases) EXPECT_EQ(quillon::fnv1a_hex(bytes), want) << '"' << bytes << '"';
+  for (const auto& [bytes, want] : cases) EXPECT_EQ(fnv1a_hex(bytes), want) << '"' << bytes << '"';
 }
+
+struct Query {
+  HistoryEntry run{"2026-01-01T00:00:00+09:00", "/log/x.qso", "h", 21, 1, 10, "", "ok", 0, "226", 0, "Q1AAA"};
+  DocumentContact contact{1, 1, "JA1ZZZ/1", "JA1ZZZ", "2026/11/28 21:15:00 JST", "7", "SSB", "73"};
+  std::string host = "h", uploader = "Q1AAA";
+  int port = 21;
+};
+
+TEST(History, AContactIsWhatTheServiceSeesOfItAtOneServer) {
+  struct Case {
+    const char* what;
+    std::function<void(Query&)> change;  // to what is asked; an outcome, to the run recorded
+    bool sent;
+  };
+  const Case cases[] = {
+      {"the same", [](Query&) {}, true},
+      {"other remarks", [](Query& q) { q.contact.remarks = "TNX"; }, true},
+      {"another record and line", [](Query& q) { q.contact.record = q.contact.line = 9; }, true},
+      {"another callsign", [](Query& q) { q.contact.callsign = "JA1ZZZ"; }, false},
+      {"another time", [](Query& q) { q.contact.daytime = "2026/11/28 21:15:00 UTC"; }, false},
+      {"another frequency", [](Query& q) { q.contact.frequency = "14"; }, false},
+      {"another mode", [](Query& q) { q.contact.mode = "CW"; }, false},
+      {"another uploader", [](Query& q) { q.uploader = "Q1AAB"; }, false},
+      {"another host", [](Query& q) { q.host = "H"; }, false},
+      {"another port", [](Query& q) { q.port = 2121; }, false},
+      {"a run that failed", [](Query& q) { q.run.outcome = "store"; }, false},
+      {"a run that never ended", [](Query& q) { q.run.outcome.clear(); }, false},
+  };
+  for (const Case& c : cases) {
+    testing::TempDir dir;
+    Query recorded, asked;
+    c.change(asked);
+    recorded.run.outcome = asked.run.outcome;
+    History history(dir.file("h.sqlite"), History::Mode::Write);
+    history.add_run(recorded.run, {recorded.contact});
+    EXPECT_EQ(history.sent(asked.host, asked.port, asked.uploader, "", {asked.contact}).count(), c.sent ? 1u : 0u)
+        << c.what;
+  }
+}
+
+TEST(History, TheNewestRunThatCarriedAContactAnswers) {
+  testing::TempDir dir;
+  History history(dir.file("h.sqlite"), History::Mode::Write);
+  Query q;
+  const std::int64_t first = history.add_run(q.run, {q.contact});
+  q.run.started = "2026-02-01T00:00:00+09:00";
+  const std::int64_t second = history.add_run(q.run, {q.contact});
+  const SentContacts found = history.sent("h", 21, "Q1AAA", "", {q.contact});
+  ASSERT_EQ(found.run_of, std::vector<std::int64_t>{second});
+  EXPECT_EQ(found.runs.at(second).started, "2026-02-01T00:00:00+09:00");
+  EXPECT_NE(first, second);
+}
+
+TEST(History, Cp932TextsAreKeptAndFoundAsUtf8) {
+  testing::TempDir dir;
+  History history(dir.file("h.sqlite"), History::Mode::Write);
+  Query q;
+  q.contact.call = q.contact.callsign = "\x83\x65\x83\x58\x83\x67";  // テスト
+  q.contact.remarks = "\x82\xa0\x82\xe8\x82\xaa\x82\xc6\x82\xa4";   // ありがとう
+  history.add_run(q.run, {q.contact});
+  const std::vector<ContactInRun> found = History(dir.file("h.sqlite"), History::Mode::Read).contacts_with("テスト");
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(found[0].contact.callsign, "テスト");
+  EXPECT_EQ(found[0].contact.remarks, "ありがとう");
+  EXPECT_EQ(history.sent("h", 21, "Q1AAA", "", {q.contact}).count(), 1u);
+}
+
+}  // namespace
+}  // namespace quillon
