@@ -73,15 +73,13 @@ CREATE TABLE contacts (
   run INTEGER NOT NULL REFERENCES runs(id),
   record INTEGER NOT NULL,
   line INTEGER NOT NULL,
-  identity INTEGER NOT NULL,
   callsign TEXT NOT NULL,
   call TEXT NOT NULL,
   daytime TEXT NOT NULL,
   frequency TEXT NOT NULL,
   mode TEXT NOT NULL,
   remarks TEXT NOT NULL);
-CREATE INDEX contacts_identity ON contacts(identity);
-CREATE INDEX contacts_call ON contacts(call COLLATE NOCASE);
+CREATE INDEX contacts_seen ON contacts(daytime, callsign);
 PRAGMA user_version = 1;
 )";
 
@@ -91,17 +89,12 @@ constexpr const char* kRunColumns =
 
 std::string utf8(std::string_view cp932) { return cp932::to_utf8_lossy(cp932); }
 
-// A contact's texts as the database keeps them, and its identity: what the
-// service sees of it (the destination is the run's). Text columns compare as
-// well, so the hash only finds candidates.
+// A contact's texts as the database keeps them.
 struct Kept {
   std::string callsign, call, daytime, frequency, mode, remarks;
-  std::int64_t identity;
-  Kept(const std::string& uploader, const DocumentContact& c)
+  explicit Kept(const DocumentContact& c)
       : callsign(utf8(c.callsign)), call(utf8(c.call)), daytime(utf8(c.daytime)), frequency(utf8(c.frequency)),
-        mode(utf8(c.mode)), remarks(utf8(c.remarks)),
-        identity(static_cast<std::int64_t>(
-            fnv1a(uploader + '\x1f' + callsign + '\x1f' + daytime + '\x1f' + frequency + '\x1f' + mode))) {}
+        mode(utf8(c.mode)), remarks(utf8(c.remarks)) {}
 };
 
 }  // namespace
@@ -269,13 +262,12 @@ std::int64_t History::add_run(const HistoryEntry& run, const std::vector<Documen
   insert.bind(13, std::int64_t{1}).step();
   const std::int64_t id = sqlite3_last_insert_rowid(db_->handle);
   Statement contact(*db_,
-                    "INSERT INTO contacts (run, record, line, identity, callsign, call, daytime, frequency, mode, "
-                    "remarks) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
+                    "INSERT INTO contacts (run, record, line, callsign, call, daytime, frequency, mode, remarks) "
+                    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
   for (const DocumentContact& c : contacts) {
-    const Kept k(run.uploader, c);
-    contact.bind(1, id).bind(2, std::int64_t{c.record}).bind(3, std::int64_t{c.line}).bind(4, k.identity);
-    contact.bind(5, k.callsign).bind(6, k.call).bind(7, k.daytime).bind(8, k.frequency);
-    contact.bind(9, k.mode).bind(10, k.remarks).step();
+    const Kept k(c);
+    contact.bind(1, id).bind(2, std::int64_t{c.record}).bind(3, std::int64_t{c.line}).bind(4, k.callsign);
+    contact.bind(5, k.call).bind(6, k.daytime).bind(7, k.frequency).bind(8, k.mode).bind(9, k.remarks).step();
     contact.reset();
   }
   t.commit();
@@ -309,15 +301,17 @@ SentContacts History::sent(const std::string& host, int port, std::string_view u
   SentContacts out;
   out.run_of.assign(contacts.size(), 0);
   Transaction t(*db_, "BEGIN");
+  // What the service sees of a contact, from whom, where; the index holds new
+  // contacts near the end, so recording them touches few pages.
   Statement find(*db_,
-                 "SELECT r.id FROM contacts c JOIN runs r ON r.id = c.run WHERE c.identity = ?1 AND r.outcome = 'ok' "
-                 "AND r.host = ?2 AND r.port = ?3 AND r.uploader = ?4 AND c.callsign = ?5 AND c.daytime = ?6 "
-                 "AND c.frequency = ?7 AND c.mode = ?8 ORDER BY r.id DESC LIMIT 1");
+                 "SELECT r.id FROM contacts c JOIN runs r ON r.id = c.run WHERE c.daytime = ?1 AND c.callsign = ?2 "
+                 "AND c.frequency = ?3 AND c.mode = ?4 AND r.outcome = 'ok' AND r.host = ?5 AND r.port = ?6 "
+                 "AND r.uploader = ?7 ORDER BY r.id DESC LIMIT 1");
   const std::string uploader8 = utf8(uploader);
   for (std::size_t i = 0; i < contacts.size(); ++i) {
-    const Kept k(uploader8, contacts[i]);
-    find.bind(1, k.identity).bind(2, host).bind(3, std::int64_t{port}).bind(4, uploader8);
-    find.bind(5, k.callsign).bind(6, k.daytime).bind(7, k.frequency).bind(8, k.mode);
+    const Kept k(contacts[i]);
+    find.bind(1, k.daytime).bind(2, k.callsign).bind(3, k.frequency).bind(4, k.mode);
+    find.bind(5, host).bind(6, std::int64_t{port}).bind(7, uploader8);
     if (find.step()) out.run_of[i] = find.integer(0);
     find.reset();
   }
@@ -350,15 +344,11 @@ std::vector<ContactInRun> History::contacts_with(const std::string& call) {
   return out;
 }
 
-std::uint64_t fnv1a(std::string_view bytes) {
+std::string fnv1a_hex(std::string_view bytes) {
   std::uint64_t h = 0xcbf29ce484222325ull;
   for (const unsigned char c : bytes) h = (h ^ c) * 0x100000001b3ull;
-  return h;
-}
-
-std::string fnv1a_hex(std::string_view bytes) {
   char buf[17];
-  std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(fnv1a(bytes)));
+  std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(h));
   return buf;
 }
 

@@ -93,7 +93,7 @@ class History {
   // for all of them when it carried a log of these very bytes.
   SentContacts sent(const std::string& host, int port, std::string_view uploader,
                     const std::string& log_fnv1a, const std::vector<DocumentContact>& contacts);
-  // Every contact with that station (its callsign, any case), oldest first.
+  // Every contact with that station (its callsign, any ASCII case), oldest first.
   std::vector<ContactInRun> contacts_with(const std::string& call);
 
   struct Db;
@@ -102,8 +102,7 @@ class History {
   std::unique_ptr<Db> db_;
 };
 
-// 64-bit FNV-1a: tells one log from another, no more.
-std::uint64_t fnv1a(std::string_view bytes);
+// 64-bit FNV-1a, as 16 hex digits: tells one log from another, no more.
 std::string fnv1a_hex(std::string_view bytes);
 
 }  // namespace quillon
