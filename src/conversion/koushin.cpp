@@ -106,6 +106,10 @@ std::string written_callsign(std::string_view prefix, std::string_view call, std
   return out;
 }
 
+void wr_callsign(DocumentFile& doc, std::string_view prefix, std::string_view call, std::string_view suffix) {
+  doc.element("callsign", written_callsign(prefix, call, suffix));
+}
+
 // One contact's values, all taken before anything of it is written.
 struct Contact {
   std::string_view date, time, zone, prefix, call, suffix, mode, rig, antenna, remarks, portable;
@@ -177,7 +181,7 @@ void koushin(const ContactLog& log, const HeadValues& head, const std::string& x
     const Contact c = take(log.log_records[static_cast<std::size_t>(i)], log.csv_path);
     doc.line("<qso_record>");
     doc.element("daytime", written_daytime(c));
-    doc.element("callsign", written_callsign(c.prefix, c.call, c.suffix));
+    wr_callsign(doc, c.prefix, c.call, c.suffix);
     doc.element("frequency", c.frequency);
     doc.element("mode", c.mode);
     doc.element("his_rpt", c.his_rpt);
