@@ -32,11 +32,6 @@ class ReplacingFile {
   std::unique_ptr<Impl> impl_;
 };
 
-// Adds a line at the end of the file, made when missing (owner-only on POSIX),
-// in one write, flushed to the disk. A last line torn by a crash is ended
-// first, so that it cannot swallow this one. False with why (CP932) on failure.
-bool append_line(const std::string& path, std::string_view line, std::string& why);
-
 // The whole file into `data`; false when it cannot be opened or read.
 bool read_whole_file(const std::string& path, std::string& data);
 // The system's words for why this thread's last file call failed (CP932).

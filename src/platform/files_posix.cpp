@@ -77,21 +77,6 @@ const std::string& ReplacingFile::reason() const { return impl_->reason; }
 
 std::string last_file_error() { return std::strerror(errno); }
 
-bool append_line(const std::string& path, std::string_view line, std::string& why) {
-  const int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0600);
-  if (fd < 0) return why = last_file_error(), false;
-  struct stat st {};
-  char last = '\n';
-  if (::fstat(fd, &st) == 0 && st.st_size > 0 && ::pread(fd, &last, 1, st.st_size - 1) != 1) last = '\n';
-  std::string bytes(last == '\n' ? 0 : 1, '\n');
-  bytes.append(line).push_back('\n');
-  const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-  bool ok = n == static_cast<ssize_t>(bytes.size()) && ::fsync(fd) == 0;
-  if (!ok) why = n >= 0 && n < static_cast<ssize_t>(bytes.size()) ? "short write" : last_file_error();
-  if (::close(fd) != 0 && ok) ok = (why = last_file_error(), false);
-  return ok;
-}
-
 bool read_whole_file(const std::string& path, std::string& data) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;

@@ -77,30 +77,6 @@ const std::string& ReplacingFile::reason() const { return impl_->reason; }
 
 std::string last_file_error() { return windows_error(); }
 
-bool append_line(const std::string& path, std::string_view line, std::string& why) {
-  // Append-only access: every write lands at the end, whatever was read before.
-  const HANDLE file = ::CreateFileW(wide(path).c_str(), GENERIC_READ | FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return why = windows_error(), false;
-  LARGE_INTEGER size{};
-  char last = '\n';
-  DWORD got = 0;
-  if (::GetFileSizeEx(file, &size) && size.QuadPart > 0) {
-    LARGE_INTEGER at{};
-    at.QuadPart = size.QuadPart - 1;
-    if (!::SetFilePointerEx(file, at, nullptr, FILE_BEGIN) || !::ReadFile(file, &last, 1, &got, nullptr) || got != 1)
-      last = '\n';
-  }
-  std::string bytes(last == '\n' ? 0 : 1, '\n');
-  bytes.append(line).push_back('\n');
-  DWORD written = 0;
-  bool ok = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-            written == bytes.size() && ::FlushFileBuffers(file);
-  if (!ok) why = windows_error();
-  ::CloseHandle(file);
-  return ok;
-}
-
 bool read_whole_file(const std::string& path, std::string& data) {
   const HANDLE file = ::CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
