@@ -4,7 +4,7 @@
 #include <QGuiApplication>
 
 #include "widgets/progress_bar.h"
-#include "widgets/qt/qimage_surface.h"
+#include "qt/qimage_surface.h"
 
 namespace {
 

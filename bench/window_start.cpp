@@ -4,7 +4,7 @@
 #include <QWidget>
 
 #include "app/program.h"
-#include "app/qt/qt_toolkit.h"
+#include "qt/qt_toolkit.h"
 #include "first_paint.h"
 
 int main(int argc, char** argv) {

@@ -13,12 +13,12 @@
 #include <string>
 
 #include "app/program.h"
-#include "app/qt/qt_toolkit.h"
+#include "qt/qt_toolkit.h"
 #include "app/settings.h"
 #include "platform/cp932.h"
 #include "widgets/progress_bar.h"
-#include "widgets/qt/form_support.h"
-#include "widgets/qt/qimage_surface.h"
+#include "qt/form_support.h"
+#include "qt/qimage_surface.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <QStyle>
 #include <QTest>
 
-#include "app/qt/qt_toolkit.h"
+#include "qt/qt_toolkit.h"
 #include "support/program_fixture.h"
-#include "widgets/qt/form_support.h"
+#include "qt/form_support.h"
 
 namespace quillon::testing {
 

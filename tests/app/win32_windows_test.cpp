@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/win32/frmstartftp.h"
-#include "app/win32/win32_toolkit.h"
-#include "settings_dialog/win32/Frmsetteiftp.h"
+#include "win32/frmstartftp.h"
+#include "win32/win32_toolkit.h"
+#include "win32/Frmsetteiftp.h"
 #include "support/program_fixture.h"
 
 namespace quillon::testing {

@@ -1,7 +1,7 @@
 // The Qt picture box, pixel by pixel.
 #include <QApplication>
 
-#include "widgets/qt/qimage_surface.h"
+#include "qt/qimage_surface.h"
 #include "widgets/surface_checks.h"
 
 TEST(QImageSurface, BoxesDrawModesAndText) {

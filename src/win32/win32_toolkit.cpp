@@ -1,7 +1,7 @@
-#include "app/win32/win32_toolkit.h"
+#include "win32/win32_toolkit.h"
 
-#include "app/win32/frmstartftp.h"
-#include "settings_dialog/win32/Frmsetteiftp.h"
+#include "win32/frmstartftp.h"
+#include "win32/Frmsetteiftp.h"
 
 namespace quillon::win32 {
 

@@ -1,4 +1,4 @@
-#include "widgets/qt/form_support.h"
+#include "qt/form_support.h"
 
 #include <QGuiApplication>
 #include <QMessageBox>

@@ -1,4 +1,4 @@
-#include "app/win32/frmstartftp.h"
+#include "win32/frmstartftp.h"
 
 #include "conversion/conversion.h"
 #include "platform/cp932.h"

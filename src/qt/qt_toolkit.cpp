@@ -1,10 +1,10 @@
-#include "app/qt/qt_toolkit.h"
+#include "qt/qt_toolkit.h"
 
 #include <QApplication>
 
-#include "app/qt/frmstartftp.h"
-#include "settings_dialog/Frmsetteiftp.h"
-#include "widgets/qt/form_support.h"
+#include "qt/frmstartftp.h"
+#include "qt/Frmsetteiftp.h"
+#include "qt/form_support.h"
 
 namespace quillon {
 

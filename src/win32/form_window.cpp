@@ -1,4 +1,4 @@
-#include "widgets/win32/form_window.h"
+#include "win32/form_window.h"
 
 #include <commctrl.h>
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/win_text.h"
-#include "widgets/win32/gdi_surface.h"
+#include "win32/gdi_surface.h"
 
 namespace quillon::win32 {
 

@@ -1,4 +1,4 @@
-#include "settings_dialog/win32/Frmsetteiftp.h"
+#include "win32/Frmsetteiftp.h"
 
 #include <commdlg.h>
 

@@ -1,7 +1,7 @@
 // Writes the program icon as a PNG for the desktop: quillon_make_icon OUT.png
 #include <cstdio>
 
-#include "widgets/qt/form_support.h"
+#include "qt/form_support.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

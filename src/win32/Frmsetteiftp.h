@@ -6,7 +6,7 @@
 
 #include "app/settings_form.h"
 #include "app/settings_view.h"
-#include "widgets/win32/form_window.h"
+#include "win32/form_window.h"
 
 namespace quillon::win32 {
 

@@ -1,4 +1,4 @@
-#include "app/qt/frmstartftp.h"
+#include "qt/frmstartftp.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -9,7 +9,7 @@
 
 #include "conversion/conversion.h"
 #include "platform/cp932.h"
-#include "widgets/qt/form_support.h"
+#include "qt/form_support.h"
 
 namespace quillon {
 namespace {

@@ -1,4 +1,4 @@
-#include "widgets/qt/qimage_surface.h"
+#include "qt/qimage_surface.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

@@ -2,7 +2,7 @@
 #include <QApplication>
 
 #include "app/program.h"
-#include "app/qt/qt_toolkit.h"
+#include "qt/qt_toolkit.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

@@ -3,7 +3,7 @@
 #include <QSize>
 #include <QWidget>
 
-#include "widgets/qt/qimage_surface.h"
+#include "qt/qimage_surface.h"
 
 class QPaintEvent;
 

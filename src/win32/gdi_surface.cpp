@@ -1,4 +1,4 @@
-#include "widgets/win32/gdi_surface.h"
+#include "win32/gdi_surface.h"
 
 #include <windows.h>
 
@@ -6,7 +6,7 @@
 
 #include "platform/cp932.h"
 #include "platform/error.h"
-#include "widgets/win32/form_window.h"
+#include "win32/form_window.h"
 
 namespace quillon {
 namespace {

@@ -1,4 +1,4 @@
-#include "widgets/qt/picture_box.h"
+#include "qt/picture_box.h"
 
 #include <QPaintEvent>
 #include <QPainter>

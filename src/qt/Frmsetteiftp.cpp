@@ -1,4 +1,4 @@
-#include "settings_dialog/Frmsetteiftp.h"
+#include "qt/Frmsetteiftp.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -14,7 +14,7 @@
 #include <string>
 
 #include "platform/cp932.h"
-#include "widgets/qt/form_support.h"
+#include "qt/form_support.h"
 
 namespace quillon {
 namespace {

@@ -7,8 +7,8 @@
 #include "app/main_form.h"
 #include "app/main_view.h"
 #include "app/status_line.h"
-#include "widgets/win32/form_window.h"
-#include "widgets/win32/gdi_surface.h"
+#include "win32/form_window.h"
+#include "win32/gdi_surface.h"
 
 namespace quillon::win32 {
 

@@ -8,7 +8,7 @@
 #include "app/main_form.h"
 #include "app/main_view.h"
 #include "app/status_line.h"
-#include "widgets/qt/picture_box.h"
+#include "qt/picture_box.h"
 
 class QCloseEvent;
 class QLabel;
