@@ -9,10 +9,7 @@
 class QCheckBox;
 class QCloseEvent;
 class QFileDialog;
-class QFrame;
-class QLabel;
 class QLineEdit;
-class QPushButton;
 
 namespace quillon {
 
@@ -35,44 +32,6 @@ class Frmsetteiftp : public QWidget, public SettingsView {
   void show() override;
   void close() override;
 
-  // The platform's file-open dialog, not shown in the window.
-  QFileDialog* Dlg1;
-
-  QLabel* Label1;
-  QPushButton* path_sw1;
-  QLineEdit* FrmsetteiftpText1;
-  QLabel* Label2;
-  QPushButton* path_sw2;
-  QLineEdit* FRMsetteiftpText2;
-  QFrame* Line1;
-  QLabel* Label4;
-  QLabel* Label3;
-  QLineEdit* frmsetteiftpText3;
-  QLabel* Label5;
-  QLineEdit* frmsetteiftpText4;
-  QLabel* Label13;
-  QLineEdit* settei_name;
-  QLabel* Label12;
-  QLineEdit* settei_my_portable;
-  QCheckBox* Check_kiru;
-  QFrame* Line2;
-  QLabel* Label7;
-  QLineEdit* settei_ad1;
-  QLabel* Label8;
-  QLineEdit* settei_ad2;
-  QLabel* Label9;
-  QLineEdit* settei_ad3;
-  QLabel* Label10;
-  QLineEdit* settei_design_no;
-  QLabel* Label11;
-  QLineEdit* settei_path;
-  QCheckBox* settei_log_Check;
-  QPushButton* Command1;
-  QPushButton* Command2;
-
-  static constexpr int kClientWidth = 600;
-  static constexpr int kClientHeight = 296;
-
  protected:
   void closeEvent(QCloseEvent* event) override;
 
@@ -81,6 +40,8 @@ class Frmsetteiftp : public QWidget, public SettingsView {
   QCheckBox* check(SettingsCheck box) const;
 
   SettingsForm& form_;
+  // The platform's file-open dialog, not shown in the window.
+  QFileDialog* Dlg1;
 };
 
 }  // namespace quillon

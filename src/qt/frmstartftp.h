@@ -40,7 +40,13 @@ class frmstartftp : public QWidget, public MainView {
   void show() override;
   void close() override;
 
-  // The controls, by their names in the form.
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  MainForm& form_;
+  StatusLine status_;
+  // The controls the handlers reach, by their names in the form.
   QLineEdit* ip_status;
   QPushButton* cmdOK;
   QLabel* Label1;
@@ -48,16 +54,6 @@ class frmstartftp : public QWidget, public MainView {
   QPushButton* Command1;
   QPushButton* Cmdcancel;
   QLabel* Label3;
-
-  static constexpr int kClientWidth = 408;
-  static constexpr int kClientHeight = 82;
-
- protected:
-  void closeEvent(QCloseEvent* event) override;
-
- private:
-  MainForm& form_;
-  StatusLine status_;
 };
 
 }  // namespace quillon

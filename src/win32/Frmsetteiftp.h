@@ -26,9 +26,6 @@ class Frmsetteiftp final : public FormWindow, public SettingsView {
   void show() override { show_centred(); }
   void close() override { close_later(); }
 
-  static constexpr int kClientWidth = 600;
-  static constexpr int kClientHeight = 296;
-
  private:
   void on_command(int id, int code) override;
   void on_close() override { form_.closed_by_user(); }

@@ -13,6 +13,16 @@ namespace {
 constexpr const wchar_t* kFormClass = L"QuillonForm";
 constexpr const wchar_t* kPictureClass = L"QuillonPicture";
 constexpr UINT kDestroyLater = WM_APP + 1;
+constexpr int kFirstId = 100;  // a control's command id: this and its place in the form
+
+COLORREF colour(std::uint32_t rgb) {
+  return rgb == form::kSystemColour ? ::GetSysColor(COLOR_BTNFACE) : RGB(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF);
+}
+
+FontSpec spec(const form::Font& f) {
+  if (f.family == nullptr) return {};
+  return {wide(f.family), f.points, f.bold, f.italic, static_cast<BYTE>(f.ansi ? ANSI_CHARSET : SHIFTJIS_CHARSET)};
+}
 
 std::function<void(const std::string&)>& message_box_hook() {
   static std::function<void(const std::string&)> hook;
@@ -90,25 +100,70 @@ void message_box(HWND owner, std::string_view cp932_text) {
 
 void set_message_box_hook(std::function<void(const std::string&)> hook) { message_box_hook() = std::move(hook); }
 
-FormWindow::FormWindow(const wchar_t* title, int client_w, int client_h, bool resizable, COLORREF background,
-                       FontSpec form_font)
-    : form_font_(form_font),
-      background_(::CreateSolidBrush(background)),
-      background_colour_(background) {
+FormWindow::FormWindow(const form::Form& form)
+    : form_font_(spec(form.font)),
+      background_(::CreateSolidBrush(colour(form.colour))),
+      background_colour_(colour(form.colour)) {
   HDC screen = ::GetDC(nullptr);
   dpi_ = ::GetDeviceCaps(screen, LOGPIXELSY);
   ::ReleaseDC(nullptr, screen);
-  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | (resizable ? WS_THICKFRAME : 0);
-  RECT outer{0, 0, scaled(client_w), scaled(client_h)};
+  const DWORD style =
+      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | (form.resizable ? WS_THICKFRAME : 0);
+  RECT outer{0, 0, scaled(form.width), scaled(form.height)};
   ::AdjustWindowRectEx(&outer, style, FALSE, WS_EX_CONTROLPARENT);
-  hwnd_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, title, style, CW_USEDEFAULT, CW_USEDEFAULT,
-                            outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
+  hwnd_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, wide(form.caption).c_str(), style, CW_USEDEFAULT,
+                            CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
                             ::GetModuleHandleW(nullptr), this);
   ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_for(form_font_)), FALSE);
   tips_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
                             ::GetModuleHandleW(nullptr), nullptr);
+  for (std::size_t i = 0; i < form.controls.size(); ++i) {
+    const form::Control& c = form.controls[i];
+    HWND made = make(c, kFirstId + static_cast<int>(i));
+    if (c.colour != form::kSystemColour && c.kind != form::Kind::Button) grounds_[made] = colour(c.colour);
+    if (c.tooltip != nullptr) tooltip(made, wide(c.tooltip));
+    if (c.hidden) ::ShowWindow(made, SW_HIDE);
+  }
+  tab_order(form.tab_order);
 }
+
+HWND FormWindow::make(const form::Control& c, int id) {
+  const std::wstring caption = wide(c.caption);
+  const Box at{c.at.x, c.at.y, c.at.w, c.at.h};
+  switch (c.kind) {
+    case form::Kind::Label:
+      // A tool tip needs the label to take the mouse.
+      return add(c.name, L"STATIC", caption, SS_LEFTNOWORDWRAP | (c.tooltip ? SS_NOTIFY : 0), at, spec(c.font));
+    case form::Kind::TextBox:
+      return add(c.name, L"EDIT", caption, ES_AUTOHSCROLL | WS_BORDER, at, spec(c.font), id);
+    case form::Kind::MaskedBox: {
+      HWND box = add(c.name, L"EDIT", caption, ES_AUTOHSCROLL | WS_BORDER | ES_PASSWORD, at, spec(c.font), id);
+      ::SendMessageW(box, EM_SETPASSWORDCHAR, L'*', 0);
+      return box;
+    }
+    case form::Kind::Button:
+      if (c.colour != form::kSystemColour) return add_button(c.name, caption, at, id, colour(c.colour));
+      return add(c.name, L"BUTTON", caption, BS_PUSHBUTTON, at, spec(c.font), id);
+    case form::Kind::CheckBox:
+      return add(c.name, L"BUTTON", caption, BS_AUTOCHECKBOX, at, spec(c.font), id);
+    case form::Kind::HLine:
+    case form::Kind::VLine:
+      return add(c.name, L"STATIC", L"", SS_BLACKRECT, at);
+    case form::Kind::PictureBox: {
+      auto& surface = pictures_[c.name] = std::make_unique<GdiSurface>(c.at.w, c.at.h);
+      return add_picture(c.name, at, *surface);
+    }
+  }
+  return nullptr;
+}
+
+std::string_view FormWindow::name_of(int id) const {
+  const auto at = static_cast<std::size_t>(id - kFirstId);
+  return id >= kFirstId && at < names_.size() ? std::string_view(names_[at]) : std::string_view();
+}
+
+GdiSurface& FormWindow::picture(std::string_view name) { return *pictures_.find(name)->second; }
 
 FormWindow::~FormWindow() {
   if (hwnd_ != nullptr) {
@@ -116,6 +171,7 @@ FormWindow::~FormWindow() {
     ::DestroyWindow(hwnd_);
   }
   for (auto& [key, font] : fonts_) ::DeleteObject(font);
+  for (auto& [key, b] : brushes_) ::DeleteObject(b);
   ::DeleteObject(background_);
 }
 
@@ -126,20 +182,20 @@ HWND FormWindow::control(std::string_view name) const {
 }
 
 HFONT FormWindow::font_for(const FontSpec& spec) {
-  const FontSpec& f = spec.face != nullptr ? spec : form_font_;
+  const FontSpec& f = !spec.face.empty() ? spec : form_font_;
   const int height = -static_cast<int>(std::lround(f.points * dpi_ / 72.0));
-  const std::wstring key = std::wstring(f.face) + L"/" + std::to_wstring(height) + (f.bold ? L"b" : L"") +
+  const std::wstring key = f.face + L"/" + std::to_wstring(height) + (f.bold ? L"b" : L"") +
                            (f.italic ? L"i" : L"") + L"/" + std::to_wstring(f.charset);
   HFONT& font = fonts_[key];
   if (font == nullptr)
     font = ::CreateFontW(height, 0, 0, 0, f.bold ? FW_BOLD : FW_NORMAL, f.italic, FALSE, FALSE, f.charset,
-                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, f.face);
+                         OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, f.face.c_str());
   return font;
 }
 
-HWND FormWindow::add(const char* name, const wchar_t* cls, const wchar_t* caption, DWORD style, Box at,
+HWND FormWindow::add(const char* name, const wchar_t* cls, const std::wstring& caption, DWORD style, Box at,
                      FontSpec font, int id) {
-  HWND control = ::CreateWindowExW(0, cls, caption, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0, 0, 0, 0,
+  HWND control = ::CreateWindowExW(0, cls, caption.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0, 0, 0, 0,
                                    hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                    ::GetModuleHandleW(nullptr), nullptr);
   placed_.push_back({control, at, font});
@@ -150,7 +206,7 @@ HWND FormWindow::add(const char* name, const wchar_t* cls, const wchar_t* captio
   return control;
 }
 
-HWND FormWindow::add_button(const char* name, const wchar_t* caption, Box at, int id, COLORREF face) {
+HWND FormWindow::add_button(const char* name, const std::wstring& caption, Box at, int id, COLORREF face) {
   HWND button = add(name, L"BUTTON", caption, BS_OWNERDRAW, at, {}, id);
   faces_[button] = face;
   return button;
@@ -179,7 +235,7 @@ void FormWindow::draw_button(const DRAWITEMSTRUCT& item) {
 }
 
 HWND FormWindow::add_picture(const char* name, Box at, GdiSurface& surface) {
-  HWND picture = add(name, kPictureClass, nullptr, 0, at);
+  HWND picture = add(name, kPictureClass, L"", 0, at);
   ::SetWindowLongPtrW(picture, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&surface));
   ::SetWindowPos(picture, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   surface.set_refresh_callback([picture] {
@@ -189,17 +245,17 @@ HWND FormWindow::add_picture(const char* name, Box at, GdiSurface& surface) {
   return picture;
 }
 
-void FormWindow::tooltip(HWND control, const wchar_t* text) {
+void FormWindow::tooltip(HWND control, const std::wstring& text) {
   TOOLINFOW tool{};
   tool.cbSize = sizeof tool;
   tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
   tool.hwnd = hwnd_;
   tool.uId = reinterpret_cast<UINT_PTR>(control);
-  tool.lpszText = const_cast<wchar_t*>(text);
+  tool.lpszText = const_cast<wchar_t*>(text.c_str());  // the tool tip keeps a copy
   ::SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-void FormWindow::tab_order(std::initializer_list<const char*> order) {
+void FormWindow::tab_order(std::span<const char* const> order) {
   HWND after = HWND_TOP;
   for (const char* name : order) {
     HWND c = control(name);
@@ -252,11 +308,20 @@ void FormWindow::set_wait_cursor(bool on) {
   ::SetCursor(::LoadCursorA(nullptr, on ? IDC_WAIT : IDC_ARROW));
 }
 
-HBRUSH FormWindow::on_colour(HWND, HDC dc, bool is_edit) {
-  if (is_edit) return nullptr;
+HBRUSH FormWindow::brush(COLORREF c) {
+  if (c == background_colour_) return background_;
+  HBRUSH& b = brushes_[c];
+  if (b == nullptr) b = ::CreateSolidBrush(c);
+  return b;
+}
+
+HBRUSH FormWindow::on_colour(HWND control, HDC dc, bool is_edit) {
+  const auto own = grounds_.find(control);
+  if (is_edit && own == grounds_.end()) return nullptr;
+  const COLORREF ground = own != grounds_.end() ? own->second : background_colour_;
   ::SetTextColor(dc, RGB(0, 0, 0));
-  ::SetBkColor(dc, background_colour_);
-  return background_;
+  ::SetBkColor(dc, ground);
+  return brush(ground);
 }
 
 LRESULT CALLBACK FormWindow::procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

@@ -7,10 +7,12 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/forms.h"
 #include "platform/win_text.h"
 #include "win32/gdi_surface.h"
 
@@ -31,14 +33,12 @@ struct Box {
 };
 
 struct FontSpec {
-  const wchar_t* face = nullptr;  // none: the form's own font
+  std::wstring face;  // empty: the form's own font
   double points = 9;
   bool bold = false;
   bool italic = false;
   BYTE charset = SHIFTJIS_CHARSET;
 };
-inline constexpr const wchar_t* kMsGothic = L"ＭＳ ゴシック";
-inline constexpr const wchar_t* kMsPGothic = L"ＭＳ Ｐゴシック";
 
 // Once per process: common controls, the window classes.
 void prepare_application();
@@ -51,14 +51,19 @@ void set_message_box_hook(std::function<void(const std::string& utf8)> hook);
 
 class FormWindow {
  public:
-  FormWindow(const wchar_t* title, int client_w, int client_h, bool resizable, COLORREF background,
-             FontSpec form_font);
+  // The form's window with every control of its description, named as the
+  // form names them, in its focus order.
+  explicit FormWindow(const form::Form& form);
   virtual ~FormWindow();
   FormWindow(const FormWindow&) = delete;
   FormWindow& operator=(const FormWindow&) = delete;
 
   HWND hwnd() const { return hwnd_; }
   HWND control(std::string_view name) const;
+  // The name of the control that sends commands as `id`; empty for none.
+  std::string_view name_of(int id) const;
+  // The surface a picture box of the form shows.
+  GdiSurface& picture(std::string_view name);
   // The named controls, in the order they were made.
   const std::vector<std::string>& names() const { return names_; }
   int dpi() const { return dpi_; }
@@ -77,24 +82,27 @@ class FormWindow {
   static LRESULT CALLBACK procedure(HWND, UINT, WPARAM, LPARAM);
 
  protected:
-  // A control at 96-dpi pixels; `id` 0 when it sends no commands. Returns it.
-  HWND add(const char* name, const wchar_t* cls, const wchar_t* caption, DWORD style, Box at, FontSpec font = {},
-           int id = 0);
-  // A push button whose face is `face` rather than the system's button colour.
-  HWND add_button(const char* name, const wchar_t* caption, Box at, int id, COLORREF face);
-  // A picture box that shows `surface`; the surface's refresh() repaints it.
-  HWND add_picture(const char* name, Box at, GdiSurface& surface);
-  void tooltip(HWND control, const wchar_t* text);
-  // Tab visits the controls in this order; WS_TABSTOP is set on each.
-  void tab_order(std::initializer_list<const char*> names);
-
   virtual void on_command(int id, int code) = 0;
   virtual void on_close() = 0;
-  // WM_CTLCOLOR*: a brush for the control's background, or none for the
-  // system's. Labels and check boxes take the form's background by default.
-  virtual HBRUSH on_colour(HWND control, HDC dc, bool is_edit);
 
  private:
+  // A control at 96-dpi pixels; `id` 0 when it sends no commands. Returns it.
+  HWND add(const char* name, const wchar_t* cls, const std::wstring& caption, DWORD style, Box at,
+           FontSpec font = {}, int id = 0);
+  // One control of each kind, as Win32 draws it.
+  HWND make(const form::Control& c, int id);
+  // A push button whose face is `face` rather than the system's button colour.
+  HWND add_button(const char* name, const std::wstring& caption, Box at, int id, COLORREF face);
+  // A picture box that shows `surface`; the surface's refresh() repaints it.
+  HWND add_picture(const char* name, Box at, GdiSurface& surface);
+  void tooltip(HWND control, const std::wstring& text);
+  // Tab visits the controls in this order; WS_TABSTOP is set on each.
+  void tab_order(std::span<const char* const> names);
+  // WM_CTLCOLOR*: a brush for the control's ground, or none for the system's.
+  // Labels and check boxes lie on the form's ground, a box on its own colour.
+  HBRUSH on_colour(HWND control, HDC dc, bool is_edit);
+  HBRUSH brush(COLORREF colour);
+
   struct Placed {
     HWND hwnd;
     Box at;
@@ -116,6 +124,9 @@ class FormWindow {
   std::vector<std::string> names_;
   std::map<std::wstring, HFONT> fonts_;
   std::map<HWND, COLORREF> faces_;
+  std::map<HWND, COLORREF> grounds_;
+  std::map<COLORREF, HBRUSH> brushes_;
+  std::map<std::string, std::unique_ptr<GdiSurface>, std::less<>> pictures_;
   bool closing_ = false;
   bool wait_cursor_ = false;
 };

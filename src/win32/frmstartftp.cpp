@@ -4,46 +4,15 @@
 #include "platform/cp932.h"
 
 namespace quillon::win32 {
-namespace {
 
-constexpr COLORREF kLightGray = RGB(192, 192, 192);
-enum Id { kCmdOK = 101, kCommand1, kCmdcancel };
-
-}  // namespace
-
-frmstartftp::frmstartftp(MainForm& form)
-    : FormWindow(L"Quillon for Tarnis", kClientWidth, kClientHeight, false, kLightGray, {kMsPGothic, 9}),
-      form_(form),
-      picture_(249, 17) {
-  const DWORD button = BS_PUSHBUTTON;
-  HWND status = add("ip_status", L"EDIT", L"", ES_AUTOHSCROLL | WS_BORDER, {16, 16, 249, 19}, {kMsPGothic, 9.75});
-  tooltip(status, L"処理ステータスを表示します。");
-  add_button("cmdOK", L"アップロード開始", {280, 16, 113, 25}, kCmdOK, kLightGray);
-  HWND label1 = add("Label1", L"STATIC", L"CSV > XML >>>> Varnel", SS_LEFT | SS_NOTIFY, {24, 48, 225, 25},
-                    {L"Courier New", 12, true, true, ANSI_CHARSET});
-  tooltip(label1, L"転送が始まると、ここに進行状況を表示します。");
-  add_picture("Picture1", {16, 48, 249, 17}, picture_);  // above Label1 while a transfer runs
-  add("Command1", L"BUTTON", L"設定", button, {280, 48, 49, 25}, {}, kCommand1);
-  add_button("Cmdcancel", L"終了", {344, 48, 49, 25}, kCmdcancel, kLightGray);
-  // Never shown: it only holds the XML declaration.
-  HWND label3 = add("Label3", L"STATIC", utf16(kXmlDeclaration).c_str(), SS_LEFT, {328, 0, 49, 9});
-  ::ShowWindow(label3, SW_HIDE);
-  tab_order({"cmdOK", "Command1", "Cmdcancel", "ip_status"});
-}
+frmstartftp::frmstartftp(MainForm& form) : FormWindow(form::kFrmstartftp), form_(form) {}
 
 void frmstartftp::on_command(int id, int code) {
   if (code != BN_CLICKED) return;
-  switch (id) {
-    case kCmdOK: form_.cmdOK_Click(); break;
-    case kCommand1: form_.Command1_Click(); break;
-    case kCmdcancel: form_.cmdCancel_Click(); break;
-    default: break;
-  }
-}
-
-// The status line lies on the window's light gray, as the labels do.
-HBRUSH frmstartftp::on_colour(HWND control, HDC dc, bool is_edit) {
-  return FormWindow::on_colour(control, dc, is_edit && control != this->control("ip_status"));
+  const std::string_view name = name_of(id);
+  if (name == "cmdOK") form_.cmdOK_Click();
+  if (name == "Command1") form_.Command1_Click();
+  if (name == "Cmdcancel") form_.cmdCancel_Click();
 }
 
 void frmstartftp::set_status(std::string_view text) {

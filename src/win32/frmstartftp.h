@@ -27,20 +27,15 @@ class frmstartftp final : public FormWindow, public MainView {
   std::string label3_caption() const override;
   void message_box(std::string_view text) override;
   void beep() override;
-  Surface& picture1() override { return picture_; }
+  Surface& picture1() override { return picture("Picture1"); }
   void show() override { show_centred(); }
   void close() override { close_later(); }
-
-  static constexpr int kClientWidth = 408;
-  static constexpr int kClientHeight = 82;
 
  private:
   void on_command(int id, int code) override;
   void on_close() override { form_.closed_by_user(); }
-  HBRUSH on_colour(HWND control, HDC dc, bool is_edit) override;
 
   MainForm& form_;
-  GdiSurface picture_;
   StatusLine status_;
 };
 
