@@ -40,7 +40,7 @@ class DocumentFile {
   }
 
  private:
-  static constexpr std::size_t kBufferSize = 64 * 1024;
+  static constexpr std::size_t kBufferSize = std::size_t{64} * 1024;
 
   void flush() {
     if (!file_.write(buffer_)) fail();

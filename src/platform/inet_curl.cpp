@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -212,7 +213,8 @@ void CurlInternet::record_reply_line(Connection& c, std::string_view line) {
     if (!(line.size() >= 4 && line.substr(0, 3) == c.multi_code && line[3] == ' ')) return;
     c.multi_code.clear();
   }
-  c.last_code = coded ? std::atoi(std::string(c.reply.substr(0, 3)).c_str()) : 0;
+  c.last_code = 0;
+  if (coded) std::from_chars(c.reply.data(), c.reply.data() + 3, c.last_code);
   last_response_ = c.reply;
   last_response_code_ = static_cast<std::uint32_t>(c.last_code);
 }

@@ -7,6 +7,7 @@
 #include <QPolygon>
 #include <QScreen>
 
+#include <cmath>
 #include <utility>
 
 #include "platform/cp932.h"
@@ -60,7 +61,7 @@ std::string to_cp932(const QString& text, std::string_view what) {
 QFont form_font(const QStringList& families, double points, bool bold, bool italic) {
   QFont font;
   font.setFamilies(families);
-  font.setPixelSize(static_cast<int>(points * 96.0 / 72.0 + 0.5));
+  font.setPixelSize(static_cast<int>(std::lround(points * 96.0 / 72.0)));
   font.setWeight(bold ? QFont::Bold : QFont::Normal);
   font.setItalic(italic);
   return font;
