@@ -3,8 +3,8 @@
 
 #include <QGuiApplication>
 
-#include "widgets/progress_bar.h"
 #include "qt/qimage_surface.h"
+#include "widgets/progress_bar.h"
 
 namespace {
 

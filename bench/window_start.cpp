@@ -4,8 +4,8 @@
 #include <QWidget>
 
 #include "app/program.h"
-#include "qt/qt_toolkit.h"
 #include "first_paint.h"
+#include "qt/qt_toolkit.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

@@ -20,9 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::fclose(f);
   const quillon::Settings first = quillon::read_settings(path);
   bool has_line_break = false;
-  for (const std::string* s : {&first.csv_path, &first.xml_path, &first.callsign, &first.server_password,
-                               &first.my_portable, &first.address1, &first.address2, &first.address3,
-                               &first.design_no, &first.qsl_path, &first.qsl_name})
+  for (const std::string* s :
+       {&first.csv_path, &first.xml_path, &first.callsign, &first.server_password, &first.my_portable, &first.address1,
+        &first.address2, &first.address3, &first.design_no, &first.qsl_path, &first.qsl_name})
     has_line_break |= s->find('\r') != std::string::npos;
   if (has_line_break) return 0;  // a lone CR inside a line is not a value the dialog can produce
   quillon::write_settings(path, first);

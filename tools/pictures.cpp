@@ -13,12 +13,12 @@
 #include <string>
 
 #include "app/program.h"
-#include "qt/qt_toolkit.h"
 #include "app/settings.h"
 #include "platform/cp932.h"
-#include "widgets/progress_bar.h"
 #include "qt/form_support.h"
 #include "qt/qimage_surface.h"
+#include "qt/qt_toolkit.h"
+#include "widgets/progress_bar.h"
 
 namespace {
 
@@ -38,8 +38,18 @@ bool save(QWidget* window, const QString& path) {
 
 quillon::Settings example_settings() {
   using quillon::cp932::from_utf8;
-  return {"/home/ham/tarnis/tarnis.csv", "/home/ham/tarnis/qsoupdata.xml", "JA1ZZZ", "secret", "/1", 1,
-          from_utf8("東京都千代田区丸の内1-1-1"), from_utf8("クイロンビル 3階"), "JAPAN", "12", "/home/ham/qsl", 1,
+  return {"/home/ham/tarnis/tarnis.csv",
+          "/home/ham/tarnis/qsoupdata.xml",
+          "JA1ZZZ",
+          "secret",
+          "/1",
+          1,
+          from_utf8("東京都千代田区丸の内1-1-1"),
+          from_utf8("クイロンビル 3階"),
+          "JAPAN",
+          "12",
+          "/home/ham/qsl",
+          1,
           from_utf8("山田 太郎")};
 }
 
@@ -58,9 +68,8 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   quillon::prepare_application();
-  quillon::set_message_box_hook([](QWidget*, const QString& text) {
-    std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
-  });
+  quillon::set_message_box_hook(
+      [](QWidget*, const QString& text) { std::fprintf(stderr, "message: %s\n", text.toUtf8().constData()); });
   bool ok = true;
   {
     quillon::QtToolkit toolkit([] {});

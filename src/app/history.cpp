@@ -13,10 +13,10 @@
 namespace quillon {
 
 nlohmann::ordered_json to_json(const HistoryEntry& e) {
-  return {{"started", e.started}, {"remote_name", e.remote_name}, {"host", e.host},
-          {"port", e.port},       {"records", e.records},         {"bytes", e.bytes},
-          {"log_fnv1a", e.log_fnv1a}, {"outcome", e.outcome},     {"error", e.error},
-          {"reply", e.reply},     {"elapsed_s", e.elapsed_s}};
+  return {{"started", e.started},     {"remote_name", e.remote_name}, {"host", e.host},
+          {"port", e.port},           {"records", e.records},         {"bytes", e.bytes},
+          {"log_fnv1a", e.log_fnv1a}, {"outcome", e.outcome},         {"error", e.error},
+          {"reply", e.reply},         {"elapsed_s", e.elapsed_s}};
 }
 
 std::string json_line(const nlohmann::ordered_json& object) {
@@ -32,7 +32,7 @@ std::optional<HistoryEntry> parse_history_line(std::string_view line) {
                    j.at("records").get<int>(),           j.at("bytes").get<long long>(),
                    j.at("log_fnv1a").get<std::string>(), j.at("outcome").get<std::string>(),
                    j.at("error").get<std::uint32_t>(),   j.at("reply").get<std::string>(),
-                   j.at("elapsed_s").get<double>(),     {}};
+                   j.at("elapsed_s").get<double>(),      {}};
     const bool known = e.outcome == "ok" || std::find_if(std::begin(kStages), std::end(kStages), [&](const char* s) {
                                               return e.outcome == s;
                                             }) != std::end(kStages);
@@ -42,9 +42,7 @@ std::optional<HistoryEntry> parse_history_line(std::string_view line) {
   return std::nullopt;
 }
 
-std::string history_path() {
-  return platform::settings_folder() + platform::kPathSeparator + kHistoryFile;
-}
+std::string history_path() { return platform::settings_folder() + platform::kPathSeparator + kHistoryFile; }
 
 std::size_t SentContacts::count() const {
   return static_cast<std::size_t>(std::count_if(run_of.begin(), run_of.end(), [](std::int64_t id) { return id != 0; }));
@@ -93,8 +91,12 @@ std::string utf8(std::string_view cp932) { return cp932::to_utf8_lossy(cp932); }
 struct Kept {
   std::string callsign, call, daytime, frequency, mode, remarks;
   explicit Kept(const DocumentContact& c)
-      : callsign(utf8(c.callsign)), call(utf8(c.call)), daytime(utf8(c.daytime)), frequency(utf8(c.frequency)),
-        mode(utf8(c.mode)), remarks(utf8(c.remarks)) {}
+      : callsign(utf8(c.callsign)),
+        call(utf8(c.call)),
+        daytime(utf8(c.daytime)),
+        frequency(utf8(c.frequency)),
+        mode(utf8(c.mode)),
+        remarks(utf8(c.remarks)) {}
 };
 
 }  // namespace

@@ -31,7 +31,7 @@ struct HistoryEntry {
   std::uint32_t error = 0;  // the internet layer's number, 0 for none
   std::string reply;        // the server's last reply
   double elapsed_s = 0;
-  std::string uploader;     // the settings' callsign
+  std::string uploader;  // the settings' callsign
 
   bool operator==(const HistoryEntry&) const = default;
 };
@@ -91,8 +91,8 @@ class History {
   // The contacts (CP932) as `uploader` sent them to host:port, the newest run
   // for each. A run taken over from uploads.jsonl kept no contacts: it counts
   // for all of them when it carried a log of these very bytes.
-  SentContacts sent(const std::string& host, int port, std::string_view uploader,
-                    const std::string& log_fnv1a, const std::vector<DocumentContact>& contacts);
+  SentContacts sent(const std::string& host, int port, std::string_view uploader, const std::string& log_fnv1a,
+                    const std::vector<DocumentContact>& contacts);
   // Every contact with that station (its callsign, any ASCII case), oldest first.
   std::vector<ContactInRun> contacts_with(const std::string& call);
 

@@ -45,9 +45,7 @@ bool Program::show_main() {
   return true;
 }
 
-std::string Program::lock_path() {
-  return platform::settings_folder() + platform::kPathSeparator + "quillon.lock";
-}
+std::string Program::lock_path() { return platform::settings_folder() + platform::kPathSeparator + "quillon.lock"; }
 
 bool Program::claim_single_instance() {
   if (!instance_lock_) instance_lock_ = platform::InstanceLock::acquire(lock_path());

@@ -72,8 +72,7 @@ std::string record(const std::string& history_file, const HistoryEntry& entry) {
   return history.why();
 }
 
-RecordedRun run_and_record(AppState& state, RunView& view, const RunServices& services,
-                           const std::string& history_file,
+RecordedRun run_and_record(AppState& state, RunView& view, const RunServices& services, const std::string& history_file,
                            const std::function<bool(const DocumentContact&)>& keep) {
   const auto start = std::chrono::steady_clock::now();
   HistoryEntry e = unstarted_entry(services, "");
@@ -87,7 +86,9 @@ RecordedRun run_and_record(AppState& state, RunView& view, const RunServices& se
   std::int64_t id = 0;
   RunHooks hooks;
   if (keep) hooks.choose = [&](ContactLog& log) { keep_contacts(log, keep); };
-  const auto document_size = [&] { return std::max(0LL, platform::file_size(platform::native_path(state.settings.xml_path))); };
+  const auto document_size = [&] {
+    return std::max(0LL, platform::file_size(platform::native_path(state.settings.xml_path)));
+  };
   hooks.written = [&] {
     e.records = state.log.log_count;
     e.bytes = document_size();

@@ -21,8 +21,7 @@ HistoryEntry unstarted_entry(const RunServices& services, const std::string& sta
 // Records the run and its contacts once the document is written, before
 // connecting, and its outcome when it ends. `keep` picks the contacts that go
 // (all when empty); the history never fails the run.
-RecordedRun run_and_record(AppState& state, RunView& view, const RunServices& services,
-                           const std::string& history_file,
+RecordedRun run_and_record(AppState& state, RunView& view, const RunServices& services, const std::string& history_file,
                            const std::function<bool(const DocumentContact&)>& keep = nullptr);
 
 // Adds a finished run; returns why it could not, empty when it could.

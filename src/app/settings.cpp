@@ -72,17 +72,15 @@ Settings read_settings(const std::string& path) {
 void write_settings(const std::string& path, const Settings& s) {
   std::string bytes;
   for (const std::string& line :
-       {s.csv_path, s.xml_path, s.callsign, s.server_password, s.my_portable,
-        integer_line(s.hangup_on_exit), s.address1, s.address2, s.address3, s.design_no,
-        s.qsl_path, integer_line(s.log_search), s.qsl_name}) {
+       {s.csv_path, s.xml_path, s.callsign, s.server_password, s.my_portable, integer_line(s.hangup_on_exit),
+        s.address1, s.address2, s.address3, s.design_no, s.qsl_path, integer_line(s.log_search), s.qsl_name}) {
     bytes += line;
     bytes += "\r\n";
   }
 
   // Owner-only, since it holds the server password.
   platform::ReplacingFile file(path, platform::ReplacingFile::Access::OwnerOnly);
-  if (!file.ok())
-    throw Error(sjis("設定ファイルを作成できません: ") + path + " (" + file.reason() + ")");
+  if (!file.ok()) throw Error(sjis("設定ファイルを作成できません: ") + path + " (" + file.reason() + ")");
   if (!file.write(bytes) || !file.commit())
     throw Error(sjis("設定ファイルを書き込めません: ") + path + " (" + file.reason() + ")");
 }

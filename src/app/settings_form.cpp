@@ -92,13 +92,9 @@ void SettingsForm::browse(SettingsBox box, std::string& path) {
   view_->set_text(box, path);
 }
 
-void SettingsForm::path_sw1_Click() {
-  browse(SettingsBox::FrmsetteiftpText1, program_.state().settings.csv_path);
-}
+void SettingsForm::path_sw1_Click() { browse(SettingsBox::FrmsetteiftpText1, program_.state().settings.csv_path); }
 
-void SettingsForm::path_sw2_Click() {
-  browse(SettingsBox::FRMsetteiftpText2, program_.state().settings.xml_path);
-}
+void SettingsForm::path_sw2_Click() { browse(SettingsBox::FRMsetteiftpText2, program_.state().settings.xml_path); }
 
 bool SettingsForm::take(SettingsBox box, std::string& into) {
   try {
@@ -122,11 +118,11 @@ void SettingsForm::Command1_Click() {
       return false;
     }
   };
-  const char* refusal = state.settings.csv_path.empty()                ? "入力ファイルを設定して下さい"
-                        : state.settings.xml_path.empty()              ? "出力ファイルを設定して下さい"
-                        : empty(SettingsBox::frmsetteiftpText3)        ? "コールサインを入力して下さい"
-                        : empty(SettingsBox::frmsetteiftpText4)        ? "サーバパスワードを入力して下さい"
-                                                                       : nullptr;
+  const char* refusal = state.settings.csv_path.empty()         ? "入力ファイルを設定して下さい"
+                        : state.settings.xml_path.empty()       ? "出力ファイルを設定して下さい"
+                        : empty(SettingsBox::frmsetteiftpText3) ? "コールサインを入力して下さい"
+                        : empty(SettingsBox::frmsetteiftpText4) ? "サーバパスワードを入力して下さい"
+                                                                : nullptr;
   if (refusal != nullptr) {
     view.message_box(cp932::text(refusal));
     return;

@@ -22,10 +22,10 @@ enum class SettingsBox {
 enum class SettingsCheck { Check_kiru, settei_log_Check };
 
 // The controls' names in the form, in the order of the enums above.
-inline constexpr const char* kSettingsBoxNames[] = {
-    "FrmsetteiftpText1", "FRMsetteiftpText2", "frmsetteiftpText3", "frmsetteiftpText4",
-    "settei_my_portable", "settei_ad1", "settei_ad2", "settei_ad3", "settei_design_no", "settei_path",
-    "settei_name"};
+inline constexpr const char* kSettingsBoxNames[] = {"FrmsetteiftpText1", "FRMsetteiftpText2",  "frmsetteiftpText3",
+                                                    "frmsetteiftpText4", "settei_my_portable", "settei_ad1",
+                                                    "settei_ad2",        "settei_ad3",         "settei_design_no",
+                                                    "settei_path",       "settei_name"};
 inline constexpr const char* kSettingsCheckNames[] = {"Check_kiru", "settei_log_Check"};
 inline const char* name(SettingsBox box) { return kSettingsBoxNames[static_cast<int>(box)]; }
 inline const char* name(SettingsCheck box) { return kSettingsCheckNames[static_cast<int>(box)]; }

@@ -32,8 +32,8 @@ HeadValues head_values(const Settings& s) {
 FtpEnv ftp_env(AppState& state, FtpView& view, const RunServices& services) {
   const Settings& s = state.settings;
   return FtpEnv{state.ftp, view, services.inet, services.clock,
-                UploadJob{services.ftp_host, services.ftp_port, s.callsign, s.server_password,
-                          s.xml_path, state.format_tag, state.remote_ext, services.passive}};
+                UploadJob{services.ftp_host, services.ftp_port, s.callsign, s.server_password, s.xml_path,
+                          state.format_tag, state.remote_ext, services.passive}};
 }
 
 RunOutcome cmdOK_Click(AppState& state, RunView& view, const RunServices& services, const RunHooks& hooks) {
@@ -58,8 +58,7 @@ RunOutcome cmdOK_Click(AppState& state, RunView& view, const RunServices& servic
   }
   try {
     if (hooks.choose) hooks.choose(state.log);
-    koushin(state.log, head_values(state.settings), state.settings.xml_path, services.clock,
-            view.label3_caption());
+    koushin(state.log, head_values(state.settings), state.settings.xml_path, services.clock, view.label3_caption());
   } catch (const Error& e) {
     return refused(view, e, RunOutcome::NotWritten);
   }

@@ -30,9 +30,9 @@ struct RunServices {
 // How a run ended. Only Uploaded means the server confirmed the store.
 enum class RunOutcome {
   Uploaded,
-  NoLog,          // no file at csv_path
-  LogRefused,     // the reader refused the log
-  NotWritten,     // the document could not be written
+  NoLog,       // no file at csv_path
+  LogRefused,  // the reader refused the log
+  NotWritten,  // the document could not be written
   NotConnected,
   NotStored,
   NotClosed,        // the leftover connection would not close; nothing sent
@@ -44,8 +44,8 @@ HeadValues head_values(const Settings& settings);
 
 // What a caller adds at a run's steps.
 struct RunHooks {
-  std::function<void(ContactLog&)> choose = nullptr;  // the log read: may drop records before the document
-  std::function<void()> written = nullptr;            // the document written, nothing connected yet
+  std::function<void(ContactLog&)> choose = nullptr;          // the log read: may drop records before the document
+  std::function<void()> written = nullptr;                    // the document written, nothing connected yet
   std::function<void(const std::string&)> storing = nullptr;  // the remote name (CP932), before the store
 };
 

@@ -36,17 +36,23 @@ void list_sent(const std::string& csv_path, const Settings& settings, const std:
   const std::vector<DocumentContact> all = document_contacts(log);
   std::string bytes;
   platform::read_whole_file(platform::native_path(csv_path), bytes);
-  SentContacts found = History(history_path(), History::Mode::Read).sent(host, port, settings.callsign,
-                                                                         fnv1a_hex(bytes), all);
+  SentContacts found =
+      History(history_path(), History::Mode::Read).sent(host, port, settings.callsign, fnv1a_hex(bytes), all);
   for (std::size_t i = 0; i < all.size(); ++i) {
     if (found.run_of[i] == 0) continue;
     const DocumentContact& c = all[i];
     const HistoryEntry& run = found.runs[found.run_of[i]];
-    text += "record " + std::to_string(c.record) + " (line " + std::to_string(c.line) + "): " + for_terminal(c.callsign) +
-            " " + for_terminal(c.daytime) + " went up at " + run.started + " as " + run.remote_name + "\n";
-    list.push_back({{"record", c.record}, {"line", c.line}, {"callsign", for_terminal(c.callsign)},
-                    {"daytime", for_terminal(c.daytime)}, {"frequency", for_terminal(c.frequency)},
-                    {"mode", for_terminal(c.mode)}, {"started", run.started}, {"remote_name", run.remote_name}});
+    text += "record " + std::to_string(c.record) + " (line " + std::to_string(c.line) +
+            "): " + for_terminal(c.callsign) + " " + for_terminal(c.daytime) + " went up at " + run.started + " as " +
+            run.remote_name + "\n";
+    list.push_back({{"record", c.record},
+                    {"line", c.line},
+                    {"callsign", for_terminal(c.callsign)},
+                    {"daytime", for_terminal(c.daytime)},
+                    {"frequency", for_terminal(c.frequency)},
+                    {"mode", for_terminal(c.mode)},
+                    {"started", run.started},
+                    {"remote_name", run.remote_name}});
   }
 }
 
@@ -64,7 +70,7 @@ int check(const std::vector<std::string>& args) {
   std::string csv_path;
   std::vector<LogProblem> problems;
   std::optional<Settings> settings;
-  std::string no_settings;  // why, when a log given by --csv goes without them
+  std::string no_settings;         // why, when a log given by --csv goes without them
   const char* stage = "settings";  // what failed, as an upload's history names it
   try {
     const auto csv = options.values.find("--csv");
@@ -98,9 +104,14 @@ int check(const std::vector<std::string>& args) {
   if (json) {
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (const LogProblem& p : problems)
-      list.push_back({{"record", p.record}, {"line", p.line}, {"field", p.field},
-                      {"value", for_terminal(p.value)}, {"why", p.why}});
-    print_json({{"outcome", problems.empty() ? "ok" : "log"}, {"csv", for_terminal(csv_path)}, {"problems", list},
+      list.push_back({{"record", p.record},
+                      {"line", p.line},
+                      {"field", p.field},
+                      {"value", for_terminal(p.value)},
+                      {"why", p.why}});
+    print_json({{"outcome", problems.empty() ? "ok" : "log"},
+                {"csv", for_terminal(csv_path)},
+                {"problems", list},
                 {"sent", sent}});
   } else {
     std::string text = sent_text;

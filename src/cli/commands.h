@@ -11,12 +11,12 @@
 namespace quillon::cli {
 
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailed = 1;       // the settings or the log refused; nothing sent
+inline constexpr int kExitFailed = 1;  // the settings or the log refused; nothing sent
 inline constexpr int kExitUsage = 2;
-inline constexpr int kExitNoConnection = 3; // no connection, or the login refused
-inline constexpr int kExitNotStored = 4;    // the server refused the file or the transfer broke
-inline constexpr int kExitNotClosed = 5;    // stored, but closing the connection failed
-inline constexpr int kExitAlreadySent = 6;  // contacts of this log went up already (upload --force sends them)
+inline constexpr int kExitNoConnection = 3;  // no connection, or the login refused
+inline constexpr int kExitNotStored = 4;     // the server refused the file or the transfer broke
+inline constexpr int kExitNotClosed = 5;     // stored, but closing the connection failed
+inline constexpr int kExitAlreadySent = 6;   // contacts of this log went up already (upload --force sends them)
 
 inline constexpr const char* kExitCodes =
     "exit codes: 0 done; 1 the settings or the log refused, nothing sent; 2 bad usage;\n"

@@ -15,8 +15,7 @@ std::string for_terminal(std::string_view cp932_text);
 // qsodata.qsl in the settings folder.
 std::string default_settings_path();
 
-std::string option_or(const ParsedOptions& options, const std::string& name,
-                      const std::string& fallback);
+std::string option_or(const ParsedOptions& options, const std::string& name, const std::string& fallback);
 
 // "quillon-cli COMMAND: WHY" and the command's usage on stderr; exit code 2.
 int usage_error(const std::string& command, const std::string& why, const char* usage);

@@ -32,11 +32,12 @@ int convert(const std::vector<std::string>& args) {
   const char* stage = "settings";
   // The history line's fields that a conversion has, and where the document went.
   auto result = [&](const std::string& error) {
-    nlohmann::ordered_json r{{"outcome", error.empty() ? "ok" : stage}, {"records", log.log_count},
-                             {"bytes", error.empty() ? platform::file_size(platform::native_path(settings.xml_path))
-                                                     : 0},
-                             {"log_fnv1a", log.data.empty() ? "" : fnv1a_hex(log.data)},
-                             {"out", for_terminal(settings.xml_path)}};
+    nlohmann::ordered_json r{
+        {"outcome", error.empty() ? "ok" : stage},
+        {"records", log.log_count},
+        {"bytes", error.empty() ? platform::file_size(platform::native_path(settings.xml_path)) : 0},
+        {"log_fnv1a", log.data.empty() ? "" : fnv1a_hex(log.data)},
+        {"out", for_terminal(settings.xml_path)}};
     if (!error.empty()) r["error"] = error;
     print_json(r);
   };
@@ -62,8 +63,8 @@ int convert(const std::vector<std::string>& args) {
     return kExitOk;
   }
   platform::write_text(platform::Stream::Out, std::to_string(log.log_count) +
-                                                 (log.log_count == 1 ? " record" : " records") + " written to " +
-                                                 for_terminal(settings.xml_path) + "\n");
+                                                  (log.log_count == 1 ? " record" : " records") + " written to " +
+                                                  for_terminal(settings.xml_path) + "\n");
   return kExitOk;
 }
 

@@ -36,8 +36,14 @@ int contacts(const std::string& call, bool json) {
   std::string text;
   for (const auto& [c, run] : found) {
     if (json) {
-      print_json({{"callsign", c.callsign}, {"daytime", c.daytime}, {"frequency", c.frequency}, {"mode", c.mode},
-                  {"remarks", c.remarks}, {"record", c.record}, {"line", c.line}, {"run", to_json(run)}});
+      print_json({{"callsign", c.callsign},
+                  {"daytime", c.daytime},
+                  {"frequency", c.frequency},
+                  {"mode", c.mode},
+                  {"remarks", c.remarks},
+                  {"record", c.record},
+                  {"line", c.line},
+                  {"run", to_json(run)}});
       continue;
     }
     char buf[160];
@@ -90,8 +96,9 @@ int history(const std::vector<std::string>& args) {
     interrupted = interrupted || e.outcome == kInterrupted;
   }
   if (interrupted)
-    table += "interrupted: the run never ended (killed, or the power failed); the server may hold a partial file "
-             "under its remote name\n";
+    table +=
+        "interrupted: the run never ended (killed, or the power failed); the server may hold a partial file "
+        "under its remote name\n";
   platform::write_text(platform::Stream::Out, table);
   return kExitOk;
 }

@@ -108,7 +108,9 @@ void say(const std::string& line) { platform::write_text(platform::Stream::Err, 
 
 std::string contacts(std::size_t n) { return std::to_string(n) + (n == 1 ? " contact" : " contacts"); }
 
-std::string key(const DocumentContact& c) { return c.callsign + '\x1f' + c.daytime + '\x1f' + c.frequency + '\x1f' + c.mode; }
+std::string key(const DocumentContact& c) {
+  return c.callsign + '\x1f' + c.daytime + '\x1f' + c.frequency + '\x1f' + c.mode;
+}
 
 // Refuses contacts that went up to this server already, unless --only-new
 // leaves them out (then `sent` names them). An exit code when the upload ends here.
@@ -151,8 +153,12 @@ std::optional<int> refuse_sent(const Settings& settings, const std::string& host
   if (fresh == 0) say(only_new ? "nothing new to send (--force sends them again)" : "--force sends them again");
   else say("--only-new sends the " + contacts(fresh) + " not sent yet, --force all " + std::to_string(all.size()));
   if (json)
-    print_json({{"outcome", "already-sent"}, {"host", host}, {"port", port}, {"contacts", all.size()},
-                {"already_sent", n}, {"runs", runs}});
+    print_json({{"outcome", "already-sent"},
+                {"host", host},
+                {"port", port},
+                {"contacts", all.size()},
+                {"already_sent", n},
+                {"runs", runs}});
   return kExitAlreadySent;
 }
 

@@ -39,8 +39,8 @@ std::vector<LogProblem> check_log(const std::string& csv_path);
 // only when complete, so a failure leaves the old one untouched. A value that
 // is not a whole number in range, or a document that cannot be written, throw
 // Error naming the record, the field and the value where they apply.
-void koushin(const ContactLog& log, const HeadValues& head, const std::string& xml_path,
-             platform::Clock& clock, std::string_view label3_caption);
+void koushin(const ContactLog& log, const HeadValues& head, const std::string& xml_path, platform::Clock& clock,
+             std::string_view label3_caption);
 
 // A contact as the document writes it: what the service sees of it (CP932).
 struct DocumentContact {

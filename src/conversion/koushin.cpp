@@ -90,10 +90,7 @@ void wr_head(DocumentFile& doc, const HeadValues& s, platform::Clock& clock) {
   const std::string stamp = date + time;
   const std::string_view search = s.log_search != 0 ? "ON" : "";
   const std::string_view software = document_text::kSoftware;
-  doc.line(head_line({{"<SOFTWARE>", software},
-                      {"<VERSION>", none},
-                      {"<MAKE>", stamp},
-                      {"<LOG_SERCH>", search}}));
+  doc.line(head_line({{"<SOFTWARE>", software}, {"<VERSION>", none}, {"<MAKE>", stamp}, {"<LOG_SERCH>", search}}));
   doc.line(head_line({{"<BODY_DATA>", none}}));
 }
 
@@ -124,8 +121,8 @@ Contact take(const LogRecord& r, const std::string& csv_path, std::vector<LogPro
     if (n) return std::to_string(*n);
     if (!problems)
       throw Error(conversion_text::not_a_whole_number(csv_path, r.file_record, r.file_line, field, v.text));
-    problems->push_back({r.file_record, r.file_line, field, std::string(v.text),
-                         reads_as_number(v) ? "out of range" : "not a number"});
+    problems->push_back(
+        {r.file_record, r.file_line, field, std::string(v.text), reads_as_number(v) ? "out of range" : "not a number"});
     return std::string("0");
   };
   auto text = [&](int field) -> std::string_view { return r.field(field).text_form(); };
@@ -170,8 +167,8 @@ void check_values(const ContactLog& log, std::vector<LogProblem>& problems) {
   for (int i = 1; i <= log.log_count; ++i) take(log.log_records[static_cast<std::size_t>(i)], log.csv_path, &problems);
 }
 
-void koushin(const ContactLog& log, const HeadValues& head, const std::string& xml_path,
-             platform::Clock& clock, std::string_view label3_caption) {
+void koushin(const ContactLog& log, const HeadValues& head, const std::string& xml_path, platform::Clock& clock,
+             std::string_view label3_caption) {
   DocumentFile doc(xml_path);
   wr_head(doc, head, clock);
   doc.line(std::string(label3_caption));

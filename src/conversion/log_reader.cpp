@@ -1,11 +1,11 @@
 #include <algorithm>
 
+#include "conversion/check.h"
 #include "conversion/conversion.h"
 #include "conversion/messages.h"
 #include "conversion/numbers.h"
 #include "platform/files.h"
 #include "platform/paths.h"
-#include "conversion/check.h"
 
 namespace quillon {
 namespace {

@@ -12,18 +12,15 @@ std::string record_no(int record, int line) {
 
 }  // namespace
 
-std::string cannot_open_log(std::string_view path) {
-  return sjis("ログファイルを開けません: ") + std::string(path);
-}
+std::string cannot_open_log(std::string_view path) { return sjis("ログファイルを開けません: ") + std::string(path); }
 
 std::string too_many_records(std::string_view path, int record, int line) {
-  return sjis("ログのレコードが2000件を超えています: ") + std::string(path) + " (" +
-         record_no(record, line) + ")";
+  return sjis("ログのレコードが2000件を超えています: ") + std::string(path) + " (" + record_no(record, line) + ")";
 }
 
 std::string ends_inside_record(std::string_view path, int record, int line) {
-  return sjis("ログファイルがレコードの途中で終わっています: ") + std::string(path) + " (" +
-         record_no(record, line) + sjis("、35項目に足りません)");
+  return sjis("ログファイルがレコードの途中で終わっています: ") + std::string(path) + " (" + record_no(record, line) +
+         sjis("、35項目に足りません)");
 }
 
 std::string not_a_whole_number(std::string_view path, int record, int line, int field, std::string_view value) {

@@ -75,10 +75,10 @@ struct FtpEnv {
 
 // How the upload step ended; the stages report to the user themselves.
 enum class FtpOutcome {
-  Stored,        // on the server, connection closed
-  NotConnected,  // refused or unreachable; nothing sent
-  NotStored,     // the transfer failed; the connection stays for the next run to close
-  NotClosed,     // the leftover connection would not close; nothing sent
+  Stored,           // on the server, connection closed
+  NotConnected,     // refused or unreachable; nothing sent
+  NotStored,        // the transfer failed; the connection stays for the next run to close
+  NotClosed,        // the leftover connection would not close; nothing sent
   StoredNotClosed,  // on the server, but closing the connection failed
 };
 

@@ -41,8 +41,7 @@ std::int32_t to_int32_saturated(long long v) {
 
 // The message of a failed transfer: the status line, the code, two line breaks.
 void report_transfer_failure(FtpEnv& env, std::uint32_t error) {
-  env.view.message_box(env.view.status() + ftp_text::error_prefix() + std::to_string(error) +
-                       "\r\n\r\n");
+  env.view.message_box(env.view.status() + ftp_text::error_prefix() + std::to_string(error) + "\r\n\r\n");
   env.ftp.failed_stage = kStageData;
 }
 
@@ -53,23 +52,20 @@ void ftpinit(FtpEnv& env) {
   state.session_handle = env.inet.open();
   if (state.session_handle != 0) {
     state.inet_state = "ok";
-    env.inet.set_status_callback(
-        state.session_handle,
-        [&state](platform::InetHandle, std::uintptr_t, std::uint32_t status, const void*,
-                 std::uint32_t) {
-          // Runs inside the layer's transfer loop: a drawing failure must not unwind
-          // through it, and the bar is only a display.
-          try {
-            inet_status_callback(state, status);
-          } catch (const std::exception&) {
-          }
-        });
+    env.inet.set_status_callback(state.session_handle, [&state](platform::InetHandle, std::uintptr_t,
+                                                                std::uint32_t status, const void*, std::uint32_t) {
+      // Runs inside the layer's transfer loop: a drawing failure must not unwind
+      // through it, and the bar is only a display.
+      try {
+        inet_status_callback(state, status);
+      } catch (const std::exception&) {
+      }
+    });
     return;
   }
   const std::uint32_t error = env.inet.last_error();
   env.view.beep();
-  env.view.message_box(ftp_text::open_failed() + ftp_text::get_last_error() +
-                       std::to_string(error));
+  env.view.message_box(ftp_text::open_failed() + ftp_text::get_last_error() + std::to_string(error));
   state.failed_stage = kStageInit;
 }
 
@@ -89,8 +85,7 @@ void ftpout(FtpEnv& env) {
   } else {
     env.view.beep();
     env.view.set_status(env.view.status() + last_response_text(env.inet));
-    env.view.message_box(ftp_text::disconnect_failed() + ftp_text::get_last_error() +
-                         std::to_string(error));
+    env.view.message_box(ftp_text::disconnect_failed() + ftp_text::get_last_error() + std::to_string(error));
   }
   state.failed_stage = kStageOut;
 }
@@ -116,12 +111,9 @@ void inet_status_callback(FtpState& state, std::uint32_t dwInternetStatus) {
   if (dwInternetStatus != platform::kStatusRequestSent) return;
   if (state.sent_count < std::numeric_limits<std::int16_t>::max()) ++state.sent_count;
   if (state.sent_count <= kSilentNotifications) return;
-  state.sent_bytes = to_int32_saturated(static_cast<long long>(state.sent_bytes) +
-                                        kBytesPerNotification);
+  state.sent_bytes = to_int32_saturated(static_cast<long long>(state.sent_bytes) + kBytesPerNotification);
   // An empty document is all sent at once.
-  const double p = state.upload_size > 0
-                       ? static_cast<double>(state.sent_bytes) / state.upload_size * 100.0
-                       : 100.0;
+  const double p = state.upload_size > 0 ? static_cast<double>(state.sent_bytes) / state.upload_size * 100.0 : 100.0;
   // nearbyint under the default rounding mode sends halves to the even neighbour.
   const double rounded = std::nearbyint(p);
   const std::int32_t value = rounded < 100.0 ? static_cast<std::int32_t>(rounded) : 100;
@@ -133,8 +125,7 @@ std::string last_response_text(platform::Internet& inet) {
   std::uint32_t length = kFirstBuffer;
   std::uint32_t code = 0;
   bool ok = inet.last_response_info(&code, buffer.data(), &length);
-  if (!ok && inet.last_error() == inet_error::kInsufficientBuffer && length > 0 &&
-      length < kMaxResponseBytes) {
+  if (!ok && inet.last_error() == inet_error::kInsufficientBuffer && length > 0 && length < kMaxResponseBytes) {
     length += 1;
     buffer.assign(length, '\0');
     ok = inet.last_response_info(&code, buffer.data(), &length);
@@ -164,14 +155,12 @@ FtpOutcome ftpdata(FtpEnv& env) {
   state.sent_count = 0;
   state.sent_bytes = 0;
 
-  state.connection_handle =
-      env.inet.connect(state.session_handle, job.host, job.port, job.callsign,
-                       job.server_password, platform::kServiceFtp,
-                       platform::kFlagAsync | (job.passive ? platform::kFlagPassive : 0u), kContext);
+  state.connection_handle = env.inet.connect(
+      state.session_handle, job.host, job.port, job.callsign, job.server_password, platform::kServiceFtp,
+      platform::kFlagAsync | (job.passive ? platform::kFlagPassive : 0u), kContext);
   if (state.connection_handle == 0) {
     const std::uint32_t error = env.inet.last_error();
-    view.set_status(error == inet_error::kExtendedError ? ftp_text::extended_error()
-                                                        : ftp_text::aborted());
+    view.set_status(error == inet_error::kExtendedError ? ftp_text::extended_error() : ftp_text::aborted());
     state.failed_stage = kStageData;
     return FtpOutcome::NotConnected;
   }
@@ -190,12 +179,10 @@ FtpOutcome ftpdata(FtpEnv& env) {
   view.set_status(ftp_text::uploading());
   view.repaint();
 
-  const std::string remote =
-      "/log/" + job.callsign + "." + date + time + job.format_tag + "Ver" + job.remote_ext;
+  const std::string remote = "/log/" + job.callsign + "." + date + time + job.format_tag + "Ver" + job.remote_ext;
   state.remote_name = remote;
   if (env.storing) env.storing(remote);
-  if (!env.inet.put_file(state.connection_handle, document, remote,
-                         platform::kTransferAscii, kContext)) {
+  if (!env.inet.put_file(state.connection_handle, document, remote, platform::kTransferAscii, kContext)) {
     report_transfer_failure(env, env.inet.last_error());
     return FtpOutcome::NotStored;
   }

@@ -7,10 +7,10 @@ namespace {
 std::string cp(const char* utf8) { return cp932::from_utf8(utf8, "fixed text"); }
 }  // namespace
 
-#define QUILLON_FIXED_TEXT(name, utf8)   \
-  const std::string& name() {            \
+#define QUILLON_FIXED_TEXT(name, utf8)        \
+  const std::string& name() {                 \
     static const std::string text = cp(utf8); \
-    return text;                         \
+    return text;                              \
   }
 
 QUILLON_FIXED_TEXT(connecting, "   Varnelに接続処理中です >>")

@@ -10,15 +10,15 @@ const std::string& connecting();      // "   Varnelに接続処理中です >>"
 const std::string& file_not_found();  // "File not Found "
 
 // ftpinit, ftpout, ftpdata.
-const std::string& open_failed();       // "INet-Handleのopen失敗"
-const std::string& get_last_error();    // " GetLastError() ="
-const std::string& extended_error();    // "ERROR_INTERNET_EXTENDED_ERROR:" CR LF
-const std::string& disconnect_failed(); // "Fail to Disconnect FTP."
-const std::string& aborted();           // "異常終了。再処理して下さい..."
-const std::string& uploading();         // " >> アップロード中です お待ち下さい..."
-const std::string& upload_done();       // " --アップロード正常終了しました!--"
-const std::string& label1_design();     // "CSV > XML >>>> Varnel"
-const std::string& error_prefix();      // "ERROR: "
+const std::string& open_failed();        // "INet-Handleのopen失敗"
+const std::string& get_last_error();     // " GetLastError() ="
+const std::string& extended_error();     // "ERROR_INTERNET_EXTENDED_ERROR:" CR LF
+const std::string& disconnect_failed();  // "Fail to Disconnect FTP."
+const std::string& aborted();            // "異常終了。再処理して下さい..."
+const std::string& uploading();          // " >> アップロード中です お待ち下さい..."
+const std::string& upload_done();        // " --アップロード正常終了しました!--"
+const std::string& label1_design();      // "CSV > XML >>>> Varnel"
+const std::string& error_prefix();       // "ERROR: "
 
 // errchk.
 const std::string& init_report();      // "初期化に失敗しました。再処理して下さい。"

@@ -27,8 +27,8 @@ std::string format_time(const LocalDateTime& t) {
 std::string iso8601(const LocalDateTime& t, int offset_minutes) {
   char buf[40];
   const int off = offset_minutes < 0 ? -offset_minutes : offset_minutes;
-  std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", t.year, t.month, t.day, t.hour,
-                t.minute, t.second, offset_minutes < 0 ? '-' : '+', off / 60 % 100, off % 60);
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
+                t.second, offset_minutes < 0 ? '-' : '+', off / 60 % 100, off % 60);
   return buf;
 }
 

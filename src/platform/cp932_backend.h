@@ -14,7 +14,7 @@ bool is_ascii(std::string_view s);
 
 // A character CP932 cannot hold, named by `name`; `what` names the value.
 [[noreturn]] void refuse_character(std::string_view what, const std::string& name);
-std::string byte_name(unsigned char byte);          // "the byte 0xFF"
-std::string code_point_name(unsigned long point);   // "U+1F600"
+std::string byte_name(unsigned char byte);         // "the byte 0xFF"
+std::string code_point_name(unsigned long point);  // "U+1F600"
 
 }  // namespace quillon::cp932::backend

@@ -14,8 +14,7 @@ struct IconvCloser {
 };
 
 // Returns false on an unconvertible or malformed sequence; `bad_at` is its offset.
-bool convert(const char* to, const char* from, std::string_view in, std::string& out,
-             std::size_t& bad_at) {
+bool convert(const char* to, const char* from, std::string_view in, std::string& out, std::size_t& bad_at) {
   // Most paths and texts need no converter loaded.
   if (backend::is_ascii(in)) {
     out.assign(in);

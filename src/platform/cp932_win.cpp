@@ -1,6 +1,5 @@
 #include <windows.h>
 
-
 #include "platform/cp932.h"
 #include "platform/cp932_backend.h"
 #include "platform/win_text.h"
@@ -18,8 +17,8 @@ std::wstring wide(std::string_view utf8) {
 
 std::string narrow(std::wstring_view utf16) {
   if (utf16.empty()) return {};
-  const int n = ::WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), nullptr, 0,
-                                      nullptr, nullptr);
+  const int n =
+      ::WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<std::size_t>(n), '\0');
   ::WideCharToMultiByte(CP_UTF8, 0, utf16.data(), static_cast<int>(utf16.size()), out.data(), n, nullptr, nullptr);
   return out;

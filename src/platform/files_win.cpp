@@ -30,10 +30,10 @@ ReplacingFile::ReplacingFile(const std::string& target, Access) : impl_(new Impl
   static std::atomic<unsigned> serial{0};
   impl_->target = wide(target);
   for (int attempt = 0; attempt < 100 && impl_->file == INVALID_HANDLE_VALUE; ++attempt) {
-    impl_->temp = impl_->target + L".tmp-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                  std::to_wstring(serial++);
-    impl_->file = ::CreateFileW(impl_->temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                nullptr);
+    impl_->temp =
+        impl_->target + L".tmp-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(serial++);
+    impl_->file =
+        ::CreateFileW(impl_->temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (impl_->file == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) break;
   }
   if (impl_->file == INVALID_HANDLE_VALUE) {
@@ -95,8 +95,7 @@ bool read_whole_file(const std::string& path, std::string& data) {
 bool ordinary_file_exists(const std::string& path) {
   if (path.empty()) return false;
   const DWORD attributes = ::GetFileAttributesW(wide(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES &&
-         !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
 }
 
 long long file_size(const std::string& path) {

@@ -19,26 +19,25 @@ inline constexpr std::uint32_t kExtendedError = 12003;     // ERROR_INTERNET_EXT
 inline constexpr std::uint32_t kInvalidUrl = 12005;        // ERROR_INTERNET_INVALID_URL
 inline constexpr std::uint32_t kNameNotResolved = 12007;   // ERROR_INTERNET_NAME_NOT_RESOLVED
 inline constexpr std::uint32_t kIncorrectHandleType = 12018;
-inline constexpr std::uint32_t kCannotConnect = 12029;     // ERROR_INTERNET_CANNOT_CONNECT
+inline constexpr std::uint32_t kCannotConnect = 12029;  // ERROR_INTERNET_CANNOT_CONNECT
 inline constexpr std::uint32_t kConnectionAborted = 12030;
 inline constexpr std::uint32_t kConnectionReset = 12031;
-inline constexpr std::uint32_t kInvalidHandle = 6;         // ERROR_INVALID_HANDLE
-inline constexpr std::uint32_t kFileNotFound = 2;          // ERROR_FILE_NOT_FOUND
-inline constexpr std::uint32_t kInvalidParameter = 87;     // ERROR_INVALID_PARAMETER
+inline constexpr std::uint32_t kInvalidHandle = 6;      // ERROR_INVALID_HANDLE
+inline constexpr std::uint32_t kFileNotFound = 2;       // ERROR_FILE_NOT_FOUND
+inline constexpr std::uint32_t kInvalidParameter = 87;  // ERROR_INVALID_PARAMETER
 }  // namespace inet_error
 
-inline constexpr std::uint32_t kStatusRequestSent = 31;   // INTERNET_STATUS_REQUEST_SENT
-inline constexpr std::uint32_t kServiceFtp = 1;           // INTERNET_SERVICE_FTP
-inline constexpr std::uint32_t kFlagAsync = 0x10000000;   // INTERNET_FLAG_ASYNC
-inline constexpr std::uint32_t kFlagPassive = 0x08000000; // INTERNET_FLAG_PASSIVE
-inline constexpr std::uint32_t kTransferAscii = 1;        // FTP_TRANSFER_TYPE_ASCII
-inline constexpr std::uint32_t kTransferBinary = 2;       // FTP_TRANSFER_TYPE_BINARY
+inline constexpr std::uint32_t kStatusRequestSent = 31;    // INTERNET_STATUS_REQUEST_SENT
+inline constexpr std::uint32_t kServiceFtp = 1;            // INTERNET_SERVICE_FTP
+inline constexpr std::uint32_t kFlagAsync = 0x10000000;    // INTERNET_FLAG_ASYNC
+inline constexpr std::uint32_t kFlagPassive = 0x08000000;  // INTERNET_FLAG_PASSIVE
+inline constexpr std::uint32_t kTransferAscii = 1;         // FTP_TRANSFER_TYPE_ASCII
+inline constexpr std::uint32_t kTransferBinary = 2;        // FTP_TRANSFER_TYPE_BINARY
 
 // Delivered on the calling thread, from inside connect and put_file, for
 // handles whose context value is not 0.
-using StatusCallback = std::function<void(InetHandle handle, std::uintptr_t context,
-                                          std::uint32_t status, const void* info,
-                                          std::uint32_t info_length)>;
+using StatusCallback = std::function<void(InetHandle handle, std::uintptr_t context, std::uint32_t status,
+                                          const void* info, std::uint32_t info_length)>;
 
 class Internet {
  public:
@@ -51,14 +50,12 @@ class Internet {
   // InternetConnectA for FTP: logs in and keeps the control connection open.
   // 0 on failure with last_error() set (12003 when the server answered with an
   // error reply; its text is then the last response).
-  virtual InetHandle connect(InetHandle session, const std::string& host, std::uint16_t port,
-                             const std::string& user, const std::string& password,
-                             std::uint32_t service, std::uint32_t flags,
+  virtual InetHandle connect(InetHandle session, const std::string& host, std::uint16_t port, const std::string& user,
+                             const std::string& password, std::uint32_t service, std::uint32_t flags,
                              std::uintptr_t context) = 0;
   // FtpPutFileA: stores the local file (a native path) under the absolute remote path.
-  virtual bool put_file(InetHandle connection, const std::string& local_path,
-                        const std::string& remote_path, std::uint32_t flags,
-                        std::uintptr_t context) = 0;
+  virtual bool put_file(InetHandle connection, const std::string& local_path, const std::string& remote_path,
+                        std::uint32_t flags, std::uintptr_t context) = 0;
   // InternetCloseHandle: for a connection, sends QUIT and closes it.
   virtual bool close_handle(InetHandle handle) = 0;
   // The calling thread's last-error value after a failed call.

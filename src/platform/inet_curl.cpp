@@ -4,15 +4,15 @@
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string_view>
 
 #include "platform/inet.h"
@@ -75,13 +75,11 @@ class CurlInternet final : public Internet {
 
   InetHandle open() override;
   void set_status_callback(InetHandle session, StatusCallback callback) override;
-  InetHandle connect(InetHandle session, const std::string& host, std::uint16_t port,
-                     const std::string& user, const std::string& password,
-                     std::uint32_t service, std::uint32_t flags,
+  InetHandle connect(InetHandle session, const std::string& host, std::uint16_t port, const std::string& user,
+                     const std::string& password, std::uint32_t service, std::uint32_t flags,
                      std::uintptr_t context) override;
-  bool put_file(InetHandle connection, const std::string& local_path,
-                const std::string& remote_path, std::uint32_t flags,
-                std::uintptr_t context) override;
+  bool put_file(InetHandle connection, const std::string& local_path, const std::string& remote_path,
+                std::uint32_t flags, std::uintptr_t context) override;
   bool close_handle(InetHandle handle) override;
   std::uint32_t last_error() const override { return last_error_; }
   bool last_response_info(std::uint32_t* error, char* buffer, std::uint32_t* length) override;
@@ -223,15 +221,11 @@ std::uint32_t CurlInternet::map_result(const Connection& c, int code) const {
   if (c.stalled) return inet_error::kTimeout;
   switch (static_cast<CURLcode>(code)) {
     case CURLE_OPERATION_TIMEDOUT:
-    case CURLE_FTP_ACCEPT_TIMEOUT:
-      return inet_error::kTimeout;
+    case CURLE_FTP_ACCEPT_TIMEOUT: return inet_error::kTimeout;
     case CURLE_COULDNT_RESOLVE_HOST:
-    case CURLE_COULDNT_RESOLVE_PROXY:
-      return inet_error::kNameNotResolved;
-    case CURLE_COULDNT_CONNECT:
-      return inet_error::kCannotConnect;
-    case CURLE_URL_MALFORMAT:
-      return inet_error::kInvalidUrl;
+    case CURLE_COULDNT_RESOLVE_PROXY: return inet_error::kNameNotResolved;
+    case CURLE_COULDNT_CONNECT: return inet_error::kCannotConnect;
+    case CURLE_URL_MALFORMAT: return inet_error::kInvalidUrl;
     case CURLE_SEND_ERROR:
     case CURLE_RECV_ERROR: {
       long os_errno = 0;
@@ -239,18 +233,15 @@ std::uint32_t CurlInternet::map_result(const Connection& c, int code) const {
       return os_errno == ECONNRESET || os_errno == EPIPE ? inet_error::kConnectionReset
                                                          : inet_error::kConnectionAborted;
     }
-    default:
-      break;
+    default: break;
   }
   if (c.last_code >= 400) return inet_error::kExtendedError;
   switch (static_cast<CURLcode>(code)) {
     case CURLE_GOT_NOTHING:
     case CURLE_PARTIAL_FILE:
     case CURLE_ABORTED_BY_CALLBACK:
-    case CURLE_READ_ERROR:
-      return inet_error::kConnectionAborted;
-    default:
-      return kInternalError;
+    case CURLE_READ_ERROR: return inet_error::kConnectionAborted;
+    default: return kInternalError;
   }
 }
 
@@ -266,7 +257,10 @@ void CurlInternet::free_connection(std::unique_ptr<Connection> c) {
 }
 
 InetHandle CurlInternet::open() {
-  if (!global_init_ok()) { fail(kInternalError); return 0; }
+  if (!global_init_ok()) {
+    fail(kInternalError);
+    return 0;
+  }
   const InetHandle h = next_handle_++;
   sessions_[h] = Session{};
   return h;
@@ -278,15 +272,22 @@ void CurlInternet::set_status_callback(InetHandle session, StatusCallback callba
 }
 
 InetHandle CurlInternet::connect(InetHandle session, const std::string& host, std::uint16_t port,
-                                 const std::string& user, const std::string& password,
-                                 std::uint32_t service, std::uint32_t flags,
-                                 std::uintptr_t context) {
-  if (sessions_.find(session) == sessions_.end()) { fail(inet_error::kInvalidHandle); return 0; }
+                                 const std::string& user, const std::string& password, std::uint32_t service,
+                                 std::uint32_t flags, std::uintptr_t context) {
+  if (sessions_.find(session) == sessions_.end()) {
+    fail(inet_error::kInvalidHandle);
+    return 0;
+  }
   // Not from inside a transfer's notification, as WinINet's layer refuses it too.
   for (const auto& [h, other] : connections_)
-    if (other->busy) { fail(kBusy); return 0; }
-  if (service != kServiceFtp || host.empty() || unsafe(host) || unsafe(user) || unsafe(password))
-    { fail(inet_error::kInvalidParameter); return 0; }
+    if (other->busy) {
+      fail(kBusy);
+      return 0;
+    }
+  if (service != kServiceFtp || host.empty() || unsafe(host) || unsafe(user) || unsafe(password)) {
+    fail(inet_error::kInvalidParameter);
+    return 0;
+  }
 
   auto c = std::make_unique<Connection>();
   c->owner = this;
@@ -294,10 +295,12 @@ InetHandle CurlInternet::connect(InetHandle session, const std::string& host, st
   c->session = session;
   c->context = context;
   c->easy = curl_easy_init();
-  if (!c->easy) { fail(kInternalError); return 0; }
+  if (!c->easy) {
+    fail(kInternalError);
+    return 0;
+  }
   const bool ipv6 = host.find(':') != host.npos;
-  c->base_url = "ftp://" + (ipv6 ? "[" + host + "]" : host) + ":" +
-                std::to_string(port == 0 ? 21 : port);
+  c->base_url = "ftp://" + (ipv6 ? "[" + host + "]" : host) + ":" + std::to_string(port == 0 ? 21 : port);
   c->type_ascii = curl_slist_append(nullptr, "TYPE A");
   c->type_binary = curl_slist_append(nullptr, "TYPE I");
 
@@ -335,20 +338,21 @@ InetHandle CurlInternet::connect(InetHandle session, const std::string& host, st
   if (rc != CURLE_OK) {
     const std::uint32_t error = map_result(*c, rc);
     free_connection(std::move(c));
-    { fail(error); return 0; }
+    {
+      fail(error);
+      return 0;
+    }
   }
   const InetHandle h = c->handle;
   connections_[h] = std::move(c);
   return h;
 }
 
-bool CurlInternet::put_file(InetHandle connection, const std::string& local_path,
-                            const std::string& remote_path, std::uint32_t flags,
-                            std::uintptr_t context) {
+bool CurlInternet::put_file(InetHandle connection, const std::string& local_path, const std::string& remote_path,
+                            std::uint32_t flags, std::uintptr_t context) {
   const auto it = connections_.find(connection);
   if (it == connections_.end()) {
-    return fail(sessions_.count(connection) ? inet_error::kIncorrectHandleType
-                                            : inet_error::kInvalidHandle);
+    return fail(sessions_.count(connection) ? inet_error::kIncorrectHandleType : inet_error::kInvalidHandle);
   }
   Connection& c = *it->second;
   // From inside the status callback: libcurl must not re-enter its own perform.

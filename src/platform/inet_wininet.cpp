@@ -7,8 +7,8 @@
 
 #include "platform/files.h"
 #include "platform/inet.h"
-#include "platform/test_switch.h"
 #include "platform/inet_watchdog_win.h"
+#include "platform/test_switch.h"
 
 namespace quillon::platform {
 namespace {
@@ -102,9 +102,8 @@ class WinInetInternet final : public Internet {
     watchdog_.reset();
     watchdog_.arm(nullptr, timeouts_.connect_ms);
     HINTERNET connection =
-        ::InternetConnectA(handle_of(session), host.c_str(), port, user.c_str(), password.c_str(),
-                           INTERNET_SERVICE_FTP, flags & ~static_cast<std::uint32_t>(kFlagAsync),
-                           reinterpret_cast<DWORD_PTR>(link.get()));
+        ::InternetConnectA(handle_of(session), host.c_str(), port, user.c_str(), password.c_str(), INTERNET_SERVICE_FTP,
+                           flags & ~static_cast<std::uint32_t>(kFlagAsync), reinterpret_cast<DWORD_PTR>(link.get()));
     const DWORD error = ::GetLastError();
     if (watchdog_.disarm()) {
       if (connection != nullptr) ::InternetCloseHandle(connection);
@@ -122,14 +121,16 @@ class WinInetInternet final : public Internet {
   bool put_file(InetHandle connection, const std::string& local_path, const std::string& remote_path,
                 std::uint32_t flags, std::uintptr_t context) override {
     const auto it = links_.find(handle_of(connection));
-    if (it == links_.end()) return fail(callbacks_.count(handle_of(connection)) ? ERROR_INTERNET_INCORRECT_HANDLE_TYPE
-                                                                              : ERROR_INVALID_HANDLE) != 0;
+    if (it == links_.end())
+      return fail(callbacks_.count(handle_of(connection)) ? ERROR_INTERNET_INCORRECT_HANDLE_TYPE
+                                                          : ERROR_INVALID_HANDLE) != 0;
     Link& link = *it->second;
     if (link.busy) return fail(ERROR_BUSY) != 0;
     if (link.closed) return fail(ERROR_INTERNET_CONNECTION_ABORTED) != 0;
     if (remote_path.empty() || unsafe(remote_path)) return fail(ERROR_INVALID_PARAMETER) != 0;
     std::string bytes;
-    if (!ordinary_file_exists(local_path) || !read_whole_file(local_path, bytes)) return fail(ERROR_FILE_NOT_FOUND) != 0;
+    if (!ordinary_file_exists(local_path) || !read_whole_file(local_path, bytes))
+      return fail(ERROR_FILE_NOT_FOUND) != 0;
     const std::uintptr_t caller_context = link.context;
     link.context = context;
     link.quiet = link.busy = busy_ = true;
@@ -174,9 +175,9 @@ class WinInetInternet final : public Internet {
   DWORD store(HINTERNET connection, Link& link, const std::string& bytes, const std::string& remote_path, bool ascii) {
     watchdog_.reset();
     watchdog_.arm(connection, timeouts_.reply_ms);
-    HINTERNET file = ::FtpOpenFileA(connection, remote_path.c_str(), GENERIC_WRITE,
-                                    ascii ? FTP_TRANSFER_TYPE_ASCII : FTP_TRANSFER_TYPE_BINARY,
-                                    reinterpret_cast<DWORD_PTR>(&link));
+    HINTERNET file =
+        ::FtpOpenFileA(connection, remote_path.c_str(), GENERIC_WRITE,
+                       ascii ? FTP_TRANSFER_TYPE_ASCII : FTP_TRANSFER_TYPE_BINARY, reinterpret_cast<DWORD_PTR>(&link));
     DWORD error = file == nullptr ? ::GetLastError() : 0;
     for (int i = 0; error == 0 && i < kStoreCommands; ++i)
       link.notify(reinterpret_cast<InetHandle>(connection), kStatusRequestSent, nullptr, 0);
@@ -186,8 +187,7 @@ class WinInetInternet final : public Internet {
       watchdog_.arm(file, timeouts_.stall_ms);
       if (!::InternetWriteFile(file, bytes.data() + at, want, &written) || written != want)
         error = written != want && ::GetLastError() == 0 ? ERROR_INTERNET_CONNECTION_ABORTED : ::GetLastError();
-      else
-        link.notify(reinterpret_cast<InetHandle>(connection), kStatusRequestSent, &written, sizeof written);
+      else link.notify(reinterpret_cast<InetHandle>(connection), kStatusRequestSent, &written, sizeof written);
     }
     watchdog_.arm(connection, timeouts_.reply_ms);  // the server's word on the data
     if (file != nullptr && !::InternetCloseHandle(file) && error == 0) error = ::GetLastError();
@@ -213,7 +213,7 @@ class WinInetInternet final : public Internet {
   InternetTimeouts timeouts_;
   InetWatchdog watchdog_;
   std::map<HINTERNET, std::unique_ptr<StatusCallback>> callbacks_;  // by session
-  std::map<HINTERNET, std::unique_ptr<Link>> links_;               // by connection
+  std::map<HINTERNET, std::unique_ptr<Link>> links_;                // by connection
   std::uint32_t last_error_ = 0;
   bool busy_ = false;
 };

@@ -32,11 +32,10 @@ void pick_up_old_settings(const std::filesystem::path& folder) {
   std::filesystem::path candidates[2];
   if (n > 0 && n < MAX_PATH) candidates[0] = std::filesystem::path(windows) / L"qsodata.qsl";
   if (const wchar_t* local = ::_wgetenv(L"LOCALAPPDATA"); local != nullptr && n > 0 && n < MAX_PATH)
-    candidates[1] = std::filesystem::path(local) / L"VirtualStore" /
-                    std::filesystem::path(windows).relative_path() / L"qsodata.qsl";
+    candidates[1] = std::filesystem::path(local) / L"VirtualStore" / std::filesystem::path(windows).relative_path() /
+                    L"qsodata.qsl";
   for (const auto& old : candidates)
-    if (!old.empty() && std::filesystem::is_regular_file(old, ec) &&
-        std::filesystem::copy_file(old, settings, ec))
+    if (!old.empty() && std::filesystem::is_regular_file(old, ec) && std::filesystem::copy_file(old, settings, ec))
       return;
 }
 

@@ -37,9 +37,7 @@ Frmsetteiftp::~Frmsetteiftp() = default;
 
 QLineEdit* Frmsetteiftp::box(SettingsBox b) const { return control<QLineEdit>(this, name(b)); }
 
-QCheckBox* Frmsetteiftp::check(SettingsCheck b) const {
-  return control<QCheckBox>(this, name(b));
-}
+QCheckBox* Frmsetteiftp::check(SettingsCheck b) const { return control<QCheckBox>(this, name(b)); }
 
 void Frmsetteiftp::set_text(SettingsBox b, std::string_view text) {
   QLineEdit* edit = box(b);
@@ -64,9 +62,7 @@ std::string Frmsetteiftp::show_open(std::string_view file_name) {
   return to_cp932(chosen.front(), "");
 }
 
-void Frmsetteiftp::message_box(std::string_view text) {
-  quillon::message_box(this, from_cp932(text));
-}
+void Frmsetteiftp::message_box(std::string_view text) { quillon::message_box(this, from_cp932(text)); }
 
 void Frmsetteiftp::show() {
   show_centred(this);

@@ -38,9 +38,9 @@ void paint(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
 QFont font(const form::Font& f) {
   const QStringList families = std::strcmp(f.family, "ＭＳ ゴシック") == 0     ? ms_gothic()
                                : std::strcmp(f.family, "ＭＳ Ｐゴシック") == 0 ? ms_pgothic()
-                               : std::strcmp(f.family, "MS Serif") == 0       ? ms_serif()
-                               : std::strcmp(f.family, "Courier New") == 0    ? courier_new()
-                                                                              : QStringList{QString::fromUtf8(f.family)};
+                               : std::strcmp(f.family, "MS Serif") == 0        ? ms_serif()
+                               : std::strcmp(f.family, "Courier New") == 0     ? courier_new()
+                                                                           : QStringList{QString::fromUtf8(f.family)};
   return form_font(families, f.points, f.bold, f.italic);
 }
 
@@ -72,8 +72,7 @@ QWidget* make(QWidget* window, const form::Control& c) {
       if (c.colour != form::kSystemColour) paint(button, QPalette::Button, colour(c.colour));
       return button;
     }
-    case form::Kind::CheckBox:
-      return new QCheckBox(caption, window);
+    case form::Kind::CheckBox: return new QCheckBox(caption, window);
     case form::Kind::HLine:
     case form::Kind::VLine: {
       auto* line = new QFrame(window);
@@ -83,8 +82,7 @@ QWidget* make(QWidget* window, const form::Control& c) {
       paint(line, QPalette::WindowText, Qt::black);
       return line;
     }
-    case form::Kind::PictureBox:
-      return new PictureBox(QSize(c.at.w, c.at.h), window);
+    case form::Kind::PictureBox: return new PictureBox(QSize(c.at.w, c.at.h), window);
   }
   return nullptr;
 }
@@ -92,8 +90,8 @@ QWidget* make(QWidget* window, const form::Control& c) {
 }  // namespace
 
 Qt::WindowFlags form_flags(const form::Form& form) {
-  const Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                                Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  const Qt::WindowFlags flags =
+      Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
   return form.resizable ? flags : flags | Qt::MSWindowsFixedSizeDialogHint;
 }
 

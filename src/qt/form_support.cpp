@@ -21,8 +21,7 @@ QImage quillon_icon_image() {
   image.fill(Qt::transparent);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing, false);
-  const QColor navy(0, 0, 128), white(255, 255, 255), red(192, 0, 0), gold(224, 160, 0),
-      gray(128, 128, 128);
+  const QColor navy(0, 0, 128), white(255, 255, 255), red(192, 0, 0), gold(224, 160, 0), gray(128, 128, 128);
   // A QSL card.
   p.fillRect(1, 6, 28, 21, navy);
   p.fillRect(3, 8, 24, 17, white);
@@ -33,8 +32,8 @@ QImage quillon_icon_image() {
   // The quill across its corner.
   p.setPen(Qt::NoPen);
   p.setBrush(gold);
-  p.drawPolygon(QPolygon({QPoint(31, 0), QPoint(26, 2), QPoint(19, 11), QPoint(18, 16),
-                          QPoint(22, 14), QPoint(29, 6)}));
+  p.drawPolygon(
+      QPolygon({QPoint(31, 0), QPoint(26, 2), QPoint(19, 11), QPoint(18, 16), QPoint(22, 14), QPoint(29, 6)}));
   p.setPen(QPen(navy, 1));
   p.drawLine(30, 1, 17, 18);
   p.drawLine(17, 18, 16, 20);
@@ -50,13 +49,9 @@ QIcon quillon_icon() {
 
 // --- text at the edge -----------------------------------------------------------
 
-QString from_cp932(std::string_view bytes) {
-  return QString::fromStdString(cp932::to_utf8_lossy(bytes));
-}
+QString from_cp932(std::string_view bytes) { return QString::fromStdString(cp932::to_utf8_lossy(bytes)); }
 
-std::string to_cp932(const QString& text, std::string_view what) {
-  return cp932::from_utf8(text.toStdString(), what);
-}
+std::string to_cp932(const QString& text, std::string_view what) { return cp932::from_utf8(text.toStdString(), what); }
 
 QFont form_font(const QStringList& families, double points, bool bold, bool italic) {
   QFont font;
@@ -73,18 +68,18 @@ QStringList ms_gothic() {
 }
 
 QStringList ms_pgothic() {
-  return {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-          QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")};
+  return {QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"), QStringLiteral("IPAPGothic"),
+          QStringLiteral("IPAGothic")};
 }
 
 QStringList ms_serif() {
-  return {QStringLiteral("MS Serif"), QStringLiteral("Times New Roman"),
-          QStringLiteral("DejaVu Serif"), QStringLiteral("serif")};
+  return {QStringLiteral("MS Serif"), QStringLiteral("Times New Roman"), QStringLiteral("DejaVu Serif"),
+          QStringLiteral("serif")};
 }
 
 QStringList courier_new() {
-  return {QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"),
-          QStringLiteral("DejaVu Sans Mono"), QStringLiteral("monospace")};
+  return {QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono"),
+          QStringLiteral("monospace")};
 }
 
 void centre_on_screen(QWidget* window) {
@@ -93,8 +88,7 @@ void centre_on_screen(QWidget* window) {
   if (screen == nullptr) return;
   const QRect area = screen->availableGeometry();
   const QSize size = window->frameGeometry().size();
-  window->move(area.x() + (area.width() - size.width()) / 2,
-               area.y() + (area.height() - size.height()) / 2);
+  window->move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
 }
 
 void show_centred(QWidget* window) {

@@ -26,8 +26,7 @@ std::string to_cp932(const QString& text, std::string_view what = "text");
 
 // A form font: the first installed family of `families`, at the pixel size the
 // points have at 96 dpi, since the forms are laid out in pixels.
-QFont form_font(const QStringList& families, double points, bool bold = false,
-                bool italic = false);
+QFont form_font(const QStringList& families, double points, bool bold = false, bool italic = false);
 // Font families of the forms and what stands in for them on this system.
 QStringList ms_gothic();    // "ＭＳ ゴシック", fixed pitch
 QStringList ms_pgothic();   // "ＭＳ Ｐゴシック", proportional

@@ -7,8 +7,7 @@
 namespace quillon {
 
 PictureBox::PictureBox(QSize size, QWidget* parent)
-    : QWidget(parent),
-      surface_(size, QImageSurface::from_qrgb(palette().color(QPalette::Window).rgb())) {
+    : QWidget(parent), surface_(size, QImageSurface::from_qrgb(palette().color(QPalette::Window).rgb())) {
   setFixedSize(size);
   setAttribute(Qt::WA_OpaquePaintEvent);
   // Synchronous: an upload blocks the event loop while the bar moves.

@@ -14,8 +14,8 @@ namespace {
 
 QString decode(std::string_view cp932_text) {
   // Captions are nearly always ASCII; spare them the converter.
-  const bool ascii = std::all_of(cp932_text.begin(), cp932_text.end(),
-                                 [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
+  const bool ascii =
+      std::all_of(cp932_text.begin(), cp932_text.end(), [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
   if (ascii) return QString::fromLatin1(cp932_text.data(), static_cast<qsizetype>(cp932_text.size()));
   return QString::fromStdString(cp932::to_utf8(cp932_text));
 }
@@ -69,20 +69,18 @@ void QImageSurface::fill_box(float x1, float y1, float x2, float y2, Colour c) {
   if (b.empty()) return;
   QPainter p(&image_);
   p.setCompositionMode(draw_mode() == kDrawModeNotXorPen ? QPainter::RasterOp_NotSourceXorDestination
-                                                       : QPainter::CompositionMode_Source);
+                                                         : QPainter::CompositionMode_Source);
   p.fillRect(QRect(b.left, b.top, b.right - b.left + 1, b.bottom - b.top + 1), to_qcolor(c));
 }
 
 Colour QImageSurface::pixel(int x, int y) const { return from_qrgb(image_.pixel(x, y)); }
 
 QColor QImageSurface::to_qcolor(Colour c) {
-  return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                static_cast<int>((c >> 16) & 0xFF));
+  return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
 }
 
 Colour QImageSurface::from_qrgb(QRgb rgb) {
-  return static_cast<Colour>(qRed(rgb)) | static_cast<Colour>(qGreen(rgb)) << 8 |
-         static_cast<Colour>(qBlue(rgb)) << 16;
+  return static_cast<Colour>(qRed(rgb)) | static_cast<Colour>(qGreen(rgb)) << 8 | static_cast<Colour>(qBlue(rgb)) << 16;
 }
 
 }  // namespace quillon

@@ -2,9 +2,9 @@
 
 #include <QApplication>
 
-#include "qt/frmstartftp.h"
 #include "qt/Frmsetteiftp.h"
 #include "qt/form_support.h"
+#include "qt/frmstartftp.h"
 
 namespace quillon {
 
@@ -19,9 +19,7 @@ void prepare_application() {
 // Each window deletes itself when the program closes it.
 MainView& QtToolkit::create_main_window(MainForm& form) { return *new frmstartftp(form); }
 
-SettingsView& QtToolkit::create_settings_dialog(SettingsForm& form) {
-  return *new Frmsetteiftp(form);
-}
+SettingsView& QtToolkit::create_settings_dialog(SettingsForm& form) { return *new Frmsetteiftp(form); }
 
 void QtToolkit::quit() {
   if (on_quit_) {

@@ -14,10 +14,9 @@ constexpr Colour kWhite = 0xFFFFFF;
 // Halves go to the even neighbour, as the platform's own conversion does.
 std::int32_t round_scale(float v, const char* what) {
   const double r = std::nearbyint(static_cast<double>(v));
-  if (!std::isfinite(r) || r < std::numeric_limits<std::int32_t>::min() ||
-      r > std::numeric_limits<std::int32_t>::max())
+  if (!std::isfinite(r) || r < std::numeric_limits<std::int32_t>::min() || r > std::numeric_limits<std::int32_t>::max())
     throw Error(std::string("progress bar: the ") + what + " " + std::to_string(v) +
-                           " does not fit a 32-bit whole number");
+                " does not fit a 32-bit whole number");
   return static_cast<std::int32_t>(r);
 }
 

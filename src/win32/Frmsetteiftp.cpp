@@ -28,9 +28,7 @@ HWND Frmsetteiftp::box(SettingsBox b) const { return control(name(b)); }
 
 HWND Frmsetteiftp::check(SettingsCheck b) const { return control(name(b)); }
 
-void Frmsetteiftp::set_text(SettingsBox b, std::string_view text) {
-  ::SetWindowTextW(box(b), utf16(text).c_str());
-}
+void Frmsetteiftp::set_text(SettingsBox b, std::string_view text) { ::SetWindowTextW(box(b), utf16(text).c_str()); }
 
 // The form names the box in its message.
 std::string Frmsetteiftp::text(SettingsBox b) const { return to_cp932(window_text(box(b))); }
@@ -39,9 +37,7 @@ void Frmsetteiftp::set_checked(SettingsCheck b, bool on) {
   ::SendMessageW(check(b), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-bool Frmsetteiftp::checked(SettingsCheck b) const {
-  return ::SendMessageW(check(b), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
+bool Frmsetteiftp::checked(SettingsCheck b) const { return ::SendMessageW(check(b), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 void Frmsetteiftp::focus(SettingsBox b) { ::SetFocus(box(b)); }
 

@@ -58,9 +58,7 @@ void register_class(const wchar_t* name, WNDPROC procedure, HICON icon) {
 
 std::wstring utf16(std::string_view cp932_text) { return wide(cp932::to_utf8_lossy(cp932_text)); }
 
-std::string to_cp932(const std::wstring& text, std::string_view what) {
-  return cp932::from_utf8(utf8(text), what);
-}
+std::string to_cp932(const std::wstring& text, std::string_view what) { return cp932::from_utf8(utf8(text), what); }
 
 std::wstring window_text(HWND window) {
   std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
@@ -107,17 +105,16 @@ FormWindow::FormWindow(const form::Form& form)
   HDC screen = ::GetDC(nullptr);
   dpi_ = ::GetDeviceCaps(screen, LOGPIXELSY);
   ::ReleaseDC(nullptr, screen);
-  const DWORD style =
-      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | (form.resizable ? WS_THICKFRAME : 0);
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | (form.resizable ? WS_THICKFRAME : 0);
   RECT outer{0, 0, scaled(form.width), scaled(form.height)};
   ::AdjustWindowRectEx(&outer, style, FALSE, WS_EX_CONTROLPARENT);
   hwnd_ = ::CreateWindowExW(WS_EX_CONTROLPARENT, kFormClass, wide(form.caption).c_str(), style, CW_USEDEFAULT,
                             CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
                             ::GetModuleHandleW(nullptr), this);
   ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_for(form_font_)), FALSE);
-  tips_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
-                            ::GetModuleHandleW(nullptr), nullptr);
+  tips_ =
+      ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, ::GetModuleHandleW(nullptr), nullptr);
   for (std::size_t i = 0; i < form.controls.size(); ++i) {
     const form::Control& c = form.controls[i];
     HWND made = make(c, kFirstId + static_cast<int>(i));
@@ -135,8 +132,7 @@ HWND FormWindow::make(const form::Control& c, int id) {
     case form::Kind::Label:
       // A tool tip needs the label to take the mouse.
       return add(c.name, L"STATIC", caption, SS_LEFTNOWORDWRAP | (c.tooltip ? SS_NOTIFY : 0), at, spec(c.font));
-    case form::Kind::TextBox:
-      return add(c.name, L"EDIT", caption, ES_AUTOHSCROLL | WS_BORDER, at, spec(c.font), id);
+    case form::Kind::TextBox: return add(c.name, L"EDIT", caption, ES_AUTOHSCROLL | WS_BORDER, at, spec(c.font), id);
     case form::Kind::MaskedBox: {
       HWND box = add(c.name, L"EDIT", caption, ES_AUTOHSCROLL | WS_BORDER | ES_PASSWORD, at, spec(c.font), id);
       ::SendMessageW(box, EM_SETPASSWORDCHAR, L'*', 0);
@@ -145,11 +141,9 @@ HWND FormWindow::make(const form::Control& c, int id) {
     case form::Kind::Button:
       if (c.colour != form::kSystemColour) return add_button(c.name, caption, at, id, colour(c.colour));
       return add(c.name, L"BUTTON", caption, BS_PUSHBUTTON, at, spec(c.font), id);
-    case form::Kind::CheckBox:
-      return add(c.name, L"BUTTON", caption, BS_AUTOCHECKBOX, at, spec(c.font), id);
+    case form::Kind::CheckBox: return add(c.name, L"BUTTON", caption, BS_AUTOCHECKBOX, at, spec(c.font), id);
     case form::Kind::HLine:
-    case form::Kind::VLine:
-      return add(c.name, L"STATIC", L"", SS_BLACKRECT, at);
+    case form::Kind::VLine: return add(c.name, L"STATIC", L"", SS_BLACKRECT, at);
     case form::Kind::PictureBox: {
       auto& surface = pictures_[c.name] = std::make_unique<GdiSurface>(c.at.w, c.at.h);
       return add_picture(c.name, at, *surface);
@@ -184,8 +178,8 @@ HWND FormWindow::control(std::string_view name) const {
 HFONT FormWindow::font_for(const FontSpec& spec) {
   const FontSpec& f = !spec.face.empty() ? spec : form_font_;
   const int height = -static_cast<int>(std::lround(f.points * dpi_ / 72.0));
-  const std::wstring key = f.face + L"/" + std::to_wstring(height) + (f.bold ? L"b" : L"") +
-                           (f.italic ? L"i" : L"") + L"/" + std::to_wstring(f.charset);
+  const std::wstring key = f.face + L"/" + std::to_wstring(height) + (f.bold ? L"b" : L"") + (f.italic ? L"i" : L"") +
+                           L"/" + std::to_wstring(f.charset);
   HFONT& font = fonts_[key];
   if (font == nullptr)
     font = ::CreateFontW(height, 0, 0, 0, f.bold ? FW_BOLD : FW_NORMAL, f.italic, FALSE, FALSE, f.charset,
@@ -195,9 +189,9 @@ HFONT FormWindow::font_for(const FontSpec& spec) {
 
 HWND FormWindow::add(const char* name, const wchar_t* cls, const std::wstring& caption, DWORD style, Box at,
                      FontSpec font, int id) {
-  HWND control = ::CreateWindowExW(0, cls, caption.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0, 0, 0, 0,
-                                   hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                   ::GetModuleHandleW(nullptr), nullptr);
+  HWND control =
+      ::CreateWindowExW(0, cls, caption.c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, 0, 0, 0, 0, hwnd_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr), nullptr);
   placed_.push_back({control, at, font});
   names_.emplace_back(name);
   ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_for(font)), FALSE);
@@ -355,9 +349,7 @@ LRESULT FormWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
       if (HBRUSH b = on_colour(reinterpret_cast<HWND>(lp), reinterpret_cast<HDC>(wp), msg == WM_CTLCOLOREDIT))
         return reinterpret_cast<LRESULT>(b);
       break;
-    case WM_DRAWITEM:
-      draw_button(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
-      return TRUE;
+    case WM_DRAWITEM: draw_button(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp)); return TRUE;
     case WM_SETCURSOR:
       if (!wait_cursor_) break;
       ::SetCursor(::LoadCursorA(nullptr, IDC_WAIT));
@@ -370,16 +362,13 @@ LRESULT FormWindow::handle(UINT msg, WPARAM wp, LPARAM lp) {
       place_all();
       return 0;
     }
-    case kDestroyLater:
-      ::DestroyWindow(hwnd_);
-      return 0;
+    case kDestroyLater: ::DestroyWindow(hwnd_); return 0;
     case WM_NCDESTROY:
       ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
       hwnd_ = nullptr;
       delete this;  // the toolkit made it with new; closing is its end
       return 0;
-    default:
-      break;
+    default: break;
   }
   return ::DefWindowProcW(hwnd_, msg, wp, lp);
 }

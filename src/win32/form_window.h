@@ -24,7 +24,7 @@ std::wstring utf16(std::string_view cp932_text);
 // Throws cp932::EncodingError naming `what` for a character CP932 cannot hold.
 std::string to_cp932(const std::wstring& text, std::string_view what = "");
 std::wstring window_text(HWND window);
-using platform::wide;                  // UTF-8 to UTF-16
+using platform::wide;  // UTF-8 to UTF-16
 inline std::string utf8(const std::wstring& text) { return platform::narrow(text); }
 
 // A control's place in 96-dpi pixels: left, top, width, height.
@@ -87,8 +87,8 @@ class FormWindow {
 
  private:
   // A control at 96-dpi pixels; `id` 0 when it sends no commands. Returns it.
-  HWND add(const char* name, const wchar_t* cls, const std::wstring& caption, DWORD style, Box at,
-           FontSpec font = {}, int id = 0);
+  HWND add(const char* name, const wchar_t* cls, const std::wstring& caption, DWORD style, Box at, FontSpec font = {},
+           int id = 0);
   // One control of each kind, as Win32 draws it.
   HWND make(const form::Control& c, int id);
   // A push button whose face is `face` rather than the system's button colour.

@@ -26,13 +26,13 @@ void frmstartftp::set_enabled(Button button, bool enabled) {
   ::EnableWindow(control(name), enabled);
 }
 
-void frmstartftp::set_picture_visible(bool visible) {
-  ::ShowWindow(control("Picture1"), visible ? SW_SHOW : SW_HIDE);
-}
+void frmstartftp::set_picture_visible(bool visible) { ::ShowWindow(control("Picture1"), visible ? SW_SHOW : SW_HIDE); }
 
 void frmstartftp::set_cursor(Cursor cursor) { set_wait_cursor(cursor == Cursor::Wait); }
 
-void frmstartftp::repaint() { ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN); }
+void frmstartftp::repaint() {
+  ::RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
 
 void frmstartftp::set_label1_caption(std::string_view text) {
   ::SetWindowTextW(control("Label1"), utf16(text).c_str());

@@ -59,9 +59,9 @@ GdiSurface::~GdiSurface() {
 
 void GdiSurface::set_font(const std::string& face, int pixel_height) {
   std::wstring name = utf16(cp932::from_utf8(face));
-  HFONT font = ::CreateFontW(-pixel_height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, DEFAULT_PITCH,
-                             name.c_str());
+  HFONT font =
+      ::CreateFontW(-pixel_height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                    CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY, DEFAULT_PITCH, name.c_str());
   if (font == nullptr) return;
   HGDIOBJ previous = ::SelectObject(gdi_->dc, font);
   if (gdi_->font == nullptr) gdi_->old_font = previous;

@@ -2,8 +2,8 @@
 #include <windows.h>
 
 #include "app/program.h"
-#include "win32/win32_toolkit.h"
 #include "win32/form_window.h"
+#include "win32/win32_toolkit.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   quillon::win32::prepare_application();

@@ -1,7 +1,7 @@
 #include "win32/win32_toolkit.h"
 
-#include "win32/frmstartftp.h"
 #include "win32/Frmsetteiftp.h"
+#include "win32/frmstartftp.h"
 
 namespace quillon::win32 {
 

@@ -75,7 +75,7 @@ TEST(History, Cp932TextsAreKeptAndFoundAsUtf8) {
   History history(dir.file("h.sqlite"), History::Mode::Write);
   Query q;
   q.contact.call = q.contact.callsign = "\x83\x65\x83\x58\x83\x67";  // テスト
-  q.contact.remarks = "\x82\xa0\x82\xe8\x82\xaa\x82\xc6\x82\xa4";   // ありがとう
+  q.contact.remarks = "\x82\xa0\x82\xe8\x82\xaa\x82\xc6\x82\xa4";    // ありがとう
   history.add_run(q.run, {q.contact});
   const std::vector<ContactInRun> found = History(dir.file("h.sqlite"), History::Mode::Read).contacts_with("テスト");
   ASSERT_EQ(found.size(), 1u);

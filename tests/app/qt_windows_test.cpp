@@ -11,9 +11,9 @@
 #include <QStyle>
 #include <QTest>
 
+#include "qt/form_support.h"
 #include "qt/qt_toolkit.h"
 #include "support/program_fixture.h"
-#include "qt/form_support.h"
 
 namespace quillon::testing {
 
@@ -21,7 +21,8 @@ class QtProbe final : public WindowProbe {
  public:
   explicit QtProbe(QWidget* window) : w_(window) {}
   std::string window_row() const override {
-    return window_row_of(w_->windowTitle().toStdString(), w_->width(), w_->height(), w_->minimumSize() != w_->maximumSize());
+    return window_row_of(w_->windowTitle().toStdString(), w_->width(), w_->height(),
+                         w_->minimumSize() != w_->maximumSize());
   }
   std::optional<ControlView> control(const std::string& name) const override {
     QWidget* c = find(name);

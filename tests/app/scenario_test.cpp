@@ -46,7 +46,8 @@ class Scenario : public CaseFile {
     if (verb == "settings") write_settings_file(rest);
     else if (verb == "inet") script_inet(pairs(rest));
     else if (verb == "clock") script_clock(rest);
-    else if (verb == "lock") held_ = platform::InstanceLock::acquire((fs::create_directories(config_), Program::lock_path()));
+    else if (verb == "lock")
+      held_ = platform::InstanceLock::acquire((fs::create_directories(config_), Program::lock_path()));
     else if (verb == "start") start(a == "default-host");
     else if (verb == "main") main_does(a);
     else if (verb == "dialog") dialog_does(a, b);
@@ -59,10 +60,12 @@ class Scenario : public CaseFile {
   void write_settings_file(const std::string& rest) {
     Settings s;
     std::map<std::string, std::string*> strings = {
-        {"csv_path", &s.csv_path}, {"xml_path", &s.xml_path}, {"callsign", &s.callsign},
-        {"server_password", &s.server_password}, {"my_portable", &s.my_portable},
-        {"address1", &s.address1}, {"address2", &s.address2}, {"address3", &s.address3},
-        {"design_no", &s.design_no}, {"qsl_path", &s.qsl_path}, {"qsl_name", &s.qsl_name}};
+        {"csv_path", &s.csv_path},       {"xml_path", &s.xml_path},
+        {"callsign", &s.callsign},       {"server_password", &s.server_password},
+        {"my_portable", &s.my_portable}, {"address1", &s.address1},
+        {"address2", &s.address2},       {"address3", &s.address3},
+        {"design_no", &s.design_no},     {"qsl_path", &s.qsl_path},
+        {"qsl_name", &s.qsl_name}};
     for (const auto& [key, value] : pairs(rest)) {
       if (key == "hangup_on_exit") s.hangup_on_exit = number(value);
       else if (key == "log_search") s.log_search = number(value);
@@ -133,7 +136,11 @@ class Scenario : public CaseFile {
       else if (key == "log_count") got = std::to_string(s.log.log_count);
       else if (key == "connection") got = std::to_string(s.ftp.connection_handle);
       else if (key == "bar") got = s.ftp.progress_bar ? std::to_string(s.ftp.progress_bar->Value()) : "none";
-      else if (key == "buttons") got = toolkit_.mains.back()->enabled[0] && toolkit_.mains.back()->enabled[1] && toolkit_.mains.back()->enabled[2] ? "on" : "off";
+      else if (key == "buttons")
+        got =
+            toolkit_.mains.back()->enabled[0] && toolkit_.mains.back()->enabled[1] && toolkit_.mains.back()->enabled[2]
+                ? "on"
+                : "off";
       else if (key == "csv_path") got = shown(s.settings.csv_path);
       else if (key == "xml_path") got = shown(s.settings.xml_path);
       else if (key == "callsign") got = shown(s.settings.callsign);
@@ -143,7 +150,8 @@ class Scenario : public CaseFile {
     }
   }
   static std::string outcome_name(RunOutcome o) {
-    static const char* names[] = {"Uploaded", "NoLog", "LogRefused", "NotWritten", "NotConnected", "NotStored", "NotClosed", "StoredNotClosed"};
+    static const char* names[] = {"Uploaded",     "NoLog",     "LogRefused", "NotWritten",
+                                  "NotConnected", "NotStored", "NotClosed",  "StoredNotClosed"};
     return names[static_cast<int>(o)];
   }
 

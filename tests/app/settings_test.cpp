@@ -17,8 +17,18 @@ namespace fs = std::filesystem;
 
 TEST(SettingsFile, LayoutAndRoundTrip) {
   testing::TempDir dir;
-  const Settings s{"  C:\\log\\tarnis.csv  ", "x.xml", " ", "a,b\"c\"|<&>", "/1", 1,
-                   cp932::from_utf8("東京都千代田区丸の内１－１"), "a2", "a3", "d", "p", -32768,
+  const Settings s{"  C:\\log\\tarnis.csv  ",
+                   "x.xml",
+                   " ",
+                   "a,b\"c\"|<&>",
+                   "/1",
+                   1,
+                   cp932::from_utf8("東京都千代田区丸の内１－１"),
+                   "a2",
+                   "a3",
+                   "d",
+                   "p",
+                   -32768,
                    cp932::from_utf8("表示ソフト")};  // second bytes 0x5C
   write_settings(dir.file("s"), s);
   EXPECT_EQ(read_file(dir.file("s")), "  C:\\log\\tarnis.csv  \r\nx.xml\r\n \r\na,b\"c\"|<&>\r\n/1\r\n 1 \r\n" +
@@ -32,11 +42,12 @@ TEST(SettingsFile, LayoutAndRoundTrip) {
 
 TEST(SettingsFile, ReadsTolerantly) {
   const std::pair<const char*, int> integers[] = {
-      {" 0 ", 0},       {" 1 ", 1},       {"-1 ", -1},     {"+1", 1},       {"\t7\t", 7},       {"", 0},
-      {" -32768 ", -32768}, {"-32769", 0}, {"32767", 32767}, {"32768", 0}, {"yes", 0},        {"1x", 0}, {"- 1", 0}};
+      {" 0 ", 0},    {" 1 ", 1},       {"-1 ", -1},  {"+1", 1},  {"\t7\t", 7}, {"", 0},   {" -32768 ", -32768},
+      {"-32769", 0}, {"32767", 32767}, {"32768", 0}, {"yes", 0}, {"1x", 0},    {"- 1", 0}};
   testing::TempDir dir;
   for (const auto& [line, value] : integers) {
-    write_file(dir.file("s"), std::string("\r\n\r\n\r\n\r\n\r\n") + line + "\r\n\r\n\r\n\r\n\r\n\r\n" + line + "\r\n\r\n");
+    write_file(dir.file("s"),
+               std::string("\r\n\r\n\r\n\r\n\r\n") + line + "\r\n\r\n\r\n\r\n\r\n\r\n" + line + "\r\n\r\n");
     const Settings s = read_settings(dir.file("s"));
     EXPECT_EQ(s.hangup_on_exit, value) << '"' << line << '"';
     EXPECT_EQ(s.log_search, value) << '"' << line << '"';
@@ -54,9 +65,12 @@ TEST(SettingsFile, FailuresNameTheFileAndLeaveNothingBeside) {
   const std::string missing = dir.file("none/qsodata.qsl"), folder = dir.file("qsodata.qsl");
   fs::create_directory(folder);  // the rename over it fails
   const std::pair<std::function<void()>, std::string> cases[] = {
-      {[&] { read_settings(missing); }, "設定ファイルを開けません: " + missing + " (" + testing::kWords.no_folder + ")"},
-      {[&] { write_settings(missing, {}); }, "設定ファイルを作成できません: " + missing + " (" + testing::kWords.no_folder + ")"},
-      {[&] { write_settings(folder, {}); }, "設定ファイルを書き込めません: " + folder + " (" + testing::kWords.is_folder + ")"}};
+      {[&] { read_settings(missing); },
+       "設定ファイルを開けません: " + missing + " (" + testing::kWords.no_folder + ")"},
+      {[&] { write_settings(missing, {}); },
+       "設定ファイルを作成できません: " + missing + " (" + testing::kWords.no_folder + ")"},
+      {[&] { write_settings(folder, {}); },
+       "設定ファイルを書き込めません: " + folder + " (" + testing::kWords.is_folder + ")"}};
   for (const auto& [action, message] : cases) EXPECT_EQ(testing::error_of(action), message);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1);
 }

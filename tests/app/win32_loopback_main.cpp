@@ -3,8 +3,8 @@
 #include <cstdlib>
 
 #include "app/program.h"
-#include "win32/win32_toolkit.h"
 #include "win32/form_window.h"
+#include "win32/win32_toolkit.h"
 
 int main(int argc, char** argv) {
   if (argc != 3) return 2;

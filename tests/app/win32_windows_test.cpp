@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include "support/program_fixture.h"
+#include "win32/Frmsetteiftp.h"
 #include "win32/frmstartftp.h"
 #include "win32/win32_toolkit.h"
-#include "win32/Frmsetteiftp.h"
-#include "support/program_fixture.h"
 
 namespace quillon::testing {
 

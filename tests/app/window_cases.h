@@ -121,7 +121,8 @@ TEST_F(WindowTest, OneClickUploadsToTheLoopbackServer) {
   FtpServer server;
   TempDir data;
   write_file(data.file("tarnis.csv"), read_file(std::string(QUILLON_TEST_DATA_DIR) + "/sample.csv"));
-  const Settings s{data.file("tarnis.csv"), data.file("qsoupdata.xml"), "Q1AAA", "secret", "", 0, "", "", "", "", "", 0, ""};
+  const Settings s{
+      data.file("tarnis.csv"), data.file("qsoupdata.xml"), "Q1AAA", "secret", "", 0, "", "", "", "", "", 0, ""};
   start(s, platform::make_internet(), server.port());
   const auto main = probe_main();
   main->click("cmdOK");

@@ -45,7 +45,8 @@ class Case : public testing::CaseFile {
         fs::copy_file(QUILLON_CLI, program, fs::copy_options::overwrite_existing);
       }
       std::function<bool()> storing = nullptr;
-      if (verb == "run-killed") storing = [this] {
+      if (verb == "run-killed")
+        storing = [this] {
           std::error_code missing;
           return !fs::is_empty(server_->root() + "/log", missing) && !missing;
         };
@@ -56,7 +57,8 @@ class Case : public testing::CaseFile {
       // json TEXT...: stdout holds each; says TEXT...: stderr does; history N
       // TEXT...: the history has N lines, the last holds each.
       std::istringstream words(raw);
-      std::string holder = verb == "says" ? err_ : testing::replace_all(out_, "\\\\", "\\");  // JSON's "\\" a path's "\"
+      std::string holder =
+          verb == "says" ? err_ : testing::replace_all(out_, "\\\\", "\\");  // JSON's "\\" a path's "\"
       if (verb == "history") {
         std::size_t count = 0;
         words >> count;
@@ -74,14 +76,14 @@ class Case : public testing::CaseFile {
       std::vector<fs::path> stored;
       if (fs::exists(server_->root() + "/log"))
         for (const auto& e : fs::directory_iterator(server_->root() + "/log")) stored.push_back(e.path());
-      std::sort(stored.begin(), stored.end(), [](const fs::path& a, const fs::path& b) {
-        return fs::last_write_time(a) > fs::last_write_time(b);
-      });
+      std::sort(stored.begin(), stored.end(),
+                [](const fs::path& a, const fs::path& b) { return fs::last_write_time(a) > fs::last_write_time(b); });
       if (verb == "stored") {
         EXPECT_EQ(stored.size(), sep == std::string::npos ? 0u : 1u) << where();
       }
       if (!stored.empty() && sep != std::string::npos) {
-        EXPECT_TRUE(std::regex_match(stored[0].filename().string(), std::regex(rest.substr(0, sep)))) << where() << stored[0];
+        EXPECT_TRUE(std::regex_match(stored[0].filename().string(), std::regex(rest.substr(0, sep))))
+            << where() << stored[0];
         EXPECT_EQ(read_file(stored[0].string()), read_file(rest.substr(sep + 1))) << where();
       }
     } else {

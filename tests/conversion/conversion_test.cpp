@@ -45,7 +45,8 @@ TEST(Documents, EachCaseFolder) {
     }
     const fs::path expected_error = folder.path() / "error.txt";
     if (fs::exists(expected_error)) {
-      EXPECT_EQ(error, testing::replace_all(testing::replace_all(read_file(expected_error.string()), "{csv}", csv), "{xml}", xml));
+      EXPECT_EQ(error, testing::replace_all(testing::replace_all(read_file(expected_error.string()), "{csv}", csv),
+                                            "{xml}", xml));
       EXPECT_EQ(read_file(xml), "previous");
     } else {
       EXPECT_EQ(error, "");

@@ -2,7 +2,6 @@
 // progress arithmetic, the reply buffer protocol, errchk's exact comparison.
 #include <gtest/gtest.h>
 
-
 #include "ftp/ftp.h"
 #include "support/scripted.h"
 
@@ -32,7 +31,7 @@ TEST_F(Stages, ProgressFromTheSixthNotification) {
   const Case cases[] = {
       {10000, 10, "41% 82% 100% 100% 100%"},
       {32768, 13, "12% 25% 38% 50% 62% 75% 88% 100%"},  // 12.5 % a step: halves to even
-      {0, 6, "100%"},                                    // an empty document is all sent
+      {0, 6, "100%"},                                   // an empty document is all sent
       {4096 * 100, 6, "1%"},
       {4096 * 200, 6, "0%"},  // 0.5 % rounds to the even 0
   };
@@ -64,12 +63,12 @@ TEST_F(Stages, LastResponseText) {
       {"226 Transfer complete.\r\n", {}, "226 Transfer complete.\r\n", "80"},
       {std::string(79, 'a'), {}, std::string(79, 'a'), "80"},
       {std::string(80, 'a'), {}, std::string(80, 'a'), "80 82"},  // no room for the zero
-      {long_reply, {}, long_reply, "80 167"},  // 165 bytes: the size reported (166), plus one
-      {std::nullopt, {}, "", "80"},                                // other failures: no second call
+      {long_reply, {}, long_reply, "80 167"},                     // 165 bytes: the size reported (166), plus one
+      {std::nullopt, {}, "", "80"},                               // other failures: no second call
       {"", {}, "", "80"},
-      {"200 ok", 5000, std::string("200 ok") + std::string(74, '\0'), "80"},  // never past the buffer
+      {"200 ok", 5000, std::string("200 ok") + std::string(74, '\0'), "80"},                 // never past the buffer
       {std::string((1 << 20) - 2, 'a'), {}, std::string((1 << 20) - 2, 'a'), "80 1048576"},  // up to 1 MiB
-      {std::string((1 << 20) - 1, 'a'), {}, "", "80"},                                    // and no more
+      {std::string((1 << 20) - 1, 'a'), {}, "", "80"},                                       // and no more
   };
   for (const Case& c : cases) {
     t.clear();

@@ -21,7 +21,8 @@ TEST(Cp932, TheTable) {
     std::string text, hex, direction;
     std::getline(cells, text, '\t'), std::getline(cells, hex, '\t'), std::getline(cells, direction);
     std::string bytes;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+      bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
     EXPECT_EQ(cp932::from_utf8(text), bytes) << text;
     if (direction == "both") {
       EXPECT_EQ(cp932::to_utf8(bytes), text) << hex;
@@ -42,7 +43,7 @@ TEST(Cp932, RefusalsAndTheEdges) {
       {"\xEF\xBD\xA0", "", "U+FF60 cannot be stored in Shift-JIS (code page 932)"},  // beside ｡ and ﾟ
       {"\xEF\xBE\xA0", "", "U+FFA0 cannot be stored in Shift-JIS (code page 932)"},
       {"\xC2\x80", "", "U+0080 cannot be stored in Shift-JIS (code page 932)"},
-      {"\xEF\xA3\xB0", "", "U+F8F0 cannot be stored in Shift-JIS (code page 932)"},  // Windows' own 0xA0
+      {"\xEF\xA3\xB0", "", "U+F8F0 cannot be stored in Shift-JIS (code page 932)"},   // Windows' own 0xA0
       {"\xEF\xA3\xB3", "", "U+F8F3 cannot be stored in Shift-JIS (code page 932)"}};  // and 0xFF
   for (const auto& [utf8, field, message] : refused)
     EXPECT_EQ(testing::error_of([&] { cp932::from_utf8(utf8, field); }), message);
@@ -50,8 +51,8 @@ TEST(Cp932, RefusalsAndTheEdges) {
     EXPECT_THROW(cp932::to_utf8(outside), cp932::EncodingError) << std::hex << (+*outside & 0xFF);
   const std::string bad("ok \x82 \x93\x8C", 7);  // a lone lead byte, then 東
   EXPECT_THROW(cp932::to_utf8(bad), cp932::EncodingError);
-  EXPECT_EQ(cp932::to_utf8_or_as_is(bad), bad);  // a terminal
-  EXPECT_EQ(cp932::to_utf8_lossy(bad), "ok \xEF\xBF\xBD 東");  // a window
+  EXPECT_EQ(cp932::to_utf8_or_as_is(bad), bad);                  // a terminal
+  EXPECT_EQ(cp932::to_utf8_lossy(bad), "ok \xEF\xBF\xBD 東");    // a window
   EXPECT_EQ(cp932::to_utf8_lossy("\xB1\x93"), "ｱ\xEF\xBF\xBD");  // cut at the end
   EXPECT_EQ(Error(bad).utf8(), bad);
   EXPECT_EQ(Error("\x93\x8C").utf8(), "東");

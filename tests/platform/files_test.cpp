@@ -32,9 +32,9 @@ TEST(Files, ReplacingFile) {
       EXPECT_EQ(read_file(dir.file("t")), "old");  // untouched until the commit
       EXPECT_TRUE(f.commit());
     }
-    EXPECT_EQ(testing::permission_bits(dir.file("t")),
-              access == ReplacingFile::Access::OwnerOnly && !testing::kWindows ? "600"
-                                                                              : testing::permission_bits(dir.file("plain")));
+    EXPECT_EQ(testing::permission_bits(dir.file("t")), access == ReplacingFile::Access::OwnerOnly && !testing::kWindows
+                                                           ? "600"
+                                                           : testing::permission_bits(dir.file("plain")));
     EXPECT_EQ(read_file(dir.file("t")), "new bytes");
     { ReplacingFile(dir.file("t"), access).write("not committed"); }
     fs::create_directory(dir.file("d"));  // the rename over it fails

@@ -41,19 +41,20 @@ struct Layer {
   explicit Layer(const InternetTimeouts& t = {5000, 10000, 5000, 10000}) : inet(make_internet(t)) {
     testing::write_file(dir.file("a"), document(5000));
     session = inet->open();
-    inet->set_status_callback(session, [this](InetHandle h, std::uintptr_t ctx, std::uint32_t st, const void* info,
-                                              std::uint32_t len) {
-      EXPECT_EQ(ctx, 1u);
-      if (st != kStatusRequestSent) return;  // WinINet tells more; the callers heed only this one
-      std::uint32_t bytes = 0;
-      if (info && len == sizeof bytes) std::memcpy(&bytes, info, sizeof bytes);
-      EXPECT_LE(bytes, 4096u);
-      handles.push_back(h);
-      sent += bytes;
-      if (auto once = std::exchange(during, nullptr)) once();
-    });
+    inet->set_status_callback(
+        session, [this](InetHandle h, std::uintptr_t ctx, std::uint32_t st, const void* info, std::uint32_t len) {
+          EXPECT_EQ(ctx, 1u);
+          if (st != kStatusRequestSent) return;  // WinINet tells more; the callers heed only this one
+          std::uint32_t bytes = 0;
+          if (info && len == sizeof bytes) std::memcpy(&bytes, info, sizeof bytes);
+          EXPECT_LE(bytes, 4096u);
+          handles.push_back(h);
+          sent += bytes;
+          if (auto once = std::exchange(during, nullptr)) once();
+        });
   }
-  InetHandle connect(const FtpServer& server, const std::string& password = "secret", const std::string& user = "Q1AAA") {
+  InetHandle connect(const FtpServer& server, const std::string& password = "secret",
+                     const std::string& user = "Q1AAA") {
     return inet->connect(session, "127.0.0.1", server.port(), user, password, kServiceFtp, kFlagAsync, 1);
   }
   // The call failed with `code`.
@@ -65,7 +66,7 @@ struct Layer {
   testing::TempDir dir;
   InetHandle session = 0;
   std::vector<InetHandle> handles;  // one a notification
-  std::function<void()> during;      // run once, from inside the next notification
+  std::function<void()> during;     // run once, from inside the next notification
   std::uint64_t sent = 0;
 };
 
@@ -105,7 +106,8 @@ TEST(Internet, StoresTheDocumentAsItLiesWithOneLoginAndANotificationEach) {
 TEST(Internet, FailuresCarryWinInetNumbers) {
   FtpServer server;
   Layer l;
-  l.failed(l.connect(server, "wrong"), kWindows ? 12015u : ie::kExtendedError, "wrong password");  // Wine: LOGIN_FAILURE
+  l.failed(l.connect(server, "wrong"), kWindows ? 12015u : ie::kExtendedError,
+           "wrong password");  // Wine: LOGIN_FAILURE
   std::vector<char> reply(64);
   std::uint32_t length = 64, reply_code = 0;
   ASSERT_TRUE(l.inet->last_response_info(&reply_code, reply.data(), &length));
@@ -125,7 +127,8 @@ TEST(Internet, FailuresCarryWinInetNumbers) {
            ie::kInvalidHandle, "no such session");
   // A CR, LF or NUL in a value is refused before anything is sent.
   for (const auto& [user, password] : {std::pair<std::string, std::string>{"Q1AAA\r\nDELE x", "secret"},
-                                       {"Q1AAA", "secret\nSITE x"}, {"Q1AAA", std::string("se\0cret", 7)},
+                                       {"Q1AAA", "secret\nSITE x"},
+                                       {"Q1AAA", std::string("se\0cret", 7)},
                                        {"Q1\rAAA", "x"}})
     l.failed(l.connect(server, password, user), ie::kInvalidParameter, user + password);
   EXPECT_EQ(count(server.log(), "<- USER"), 1) << server.log();
@@ -225,7 +228,8 @@ TEST(Internet, BrokenTransfersEndWithinTheirBounds) {
       EXPECT_TRUE(l.inet->close_handle(c));
     }
     const InetHandle again = l.connect(normal);
-    EXPECT_TRUE(again != 0 && l.inet->put_file(again, l.dir.file("a"), kRemote, kTransferAscii, 1)) << l.inet->last_error();
+    EXPECT_TRUE(again != 0 && l.inet->put_file(again, l.dir.file("a"), kRemote, kTransferAscii, 1))
+        << l.inet->last_error();
   }
 }
 

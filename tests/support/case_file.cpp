@@ -73,7 +73,8 @@ std::string CaseFile::block() {
 }
 
 void CaseFile::all_seen() {
-  for (; seen_ < transcript_.size(); ++seen_) ADD_FAILURE() << where() << ": unexpected \"" << transcript_[seen_] << "\"";
+  for (; seen_ < transcript_.size(); ++seen_)
+    ADD_FAILURE() << where() << ": unexpected \"" << transcript_[seen_] << "\"";
 }
 
 void CaseFile::run(const fs::path& file) {
@@ -98,7 +99,8 @@ void CaseFile::run(const fs::path& file) {
     const std::size_t space = line.find(' ');
     const std::string verb = line.substr(0, space), rest = space == std::string::npos ? "" : line.substr(space + 1);
     if (verb == "not-on" && rest.rfind(kWindows ? "windows " : "linux ", 0) == 0) return;  // not-on SYSTEM WHY
-    if (verb != "not-on" && !file_step(verb, rest) && !step(verb, rest)) ADD_FAILURE() << where() << ": no step " << verb;
+    if (verb != "not-on" && !file_step(verb, rest) && !step(verb, rest))
+      ADD_FAILURE() << where() << ": no step " << verb;
   }
   all_seen();
 }
@@ -106,10 +108,12 @@ void CaseFile::run(const fs::path& file) {
 // file PATH [TEXT|@DATA-FILE], file-is PATH TEXT (shown), files FOLDER NAME..., mkdir, rm, sql.
 bool CaseFile::file_step(const std::string& verb, const std::string& rest) {
   const std::size_t space = rest.find(' ');
-  const std::string path = expand(rest.substr(0, space)), arg = space == std::string::npos ? "" : rest.substr(space + 1);
+  const std::string path = expand(rest.substr(0, space)),
+                    arg = space == std::string::npos ? "" : rest.substr(space + 1);
   if (verb == "file") {
     fs::create_directories(utf8_path(path).parent_path());
-    write_file(path, arg.rfind('@', 0) == 0 ? read_file(std::string(QUILLON_TEST_DATA_DIR) + "/" + arg.substr(1)) : text(arg));
+    write_file(
+        path, arg.rfind('@', 0) == 0 ? read_file(std::string(QUILLON_TEST_DATA_DIR) + "/" + arg.substr(1)) : text(arg));
   } else if (verb == "file-is") {
     EXPECT_EQ(shown(read_file(path)), expand(replace_all(arg, "\\s", " "))) << where();
   } else if (verb == "files") {
@@ -127,7 +131,8 @@ bool CaseFile::file_step(const std::string& verb, const std::string& rest) {
     sqlite3* db = nullptr;
     EXPECT_EQ(sqlite3_open((config_ / "uploads.sqlite").string().c_str(), &db), SQLITE_OK) << where();
     auto add = [](void* out, int n, char** values, char**) {
-      for (int i = 0; i < n; ++i) *static_cast<std::string*>(out) += (i ? "|" : "") + std::string(values[i] ? values[i] : "");
+      for (int i = 0; i < n; ++i)
+        *static_cast<std::string*>(out) += (i ? "|" : "") + std::string(values[i] ? values[i] : "");
       *static_cast<std::string*>(out) += "\n";
       return 0;
     };

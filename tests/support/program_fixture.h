@@ -23,10 +23,10 @@ namespace quillon::testing {
 
 struct ControlView {
   ControlView(int x_, int y_, int w_, int h_, std::string text_) : x(x_), y(y_), w(w_), h(h_), text(std::move(text_)) {}
-  int x, y, w, h;                  // in the client area
-  std::string text;                // caption, or an edit box's text (UTF-8)
-  std::string font;                // empty: the window's own font
-  int pixels = 0;                  // the font's pixel height
+  int x, y, w, h;    // in the client area
+  std::string text;  // caption, or an edit box's text (UTF-8)
+  std::string font;  // empty: the window's own font
+  int pixels = 0;    // the font's pixel height
   bool bold_italic = false;
   std::string tooltip;
   bool visible = true, enabled = true, default_button = false;

@@ -34,9 +34,9 @@ class ScriptedInternet : public platform::Internet {
   explicit ScriptedInternet(Transcript& t) : t_(t) {}
   // The script: 0 is success; other values are the last-error of the failure.
   std::uint32_t open_error = 0, connect_error = 0, put_error = 0;
-  std::deque<std::uint32_t> close_errors;  // one a close, success once they run out
-  int connect_notes = 0, put_notes = 0;    // request-sent notifications during the call
-  std::optional<std::string> response;     // the server's last reply; none: the call fails
+  std::deque<std::uint32_t> close_errors;        // one a close, success once they run out
+  int connect_notes = 0, put_notes = 0;          // request-sent notifications during the call
+  std::optional<std::string> response;           // the server's last reply; none: the call fails
   std::optional<std::uint32_t> length_reported;  // a layer that overstates the length
 
   platform::InetHandle open() override {
@@ -50,9 +50,9 @@ class ScriptedInternet : public platform::Internet {
   platform::InetHandle connect(platform::InetHandle session, const std::string& host, std::uint16_t port,
                                const std::string& user, const std::string& password, std::uint32_t service,
                                std::uint32_t flags, std::uintptr_t context) override {
-    t_.push_back("inet connect " + hex(session) + " " + host + ":" + std::to_string(port) + " " + shown(user) +
-                 " " + shown(password) + " service " + std::to_string(service) + " flags " + hex(flags) +
-                 " context " + std::to_string(context));
+    t_.push_back("inet connect " + hex(session) + " " + host + ":" + std::to_string(port) + " " + shown(user) + " " +
+                 shown(password) + " service " + std::to_string(service) + " flags " + hex(flags) + " context " +
+                 std::to_string(context));
     notify(connect_notes, context);
     return fail_or(session == 0 ? platform::inet_error::kInvalidHandle : connect_error, next_++);
   }
@@ -81,9 +81,7 @@ class ScriptedInternet : public platform::Internet {
     *length = length_reported.value_or(static_cast<std::uint32_t>(response->size()));
     return true;
   }
-  void autodial_hangup(std::uint32_t reserved) override {
-    t_.push_back("inet hangup " + std::to_string(reserved));
-  }
+  void autodial_hangup(std::uint32_t reserved) override { t_.push_back("inet hangup " + std::to_string(reserved)); }
 
  private:
   static std::string hex(std::uintptr_t v) {
@@ -161,7 +159,8 @@ class RecordingDialog : public SettingsView {
   }
   std::string text(SettingsBox box) const override {
     const auto it = texts_.find(box);
-    if (it != texts_.end() && it->second == kUnstorable) throw cp932::EncodingError("U+1F600 cannot be stored in Shift-JIS (code page 932)");
+    if (it != texts_.end() && it->second == kUnstorable)
+      throw cp932::EncodingError("U+1F600 cannot be stored in Shift-JIS (code page 932)");
     return it == texts_.end() ? std::string() : it->second;
   }
   void set_checked(SettingsCheck box, bool on) override {

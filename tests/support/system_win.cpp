@@ -13,8 +13,8 @@ using platform::wide;
 
 HANDLE open_for_child(const std::filesystem::path& file) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  return ::CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+  return ::CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
 }
 
 }  // namespace
@@ -44,8 +44,9 @@ int run_program(const std::string& program, const std::string& args, const std::
   for (int attempt = 0; attempt < 40 && (attempt == 0 || error != 0); ++attempt, ::Sleep(error ? 250 : 0)) {
     start.hStdOutput = open_for_child(out);
     start.hStdError = open_for_child(err);
-    const bool started = start.hStdOutput != INVALID_HANDLE_VALUE && start.hStdError != INVALID_HANDLE_VALUE &&
-                         ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(), &start, &child);
+    const bool started =
+        start.hStdOutput != INVALID_HANDLE_VALUE && start.hStdError != INVALID_HANDLE_VALUE &&
+        ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(), &start, &child);
     error = started ? 0 : ::GetLastError();
     ::CloseHandle(start.hStdOutput), ::CloseHandle(start.hStdError);
   }

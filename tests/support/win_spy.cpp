@@ -30,8 +30,7 @@ BOOL CALLBACK child(HWND hwnd, LPARAM) {
   // shows no text rather than hanging the spy.
   wchar_t buffer[1024] = {};
   DWORD_PTR length = 0;
-  if (!::SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 1000,
-                             &length))
+  if (!::SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 1000, &length))
     length = 0;
   const std::wstring text(buffer, length);
   RECT r;

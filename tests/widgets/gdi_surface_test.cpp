@@ -1,6 +1,6 @@
 // The GDI picture box draws as the Qt one does.
-#include "widgets/surface_checks.h"
 #include "win32/gdi_surface.h"
+#include "widgets/surface_checks.h"
 
 TEST(GdiSurface, BoxesDrawModesAndText) {
   quillon::testing::check_surface<quillon::GdiSurface>(

@@ -82,13 +82,13 @@ class Script : public testing::CaseFile {
         std::string name, want;
         w >> name;
         std::getline(w >> std::ws, want);
-        const std::string got = name == "Value" ? std::to_string(bar_.Value())
-                                : name == "Max" ? std::to_string(bar_.Max())
-                                : name == "Style" ? std::to_string(bar_.Style())
-                                : name == "Unit" ? bar_.Unit()
+        const std::string got = name == "Value"       ? std::to_string(bar_.Value())
+                                : name == "Max"       ? std::to_string(bar_.Max())
+                                : name == "Style"     ? std::to_string(bar_.Style())
+                                : name == "Unit"      ? bar_.Unit()
                                 : name == "ValueShow" ? std::string(bar_.ValueShow() ? "1" : "0")
-                                : name == "BarColor" ? hex_colour(bar_.BarColor())
-                                                     : hex_colour(bar_.BackColor());
+                                : name == "BarColor"  ? hex_colour(bar_.BarColor())
+                                                      : hex_colour(bar_.BackColor());
         EXPECT_EQ(got, want) << where() << ": " << name;
       } else return false;
     } catch (const Error& e) {

@@ -26,17 +26,18 @@ void check_surface(const std::function<std::unique_ptr<Picture>(int, int, Colour
     for (int y = 0; y < kBarHeight; ++y)
       for (int x = 0; x < kBarWidth; ++x)
         if (pic.pixel(x, y) == colour)
-          ++n, left = std::min(left, x), top = std::min(top, y), right = std::max(right, x), bottom = std::max(bottom, y);
+          ++n, left = std::min(left, x), top = std::min(top, y), right = std::max(right, x),
+               bottom = std::max(bottom, y);
     return std::vector<int>{right < 0 ? 0 : left, right < 0 ? 0 : top, right + 1 - (right < 0 ? 0 : left),
                             bottom + 1 - (right < 0 ? 0 : top), n};
   };
   // Boxes cover both corners in user units, whichever way round they come.
   const std::vector<std::vector<float>> boxes = {
-      {249, 17, 0, 0, 0, 0, 0, 0, 1, 1},       {249, 17, 2, 3, 5, 7, 2, 3, 4, 5},
-      {249, 17, 5, 7, 2, 3, 2, 3, 4, 5},       {100, 17, 0, 0, 100, 17, 0, 0, 249, 17},
-      {100, 17, 0, 0, 50, 17, 0, 0, 125, 17},  {100, 17, 50, 0, 100, 17, 124, 0, 125, 17},
+      {249, 17, 0, 0, 0, 0, 0, 0, 1, 1},         {249, 17, 2, 3, 5, 7, 2, 3, 4, 5},
+      {249, 17, 5, 7, 2, 3, 2, 3, 4, 5},         {100, 17, 0, 0, 100, 17, 0, 0, 249, 17},
+      {100, 17, 0, 0, 50, 17, 0, 0, 125, 17},    {100, 17, 50, 0, 100, 17, 124, 0, 125, 17},
       {100, 100, 0, 100, 100, 50, 0, 8, 249, 9}, {249, 17, -10, -10, 3, 400, 0, 0, 4, 17},
-      {249, 17, 300, 0, 400, 10, 0, 0, 0, 0},  {249, 17, 0, -9, 10, -2, 0, 0, 0, 0}};
+      {249, 17, 300, 0, 400, 10, 0, 0, 0, 0},    {249, 17, 0, -9, 10, -2, 0, 0, 0, 0}};
   for (const auto& b : boxes) {
     auto pic = make(kBarWidth, kBarHeight, kWhite);
     pic->set_scale_width(b[0]);
