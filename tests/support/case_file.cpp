@@ -131,9 +131,9 @@ bool CaseFile::file_step(const std::string& verb, const std::string& rest) {
     sqlite3* db = nullptr;
     EXPECT_EQ(sqlite3_open((config_ / "uploads.sqlite").string().c_str(), &db), SQLITE_OK) << where();
     auto add = [](void* out, int n, char** values, char**) {
-      for (int i = 0; i < n; ++i)
-        *static_cast<std::string*>(out) += (i ? "|" : "") + std::string(values[i] ? values[i] : "");
-      *static_cast<std::string*>(out) += "\n";
+      std::string& rows = *static_cast<std::string*>(out);
+      for (int i = 0; i < n; ++i) rows.append(i ? "|" : "").append(values[i] ? values[i] : "");
+      rows += '\n';
       return 0;
     };
     EXPECT_EQ(sqlite3_exec(db, expand(rest).c_str(), add, &rows, nullptr), SQLITE_OK) << where() << sqlite3_errmsg(db);
