@@ -139,7 +139,7 @@ HWND FormWindow::make(const form::Control& c, int id) {
       return box;
     }
     case form::Kind::Button:
-      if (c.colour != form::kSystemColour) return add_button(c.name, caption, at, id, colour(c.colour));
+      if (c.colour != form::kSystemColour) return add_button(c.name, caption, at, spec(c.font), id, colour(c.colour));
       return add(c.name, L"BUTTON", caption, BS_PUSHBUTTON, at, spec(c.font), id);
     case form::Kind::CheckBox: return add(c.name, L"BUTTON", caption, BS_AUTOCHECKBOX, at, spec(c.font), id);
     case form::Kind::HLine:
@@ -200,8 +200,9 @@ HWND FormWindow::add(const char* name, const wchar_t* cls, const std::wstring& c
   return control;
 }
 
-HWND FormWindow::add_button(const char* name, const std::wstring& caption, Box at, int id, COLORREF face) {
-  HWND button = add(name, L"BUTTON", caption, BS_OWNERDRAW, at, {}, id);
+HWND FormWindow::add_button(const char* name, const std::wstring& caption, Box at, FontSpec font, int id,
+                            COLORREF face) {
+  HWND button = add(name, L"BUTTON", caption, BS_OWNERDRAW, at, std::move(font), id);
   faces_[button] = face;
   return button;
 }

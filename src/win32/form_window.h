@@ -92,7 +92,7 @@ class FormWindow {
   // One control of each kind, as Win32 draws it.
   HWND make(const form::Control& c, int id);
   // A push button whose face is `face` rather than the system's button colour.
-  HWND add_button(const char* name, const std::wstring& caption, Box at, int id, COLORREF face);
+  HWND add_button(const char* name, const std::wstring& caption, Box at, FontSpec font, int id, COLORREF face);
   // A picture box that shows `surface`; the surface's refresh() repaints it.
   HWND add_picture(const char* name, Box at, GdiSurface& surface);
   void tooltip(HWND control, const std::wstring& text);
