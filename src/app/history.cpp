@@ -346,6 +346,14 @@ std::vector<ContactInRun> History::contacts_with(const std::string& call) {
   return out;
 }
 
+SentContacts sent_from_log(const std::string& csv_path, std::string_view uploader, const std::string& host, int port,
+                           std::vector<DocumentContact>& contacts) {
+  ContactLog log;
+  read_log(csv_path, log);
+  contacts = document_contacts(log);
+  return History(history_path(), History::Mode::Read).sent(host, port, uploader, fnv1a_hex(log.data), contacts);
+}
+
 std::string fnv1a_hex(std::string_view bytes) {
   std::uint64_t h = 0xcbf29ce484222325ull;
   for (const unsigned char c : bytes) h = (h ^ c) * 0x100000001b3ull;

@@ -102,6 +102,12 @@ class History {
   std::unique_ptr<Db> db_;
 };
 
+// The log at `csv_path` (CP932) read into `contacts` as the document would carry
+// them, and which of them `uploader` sent to host:port. Throws Error when the log
+// is refused, HistoryError when the history cannot be read.
+SentContacts sent_from_log(const std::string& csv_path, std::string_view uploader, const std::string& host, int port,
+                           std::vector<DocumentContact>& contacts);
+
 // 64-bit FNV-1a, as 16 hex digits: tells one log from another, no more.
 std::string fnv1a_hex(std::string_view bytes);
 

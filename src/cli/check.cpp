@@ -6,8 +6,6 @@
 #include "console.h"
 #include "conversion/conversion.h"
 #include "platform/cp932.h"
-#include "platform/files.h"
-#include "platform/paths.h"
 #include "platform/terminal.h"
 
 namespace quillon::cli {
@@ -31,13 +29,8 @@ void say(const std::string& line) { platform::write_text(platform::Stream::Err, 
 // The contacts of a log that would convert which went up to host:port already.
 void list_sent(const std::string& csv_path, const Settings& settings, const std::string& host, std::uint16_t port,
                std::string& text, nlohmann::ordered_json& list) {
-  ContactLog log;
-  read_log(csv_path, log);
-  const std::vector<DocumentContact> all = document_contacts(log);
-  std::string bytes;
-  platform::read_whole_file(platform::native_path(csv_path), bytes);
-  SentContacts found =
-      History(history_path(), History::Mode::Read).sent(host, port, settings.callsign, fnv1a_hex(bytes), all);
+  std::vector<DocumentContact> all;
+  SentContacts found = sent_from_log(csv_path, settings.callsign, host, port, all);
   for (std::size_t i = 0; i < all.size(); ++i) {
     if (found.run_of[i] == 0) continue;
     const DocumentContact& c = all[i];

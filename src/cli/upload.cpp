@@ -11,9 +11,7 @@
 #include "console.h"
 #include "conversion/conversion.h"
 #include "platform/clock.h"
-#include "platform/files.h"
 #include "platform/inet.h"
-#include "platform/paths.h"
 #include "platform/terminal.h"
 #include "widgets/caption_surface.h"
 
@@ -116,19 +114,12 @@ std::string key(const DocumentContact& c) {
 // leaves them out (then `sent` names them). An exit code when the upload ends here.
 std::optional<int> refuse_sent(const Settings& settings, const std::string& host, std::uint16_t port, bool only_new,
                                bool json, std::set<std::string>& sent) {
-  ContactLog log;
   std::vector<DocumentContact> all;
-  std::string bytes;
-  try {
-    read_log(settings.csv_path, log);
-    all = document_contacts(log);
-    platform::read_whole_file(platform::native_path(settings.csv_path), bytes);
-  } catch (const Error&) {
-    return std::nullopt;  // the run itself says what is wrong with the log
-  }
   SentContacts found;
   try {
-    found = History(history_path(), History::Mode::Read).sent(host, port, settings.callsign, fnv1a_hex(bytes), all);
+    found = sent_from_log(settings.csv_path, settings.callsign, host, port, all);
+  } catch (const Error&) {
+    return std::nullopt;  // the run itself says what is wrong with the log
   } catch (const HistoryError& e) {
     say(std::string("history not read, nothing refused: ") + e.what());
     return std::nullopt;
