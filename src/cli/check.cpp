@@ -84,9 +84,10 @@ int check(const std::vector<std::string>& args) {
   }
   std::string sent_text;
   nlohmann::ordered_json sent = nlohmann::ordered_json::array();
-  if (problems.empty()) {
+  if (problems.empty() && !settings) {
+    say("contacts sent not listed: " + no_settings);
+  } else if (problems.empty()) {
     try {
-      if (!settings) throw HistoryError(no_settings);
       list_sent(csv_path, *settings, host, port, sent_text, sent);
     } catch (const HistoryError& e) {
       say(std::string("contacts sent not listed: ") + e.what());

@@ -25,14 +25,22 @@ std::string row(const std::string& started, const std::string& outcome, const st
 
 std::string server(const HistoryEntry& e) { return e.host + ":" + std::to_string(e.port); }
 
-int contacts(const std::string& call, bool json) {
-  std::vector<ContactInRun> found;
+// What `ask` reads of the history; false, said on stderr, when it cannot be read.
+template <class Ask>
+bool read_history(Ask ask) {
   try {
-    found = History(history_path(), History::Mode::Read).contacts_with(call);
+    History history(history_path(), History::Mode::Read);
+    ask(history);
+    return true;
   } catch (const HistoryError& e) {
     platform::write_text(platform::Stream::Err, std::string("quillon-cli history: ") + e.what() + "\n");
-    return kExitFailed;
+    return false;
   }
+}
+
+int contacts(const std::string& call, bool json) {
+  std::vector<ContactInRun> found;
+  if (!read_history([&](History& h) { found = h.contacts_with(call); })) return kExitFailed;
   std::string text;
   for (const auto& [c, run] : found) {
     if (json) {
@@ -79,12 +87,7 @@ int history(const std::vector<std::string>& args) {
     n = value;
   }
   std::vector<HistoryEntry> entries;
-  try {
-    entries = History(history_path(), History::Mode::Read).runs(n);
-  } catch (const HistoryError& e) {
-    platform::write_text(platform::Stream::Err, std::string("quillon-cli history: ") + e.what() + "\n");
-    return kExitFailed;
-  }
+  if (!read_history([&](History& h) { entries = h.runs(n); })) return kExitFailed;
   if (json) {
     for (const HistoryEntry& e : entries) print_json(to_json(e));
     return kExitOk;
