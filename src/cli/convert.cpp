@@ -62,9 +62,8 @@ int convert(const std::vector<std::string>& args) {
     result("");
     return kExitOk;
   }
-  platform::write_text(platform::Stream::Out, std::to_string(log.log_count) +
-                                                  (log.log_count == 1 ? " record" : " records") + " written to " +
-                                                  for_terminal(settings.xml_path) + "\n");
+  platform::write_text(platform::Stream::Out, counted(static_cast<std::size_t>(log.log_count), "record") +
+                                                  " written to " + for_terminal(settings.xml_path) + "\n");
   return kExitOk;
 }
 

@@ -104,8 +104,6 @@ bool transient(const HistoryEntry& e) {
 
 void say(const std::string& line) { platform::write_text(platform::Stream::Err, "quillon-cli upload: " + line + "\n"); }
 
-std::string contacts(std::size_t n) { return std::to_string(n) + (n == 1 ? " contact" : " contacts"); }
-
 std::string key(const DocumentContact& c) {
   return c.callsign + '\x1f' + c.daytime + '\x1f' + c.frequency + '\x1f' + c.mode;
 }
@@ -127,7 +125,7 @@ std::optional<int> refuse_sent(const Settings& settings, const std::string& host
   const std::size_t n = found.count();
   if (n == 0) return std::nullopt;
   const std::string where = host + ":" + std::to_string(port);
-  say(std::to_string(n) + " of " + contacts(all.size()) + " went up to " + where + " already:");
+  say(std::to_string(n) + " of " + counted(all.size(), "contact") + " went up to " + where + " already:");
   nlohmann::ordered_json runs = nlohmann::ordered_json::array();
   for (auto run = found.runs.rbegin(); run != found.runs.rend(); ++run) {
     const auto k = static_cast<std::size_t>(std::count(found.run_of.begin(), found.run_of.end(), run->first));
@@ -136,13 +134,15 @@ std::optional<int> refuse_sent(const Settings& settings, const std::string& host
   }
   const std::size_t fresh = all.size() - n;
   if (only_new && fresh > 0) {
-    say("sending the " + contacts(fresh) + " not sent yet");
+    say("sending the " + counted(fresh, "contact") + " not sent yet");
     for (std::size_t i = 0; i < all.size(); ++i)
       if (found.run_of[i] != 0) sent.insert(key(all[i]));
     return std::nullopt;
   }
   if (fresh == 0) say(only_new ? "nothing new to send (--force sends them again)" : "--force sends them again");
-  else say("--only-new sends the " + contacts(fresh) + " not sent yet, --force all " + std::to_string(all.size()));
+  else
+    say("--only-new sends the " + counted(fresh, "contact") + " not sent yet, --force all " +
+        std::to_string(all.size()));
   if (json)
     print_json({{"outcome", "already-sent"},
                 {"host", host},
