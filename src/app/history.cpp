@@ -3,9 +3,11 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 
 #include "platform/cp932.h"
+#include "platform/file_lock.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/test_switch.h"
@@ -43,6 +45,14 @@ std::optional<HistoryEntry> parse_history_line(std::string_view line) {
 }
 
 std::string history_path() { return platform::settings_folder() + platform::kPathSeparator + kHistoryFile; }
+
+std::int64_t run_under_way(const std::string& history_file) {
+  const std::string folder = history_file.substr(0, history_file.find_last_of("/\\") + 1);
+  const std::optional<std::string> note = platform::FileLock::holder_note(folder + kUploadLockFile);
+  std::int64_t id = 0;
+  if (note) std::from_chars(note->data(), note->data() + note->size(), id);
+  return id;
+}
 
 std::size_t SentContacts::count() const {
   return static_cast<std::size_t>(std::count_if(run_of.begin(), run_of.end(), [](std::int64_t id) { return id != 0; }));
@@ -289,13 +299,24 @@ void History::end_run(std::int64_t run, const HistoryEntry& e) {
   update.bind(13, run).step();
 }
 
-std::vector<HistoryEntry> History::runs(std::optional<std::size_t> last) {
-  Statement s(*db_, std::string("SELECT ") + kRunColumns + " FROM (SELECT * FROM runs ORDER BY id DESC LIMIT ?1) r " +
-                        "ORDER BY r.id");
+std::vector<HistoryEntry> History::runs(std::optional<std::size_t> last, std::int64_t under_way) {
+  Statement s(*db_, std::string("SELECT ") + kRunColumns +
+                        ", r.id FROM (SELECT * FROM runs ORDER BY id DESC LIMIT ?1) r ORDER BY r.id");
   s.bind(1, last ? static_cast<std::int64_t>(std::min<std::size_t>(*last, INT64_MAX)) : std::int64_t{-1});
   std::vector<HistoryEntry> out;
-  while (s.step()) out.push_back(s.run(0));
+  while (s.step()) {
+    out.push_back(s.run(0));
+    if (s.null(7) && s.integer(12) == under_way) out.back().outcome = kUnderWay;
+  }
   return out;
+}
+
+std::string History::newest_remote_name(const std::string& host, int port) {
+  Statement s(*db_,
+              "SELECT remote_name FROM runs WHERE host = ?1 AND port = ?2 AND remote_name != '' "
+              "ORDER BY id DESC LIMIT 1");
+  s.bind(1, host).bind(2, std::int64_t{port});
+  return s.step() ? s.text(0) : std::string();
 }
 
 SentContacts History::sent(const std::string& host, int port, std::string_view uploader, const std::string& log_fnv1a,

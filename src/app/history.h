@@ -39,6 +39,7 @@ struct HistoryEntry {
 // The stages an outcome names, "ok" aside.
 inline constexpr const char* kStages[] = {"settings", "log", "convert", "session", "connect", "store", "close"};
 inline constexpr const char* kInterrupted = "interrupted";
+inline constexpr const char* kUnderWay = "under way";  // not ended, and its process still runs
 
 nlohmann::ordered_json to_json(const HistoryEntry& entry);
 // One line of JSON, no line end; text that is not UTF-8 is replaced, not refused.
@@ -47,7 +48,11 @@ std::string json_line(const nlohmann::ordered_json& object);
 std::optional<HistoryEntry> parse_history_line(std::string_view line);
 
 inline constexpr const char* kHistoryFile = "uploads.sqlite";
+// Held by the one upload under way, with its run's number as the note.
+inline constexpr const char* kUploadLockFile = "uploads.lock";
 std::string history_path();  // kHistoryFile in the settings folder
+// The run whose upload holds the lock beside `history_file`; 0 for none.
+std::int64_t run_under_way(const std::string& history_file);
 
 // A history that cannot be opened, read or written; what() is UTF-8.
 class HistoryError : public std::runtime_error {
@@ -86,8 +91,11 @@ class History {
   void set_remote_name(std::int64_t run, const std::string& remote_name);
   void end_run(std::int64_t run, const HistoryEntry& entry);
 
-  // Oldest first; the latest `last` when given.
-  std::vector<HistoryEntry> runs(std::optional<std::size_t> last = std::nullopt);
+  // Oldest first; the latest `last` when given. The run `under_way` reads as
+  // under way, any other that never ended as interrupted.
+  std::vector<HistoryEntry> runs(std::optional<std::size_t> last = std::nullopt, std::int64_t under_way = 0);
+  // The remote name of the newest run to host:port that had one (UTF-8), or "".
+  std::string newest_remote_name(const std::string& host, int port);
   // The contacts (CP932) as `uploader` sent them to host:port, the newest run
   // for each. A run taken over from uploads.jsonl kept no contacts: it counts
   // for all of them when it carried a log of these very bytes.

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "app/program.h"
-#include "app/recorded_run.h"
 #include "app/settings.h"
 #include "ftp/ftp.h"
 #include "platform/cp932.h"
@@ -20,7 +19,79 @@ constexpr const char* kAlreadyRunning = "Quillonは既に起動しています!!
 constexpr const char* kSettingsFirst = "まず最初に設定を行って下さい";
 constexpr const char* kCopyright = "Copyright (C) 2026 Quillon";
 
+std::string n(std::size_t count) { return std::to_string(count); }
+
+Question in_cp932(Question q) {
+  q.text = cp932::text(q.text);
+  for (std::string& b : q.buttons) b = cp932::text(b);
+  return q;
+}
+
+// A reason from elsewhere (UTF-8), as near as CP932 can show it.
+std::string reason(const std::string& utf8) {
+  try {
+    return cp932::from_utf8(utf8, "");
+  } catch (const cp932::EncodingError&) {
+    return utf8;
+  }
+}
+
+// "2026-12-01T21:30:45+09:00" as "2026/12/01 21:30".
+std::string when(const std::string& iso) {
+  if (iso.size() < 16) return iso;
+  return iso.substr(0, 4) + "/" + iso.substr(5, 2) + "/" + iso.substr(8, 2) + " " + iso.substr(11, 5);
+}
+
+// The earlier runs, newest first, at most three of them.
+std::string run_lines(const SentReport& r) {
+  std::string lines;
+  for (std::size_t i = 0; i < r.runs.size() && i < 3; ++i)
+    lines += "  " + when(r.runs[i].entry.started) + "　" + n(r.runs[i].contacts) + "件\n";
+  if (r.runs.size() > 3) lines += "  ほか" + n(r.runs.size() - 3) + "回\n";
+  return lines;
+}
+
 }  // namespace
+
+Send MainView::decide(const SentReport& r) {
+  Question q;
+  enum { kFresh, kAll, kStop };
+  std::vector<int> meaning;
+  if (r.fresh() > 0) {
+    q.text = "この記録の" + n(r.contacts) + "件のうち" + n(r.sent) + "件は送信済みです。\n" + run_lines(r) +
+             "未送信の" + n(r.fresh()) + "件だけを送信しますか?";
+    q.buttons = {"未送信のみ送信", "すべて送信", "中止"};
+    meaning = {kFresh, kAll, kStop};
+    q.escape = 2;
+  } else {
+    q.text = "この記録の" + n(r.contacts) + "件はすべて送信済みです。\n" + run_lines(r) +
+             "もう一度送信すると、QSLカードが重複して印刷されることがあります。";
+    q.buttons = {"中止", "すべて送信"};
+    meaning = {kStop, kAll};
+  }
+  int answer = meaning.at(static_cast<std::size_t>(ask(in_cp932(q))));
+  if (answer == kAll) {
+    const Question sure{
+        "送信済みの" + n(r.sent) + "件も、もう一度送信します。よろしいですか?", {"はい", "いいえ"}, 1, 1};
+    if (ask(in_cp932(sure)) != 0) answer = kStop;
+  }
+  if (answer == kStop) set_status(cp932::text("   アップロードを中止しました"));
+  return answer == kFresh ? Send::OnlyNew : answer == kAll ? Send::All : Send::Nothing;
+}
+
+bool MainView::wait_for_other() {
+  message_box(cp932::text("別のアップロードが実行中です。終わってからもう一度押して下さい。"));
+  return false;
+}
+
+void MainView::history_not_read(const std::string& why) {
+  message_box(cp932::text("送信履歴を読めませんでした。送信済みかどうかは確かめていません。\n") + reason(why));
+}
+
+// The window's texts are fixed; a history that cannot be written is said where it can be.
+void MainView::history_not_written(const std::string& why) {
+  platform::write_text(platform::Stream::Err, "quillon: history not written: " + why + "\n");
+}
 
 void MainForm::Form_Load() {
   AppState& s = program_.state();
@@ -69,16 +140,11 @@ void MainForm::Form_Load() {
   }
 }
 
-RunOutcome MainForm::cmdOK_Click() {
+RunEnd MainForm::cmdOK_Click() {
   MainView& view = *view_;
   try {
     AppState& s = program_.state();
-    const RecordedRun run =
-        run_and_record(s, view, program_.services(), s.win_dir + platform::kPathSeparator + kHistoryFile);
-    // The window's texts are fixed; a history that cannot be written is said where it can be.
-    if (!run.history_error.empty())
-      platform::write_text(platform::Stream::Err, "quillon: history not written: " + run.history_error + "\n");
-    return run.outcome;
+    return UploadRun(s, view, program_.services(), RunRequest{s.win_dir})().end;
   } catch (const std::exception& e) {
     // Nothing may unwind into the toolkit's event loop; leave the window usable.
     view.set_cursor(Cursor::Default);
@@ -86,7 +152,7 @@ RunOutcome MainForm::cmdOK_Click() {
     view.set_enabled(Button::cmdOK, true);
     view.set_enabled(Button::Cmdcancel, true);
     view.set_enabled(Button::Command1, true);
-    return RunOutcome::NotStored;
+    return RunEnd::NotStored;
   }
 }
 

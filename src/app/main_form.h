@@ -16,7 +16,7 @@ class MainForm {
 
   // Runs before the window is first shown; its messages come first.
   void Form_Load();
-  RunOutcome cmdOK_Click();
+  RunEnd cmdOK_Click();
   void Command1_Click();
   void cmdCancel_Click();
   // The frame's close box: the program ends without the exit button's steps.

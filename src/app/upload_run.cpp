@@ -1,12 +1,17 @@
 #include "app/upload_run.h"
 
+#include <algorithm>
+#include <chrono>
+#include <map>
 #include <string>
+#include <utility>
 
-#include "conversion/conversion.h"
 #include "ftp/ftp_texts.h"
+#include "platform/cp932.h"
 #include "platform/error.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/test_switch.h"
 
 namespace quillon {
 namespace {
@@ -17,13 +22,76 @@ void set_buttons(FtpView& view, bool enabled) {
   view.set_enabled(Button::Command1, enabled);
 }
 
-RunOutcome refused(RunView& view, const Error& e, RunOutcome outcome) {
-  view.message_box(e.what());
-  set_buttons(view, true);
-  return outcome;
+bool reached_the_server(RunEnd end) {
+  return end == RunEnd::Uploaded || end == RunEnd::NotConnected || end == RunEnd::NotStored ||
+         end == RunEnd::NotClosed || end == RunEnd::StoredNotClosed;
+}
+
+// The history of one run: opened on first use; after a failure it is left
+// alone, and the failure said once.
+class RunHistory {
+ public:
+  RunHistory(std::string path, RunObserver& observer) : path_(std::move(path)), observer_(observer) {}
+  template <class Step>
+  void write(Step step) {
+    if (failed_) return;
+    try {
+      if (!history_) history_ = std::make_unique<History>(path_, History::Mode::Write);
+      step(*history_);
+    } catch (const HistoryError& e) {
+      failed_ = true;
+      observer_.history_not_written(*e.what() ? e.what() : "unknown failure");
+    }
+  }
+
+ private:
+  std::string path_;
+  RunObserver& observer_;
+  std::unique_ptr<History> history_;
+  bool failed_ = false;
+};
+
+std::string history_file(const std::string& folder) { return folder + platform::kPathSeparator + kHistoryFile; }
+
+HistoryEntry entry_for(const RunServices& services, const std::string& uploader) {
+  HistoryEntry e;
+  e.started = platform::iso8601_now();
+  e.host = services.ftp_host;
+  e.port = services.ftp_port;
+  e.uploader = uploader;
+  return e;
 }
 
 }  // namespace
+
+const char* stage_name(RunEnd end) {
+  switch (end) {
+    case RunEnd::Uploaded: return "ok";
+    case RunEnd::NoSettings: return "settings";
+    case RunEnd::NoSession: return "session";
+    case RunEnd::NoLog:
+    case RunEnd::LogRefused: return "log";
+    case RunEnd::NotWritten: return "convert";
+    case RunEnd::Busy: return "busy";
+    case RunEnd::Declined: return "already-sent";
+    case RunEnd::NotConnected: return "connect";
+    case RunEnd::NotStored: return "store";
+    case RunEnd::NotClosed:
+    case RunEnd::StoredNotClosed: break;
+  }
+  return "close";
+}
+
+bool worth_another_try(RunEnd end, const HistoryEntry& e) {
+  if (end != RunEnd::NotConnected && end != RunEnd::NotStored) return false;
+  const std::string code = e.reply.substr(0, 3);
+  for (const char* busy : {"421", "425", "426", "450", "451", "452"})
+    if (code == busy) return true;
+  if (code.size() == 3 && code[0] == '5') return false;
+  namespace ie = platform::inet_error;
+  return e.error == ie::kTimeout || e.error == ie::kCannotConnect || e.error == ie::kConnectionAborted ||
+         e.error == ie::kConnectionReset;
+}
 
 HeadValues head_values(const Settings& s) {
   return {s.callsign, s.my_portable, s.qsl_name, s.address1, s.address2, s.address3, s.log_search};
@@ -32,50 +100,248 @@ HeadValues head_values(const Settings& s) {
 FtpEnv ftp_env(AppState& state, FtpView& view, const RunServices& services) {
   const Settings& s = state.settings;
   return FtpEnv{state.ftp, view, services.inet, services.clock,
-                UploadJob{services.ftp_host, services.ftp_port, s.callsign, s.server_password, s.xml_path,
-                          state.format_tag, state.remote_ext, services.passive}};
+                UploadJob{services.ftp_host,
+                          services.ftp_port,
+                          s.callsign,
+                          s.server_password,
+                          s.xml_path,
+                          state.format_tag,
+                          state.remote_ext,
+                          services.passive,
+                          {}}};
 }
 
-RunOutcome cmdOK_Click(AppState& state, RunView& view, const RunServices& services, const RunHooks& hooks) {
-  view.set_status(ftp_text::connecting());
-  view.repaint();
-  set_buttons(view, false);
-  state.log.log_count = 0;
+HistoryEntry unstarted(const RunServices& services, RunEnd end) {
+  HistoryEntry e = entry_for(services, "");
+  e.outcome = stage_name(end);
+  return e;
+}
 
-  const std::string& csv_path = state.settings.csv_path;
+std::string record(const std::string& folder, const HistoryEntry& e) {
+  try {
+    History(history_file(folder), History::Mode::Write).add_run(e);
+  } catch (const HistoryError& error) {
+    return *error.what() ? error.what() : "unknown failure";
+  }
+  return {};
+}
+
+// The run's line in the history: written once the document is, before
+// connecting; its remote name before the store; its outcome at the end.
+class UploadRun::Record {
+ public:
+  Record(UploadRun& run)
+      : run_(run),
+        history_(history_file(run.request_.folder), run.observer_),
+        entry_(entry_for(run.services_, cp932::to_utf8_lossy(run.state_.settings.callsign))) {}
+
+  HistoryEntry& entry() { return entry_; }
+  // A try begins: its line and the contacts it carries.
+  void ahead(const std::vector<DocumentContact>& contacts) {
+    start_ = std::chrono::steady_clock::now();
+    entry_.started = platform::iso8601_now();
+    entry_.remote_name.clear();
+    entry_.outcome.clear();
+    id_ = 0;
+    history_.write([&](History& h) { id_ = h.add_run(entry_, contacts); });
+    if (id_ != 0 && run_.lock_) run_.lock_->note(std::to_string(id_));
+  }
+  void storing(const std::string& remote) {
+    if (id_ != 0) history_.write([&](History& h) { h.set_remote_name(id_, cp932::to_utf8_lossy(remote)); });
+  }
+  void finish(RunEnd end) {
+    entry_.outcome = stage_name(end);
+    entry_.remote_name = cp932::to_utf8_lossy(run_.state_.ftp.remote_name);
+    if (reached_the_server(end)) {
+      entry_.bytes = std::max(0LL, platform::file_size(platform::native_path(run_.state_.settings.xml_path)));
+      entry_.error = end == RunEnd::Uploaded ? 0 : run_.services_.inet.last_error();
+      entry_.reply = cp932::to_utf8_lossy(last_response_text(run_.services_.inet));
+    }
+    entry_.elapsed_s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    history_.write([&](History& h) {
+      if (id_ != 0) h.end_run(id_, entry_);
+      else h.add_run(entry_);
+    });
+    run_.result_.entry = entry_;
+  }
+
+ private:
+  UploadRun& run_;
+  RunHistory history_;
+  HistoryEntry entry_;
+  std::int64_t id_ = 0;
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+UploadRun::UploadRun(AppState& state, RunObserver& observer, const RunServices& services, RunRequest request)
+    : state_(state), observer_(observer), services_(services), request_(std::move(request)) {}
+
+UploadRun::~UploadRun() = default;
+
+RunEnd UploadRun::end(RunEnd end, bool buttons_back) {
+  if (buttons_back) set_buttons(observer_, true);
+  result_.end = end;
+  return end;
+}
+
+// The log read once: its records, their contacts, its fingerprint. A log the
+// reader refuses ends the run before anything is sent.
+bool UploadRun::prepare() {
+  const std::string& csv_path = state_.settings.csv_path;
   if (!platform::ordinary_file_exists(platform::native_path(csv_path))) {
-    view.message_box(ftp_text::file_not_found() + csv_path);
-    set_buttons(view, true);
-    return RunOutcome::NoLog;
-  }
-
-  // A log the reader refuses or a document that cannot be written ends the run
-  // before anything is sent; koushin leaves the previous document in place.
-  try {
-    read_log(csv_path, state.log);
-  } catch (const Error& e) {
-    return refused(view, e, RunOutcome::LogRefused);
+    observer_.message_box(ftp_text::file_not_found() + csv_path);
+    end(RunEnd::NoLog, true);
+    return false;
   }
   try {
-    if (hooks.choose) hooks.choose(state.log);
-    koushin(state.log, head_values(state.settings), state.settings.xml_path, services.clock, view.label3_caption());
+    read_log(csv_path, state_.log);
   } catch (const Error& e) {
-    return refused(view, e, RunOutcome::NotWritten);
+    observer_.message_box(e.what());
+    end(RunEnd::LogRefused, true);
+    return false;
   }
+  try {
+    contacts_ = document_contacts(state_.log);
+    contacts_known_ = true;
+  } catch (const Error&) {
+    // The document cannot be written either: koushin says why.
+  }
+  return true;
+}
 
-  if (hooks.written) hooks.written();
-  FtpEnv env = ftp_env(state, view, services);
-  env.storing = hooks.storing;
+bool UploadRun::take_lock() {
+  const std::string path = request_.folder + platform::kPathSeparator + kUploadLockFile;
+  platform::FileLock::Result taken = platform::FileLock::Result::Unavailable;
+  lock_ = platform::FileLock::try_take(path, taken);
+  if (taken != platform::FileLock::Result::Held) return true;  // a lock that cannot be made keeps nobody out
+  if (!observer_.wait_for_other()) return false;
+  int wait_s = request_.lock_wait_s;
+  if (const auto bound = platform::test_switch("lock-wait")) wait_s = static_cast<int>(*bound);
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(wait_s);
+  while (std::chrono::steady_clock::now() < until) {
+    platform::sleep_ms(100);
+    lock_ = platform::FileLock::try_take(path, taken);
+    if (taken != platform::FileLock::Result::Held) return true;
+  }
+  return false;
+}
+
+void UploadRun::look_up_history() {
+  const std::string& s = state_.settings.callsign;
+  try {
+    History history(history_file(request_.folder), History::Mode::Read);
+    if (contacts_known_)
+      found_ = history.sent(services_.ftp_host, services_.ftp_port, s, fnv1a_hex(state_.log.data), contacts_);
+    taken_name_ = cp932::from_utf8(history.newest_remote_name(services_.ftp_host, services_.ftp_port), "remote name");
+  } catch (const HistoryError& e) {
+    observer_.history_not_read(e.what());
+  } catch (const cp932::EncodingError&) {
+    // A name no CP932 callsign gives is no name this run could repeat.
+  }
+}
+
+// Asks only when the history knows contacts of this log there.
+bool UploadRun::decide() {
+  SentReport& r = result_.report;
+  r.contacts = contacts_.size();
+  r.sent = found_.count();
+  if (r.sent == 0) return true;
+  std::map<std::int64_t, std::size_t> per_run;
+  for (const std::int64_t id : found_.run_of)
+    if (id != 0) ++per_run[id];
+  for (auto run = per_run.rbegin(); run != per_run.rend(); ++run)
+    r.runs.push_back({found_.runs[run->first], run->second});
+  const Send send = observer_.decide(r);
+  if (send == Send::Nothing || (send == Send::OnlyNew && r.fresh() == 0)) return false;
+  if (send == Send::OnlyNew) {
+    std::vector<bool> keep(contacts_.size());
+    std::vector<DocumentContact> fresh;
+    for (std::size_t i = 0; i < contacts_.size(); ++i)
+      if ((keep[i] = found_.run_of[i] == 0)) fresh.push_back(contacts_[i]);
+    keep_records(state_.log, keep);
+    contacts_ = std::move(fresh);
+  }
+  return true;
+}
+
+bool UploadRun::write_document() {
+  try {
+    koushin(state_.log, head_values(state_.settings), state_.settings.xml_path, services_.clock,
+            observer_.label3_caption());
+    return true;
+  } catch (const Error& e) {
+    observer_.message_box(e.what());
+    return false;
+  }
+}
+
+RunEnd UploadRun::send_once(Record& record) {
+  record.ahead(contacts_);
+  FtpEnv env = ftp_env(state_, observer_, services_);
+  env.job.taken_name = taken_name_;
+  env.storing = [&record](const std::string& remote) { record.storing(remote); };
+  state_.ftp.remote_name.clear();
   const FtpOutcome sent = ftpdata(env);
-  if (!state.ftp.failed_stage.empty()) errchk(env);
+  if (!state_.ftp.failed_stage.empty()) errchk(env);
+  if (!state_.ftp.remote_name.empty()) taken_name_ = state_.ftp.remote_name;
   switch (sent) {
-    case FtpOutcome::Stored: return RunOutcome::Uploaded;
-    case FtpOutcome::NotConnected: return RunOutcome::NotConnected;
-    case FtpOutcome::NotStored: return RunOutcome::NotStored;
-    case FtpOutcome::StoredNotClosed: return RunOutcome::StoredNotClosed;
+    case FtpOutcome::Stored: return RunEnd::Uploaded;
+    case FtpOutcome::NotConnected: return RunEnd::NotConnected;
+    case FtpOutcome::NotStored: return RunEnd::NotStored;
+    case FtpOutcome::StoredNotClosed: return RunEnd::StoredNotClosed;
     case FtpOutcome::NotClosed: break;
   }
-  return RunOutcome::NotClosed;
+  return RunEnd::NotClosed;
+}
+
+RunResult UploadRun::operator()() {
+  observer_.set_status(ftp_text::connecting());
+  observer_.repaint();
+  set_buttons(observer_, false);
+  state_.log.log_count = 0;
+
+  Record record(*this);
+  if (!prepare()) {
+    record.finish(result_.end);
+    return result_;
+  }
+  record.entry().log_fnv1a = fnv1a_hex(state_.log.data);
+  record.entry().records = state_.log.log_count;
+  if (!take_lock()) {
+    end(RunEnd::Busy, true);
+    return result_;
+  }
+  look_up_history();
+  if (!decide()) {
+    end(RunEnd::Declined, true);
+    return result_;
+  }
+  record.entry().records = state_.log.log_count;
+  if (request_.open_session && state_.ftp.inet_state != "ok") {
+    FtpEnv env = ftp_env(state_, observer_, services_);
+    ftpinit(env);
+    if (!state_.ftp.failed_stage.empty()) {
+      errchk(env);
+      record.entry().error = services_.inet.last_error();
+      record.finish(end(RunEnd::NoSession, false));
+      return result_;
+    }
+  }
+  if (!write_document()) {
+    record.finish(end(RunEnd::NotWritten, true));
+    return result_;
+  }
+  record.entry().bytes = std::max(0LL, platform::file_size(platform::native_path(state_.settings.xml_path)));
+  for (int attempt = 0;; ++attempt) {
+    const RunEnd sent = send_once(record);
+    record.finish(end(sent, false));
+    if (attempt >= request_.retries || !worth_another_try(sent, record.entry())) return result_;
+    const int wait = 1 << attempt;
+    observer_.retrying(wait);
+    platform::sleep_seconds(wait);
+    observer_.set_status(ftp_text::connecting());
+    observer_.repaint();
+  }
 }
 
 }  // namespace quillon

@@ -1,22 +1,23 @@
 #pragma once
-// The run behind "アップロード開始": file check, reader, document, upload, report.
+// One upload run, whichever front end starts it. Prepare: the log read once,
+// its contacts, its fingerprint, what the history knows of them; decide: all,
+// only the new ones, or nothing; run: the document and the store; record:
+// the history, written before connecting and again at the end. One upload at
+// a time per settings folder holds the lock beside the history.
 #include <cstdint>
-#include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "app/app_state.h"
+#include "app/history.h"
 #include "conversion/conversion.h"
 #include "ftp/ftp.h"
 #include "platform/clock.h"
+#include "platform/file_lock.h"
 #include "platform/inet.h"
 
 namespace quillon {
-
-// What the run needs of the main window beyond the FTP stages.
-class RunView : public FtpView {
- public:
-  virtual std::string label3_caption() const = 0;
-};
 
 // What the run reaches outside the process.
 struct RunServices {
@@ -27,28 +28,106 @@ struct RunServices {
   bool passive = false;
 };
 
-// How a run ended. Only Uploaded means the server confirmed the store.
-enum class RunOutcome {
+// Where a run ended. Only Uploaded means the server confirmed the store.
+enum class RunEnd {
   Uploaded,
+  NoSettings,  // the settings file refused
+  NoSession,   // the internet session would not open
   NoLog,       // no file at csv_path
   LogRefused,  // the reader refused the log
   NotWritten,  // the document could not be written
+  Busy,        // another upload holds the lock
+  Declined,    // contacts went up already, and nothing was to be sent
   NotConnected,
   NotStored,
   NotClosed,        // the leftover connection would not close; nothing sent
   StoredNotClosed,  // stored, but closing the connection failed
 };
+// The name a recorded run's outcome gives it in the history and the JSON.
+const char* stage_name(RunEnd end);
 
-FtpEnv ftp_env(AppState& state, FtpView& view, const RunServices& services);
-HeadValues head_values(const Settings& settings);
-
-// What a caller adds at a run's steps.
-struct RunHooks {
-  std::function<void(ContactLog&)> choose = nullptr;          // the log read: may drop records before the document
-  std::function<void()> written = nullptr;                    // the document written, nothing connected yet
-  std::function<void(const std::string&)> storing = nullptr;  // the remote name (CP932), before the store
+// What the history knows of the log's contacts at the run's destination.
+struct SentReport {
+  struct Run {
+    HistoryEntry entry;
+    std::size_t contacts = 0;  // of this log's
+  };
+  std::size_t contacts = 0;  // of the log, as the document carries them
+  std::size_t sent = 0;      // of them, sent there by runs that ended ok
+  std::vector<Run> runs;     // those runs, newest first
+  std::size_t fresh() const { return contacts - sent; }
 };
 
-RunOutcome cmdOK_Click(AppState& state, RunView& view, const RunServices& services, const RunHooks& hooks = {});
+enum class Send { All, OnlyNew, Nothing };
+
+// Everything a run tells its front end, and the one question it asks. Texts
+// of the view are CP932; the others UTF-8.
+class RunObserver : public FtpView {
+ public:
+  virtual std::string label3_caption() const = 0;
+  // Some of the log's contacts went up already: what to send.
+  virtual Send decide(const SentReport& report) = 0;
+  // Another upload holds the lock. True: wait for it (up to the request's bound).
+  virtual bool wait_for_other() = 0;
+  virtual void history_not_read(const std::string& why) = 0;  // nothing refused; the run goes on
+  virtual void history_not_written(const std::string& why) = 0;
+  virtual void retrying(int seconds) = 0;
+};
+
+struct RunRequest {
+  std::string folder;         // the settings folder: the history and the lock
+  bool open_session = false;  // the window's session is open since its load
+  int retries = 0;            // further tries after a transient failure
+  int lock_wait_s = 0;        // the longest wait for another upload
+};
+
+struct RunResult {
+  RunEnd end = RunEnd::Uploaded;
+  HistoryEntry entry;  // the last try's record; empty for a run never recorded
+  SentReport report;
+};
+
+class UploadRun {
+ public:
+  UploadRun(AppState& state, RunObserver& observer, const RunServices& services, RunRequest request);
+  ~UploadRun();
+  UploadRun(const UploadRun&) = delete;
+  UploadRun& operator=(const UploadRun&) = delete;
+
+  RunResult operator()();
+
+ private:
+  class Record;
+  bool prepare();
+  bool take_lock();
+  void look_up_history();
+  bool decide();
+  bool write_document();
+  RunEnd send_once(Record& record);
+  RunEnd end(RunEnd end, bool buttons_back);
+
+  AppState& state_;
+  RunObserver& observer_;
+  const RunServices& services_;
+  RunRequest request_;
+  std::unique_ptr<platform::FileLock> lock_;
+  std::vector<DocumentContact> contacts_;
+  bool contacts_known_ = false;
+  SentContacts found_;
+  std::string taken_name_;  // CP932
+  RunResult result_;
+};
+
+// Who the run is for and where it goes, as the FTP stages take it.
+FtpEnv ftp_env(AppState& state, FtpView& view, const RunServices& services);
+HeadValues head_values(const Settings& settings);
+// The line of a run that ended before it started (the settings refused).
+HistoryEntry unstarted(const RunServices& services, RunEnd end);
+// Adds a finished run to the history in `folder`; returns why it could not,
+// empty when it could.
+std::string record(const std::string& folder, const HistoryEntry& entry);
+// Worth another try: no connection, a timeout, a dropped line, or a server
+// that says "not now" (4xx). Never a refused login or another 5xx.
+bool worth_another_try(RunEnd end, const HistoryEntry& entry);
 
 }  // namespace quillon

@@ -17,11 +17,13 @@ inline constexpr int kExitNoConnection = 3;  // no connection, or the login refu
 inline constexpr int kExitNotStored = 4;     // the server refused the file or the transfer broke
 inline constexpr int kExitNotClosed = 5;     // stored, but closing the connection failed
 inline constexpr int kExitAlreadySent = 6;   // contacts of this log went up already (upload --force sends them)
+inline constexpr int kExitBusy = 7;          // another upload was still under way after the wait
 
 inline constexpr const char* kExitCodes =
     "exit codes: 0 done; 1 the settings or the log refused, nothing sent; 2 bad usage;\n"
     "  3 no connection or login refused; 4 the server refused the file or the transfer broke;\n"
-    "  5 stored, but closing the connection failed; 6 already sent\n";
+    "  5 stored, but closing the connection failed; 6 already sent;\n"
+    "  7 another upload still under way\n";
 
 int convert(const std::vector<std::string>& args);
 int upload(const std::vector<std::string>& args);

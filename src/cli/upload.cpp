@@ -2,16 +2,16 @@
 #include <charconv>
 #include <memory>
 #include <optional>
-#include <set>
 
 #include "app/app_state.h"
-#include "app/recorded_run.h"
+#include "app/upload_run.h"
 #include "build_config.h"
 #include "commands.h"
 #include "console.h"
 #include "conversion/conversion.h"
 #include "platform/clock.h"
 #include "platform/inet.h"
+#include "platform/paths.h"
 #include "platform/terminal.h"
 #include "widgets/caption_surface.h"
 
@@ -31,12 +31,17 @@ constexpr const char* kUsage =
     "  --json              the result as one JSON object on stdout\n";
 
 constexpr int kMaxRetries = 10;
+constexpr int kLockWaitS = 300;
+
+void say(const std::string& line) { platform::write_text(platform::Stream::Err, "quillon-cli upload: " + line + "\n"); }
 
 // The main window on a terminal: status texts on stdout (stderr when stdout
-// carries JSON), message boxes on stderr.
-class ConsoleView final : public RunView {
+// carries JSON), message boxes on stderr; what the window would ask is
+// answered by --force and --only-new.
+class ConsoleView final : public RunObserver {
  public:
-  explicit ConsoleView(bool json) : status_stream_(json ? platform::Stream::Err : platform::Stream::Out) {}
+  ConsoleView(bool json, bool force, bool only_new)
+      : status_stream_(json ? platform::Stream::Err : platform::Stream::Out), force_(force), only_new_(only_new) {}
   void set_status(std::string_view text) override {
     status_ = text;
     end_progress_line();
@@ -55,12 +60,37 @@ class ConsoleView final : public RunView {
   }
   void beep() override {}
 
+  Send decide(const SentReport& r) override {
+    if (force_) return Send::All;
+    const std::string where = host_port_;
+    say(std::to_string(r.sent) + " of " + counted(r.contacts, "contact") + " went up to " + where + " already:");
+    for (const SentReport::Run& run : r.runs)
+      say("  " + std::to_string(run.contacts) + " at " + run.entry.started + " as " + run.entry.remote_name);
+    if (only_new_ && r.fresh() > 0) {
+      say("sending the " + counted(r.fresh(), "contact") + " not sent yet");
+      return Send::OnlyNew;
+    }
+    if (r.fresh() == 0) say(only_new_ ? "nothing new to send (--force sends them again)" : "--force sends them again");
+    else
+      say("--only-new sends the " + counted(r.fresh(), "contact") + " not sent yet, --force all " +
+          std::to_string(r.contacts));
+    return Send::Nothing;
+  }
+  bool wait_for_other() override {
+    say("another upload is under way; waiting");
+    return true;
+  }
+  void history_not_read(const std::string& why) override { say("history not read, nothing refused: " + why); }
+  void history_not_written(const std::string& why) override { say("history not written: " + why); }
+  void retrying(int seconds) override { say("trying again in " + std::to_string(seconds) + " s"); }
+
   // The bar's caption ("37%") as one rewritten line, on a terminal only.
   void show_progress(const std::string& caption) {
     if (!tty_) return;
     platform::write_text(platform::Stream::Out, "\r" + caption);
     progress_shown_ = true;
   }
+  std::string host_port_;
 
  private:
   void end_progress_line() {
@@ -71,86 +101,36 @@ class ConsoleView final : public RunView {
 
   platform::Stream status_stream_;
   std::string status_;
+  bool force_, only_new_;
   bool tty_ = platform::stdout_is_terminal();
   bool progress_shown_ = false;
 };
 
-int exit_code(RunOutcome outcome) {
-  switch (outcome) {
-    case RunOutcome::Uploaded: return kExitOk;
-    case RunOutcome::NoLog:
-    case RunOutcome::LogRefused:
-    case RunOutcome::NotWritten: return kExitFailed;
-    case RunOutcome::NotConnected:
-    case RunOutcome::NotClosed: return kExitNoConnection;
-    case RunOutcome::NotStored: return kExitNotStored;
-    case RunOutcome::StoredNotClosed: return kExitNotClosed;
+int exit_code(RunEnd end) {
+  switch (end) {
+    case RunEnd::Uploaded: return kExitOk;
+    case RunEnd::NoSettings:
+    case RunEnd::NoLog:
+    case RunEnd::LogRefused:
+    case RunEnd::NotWritten: return kExitFailed;
+    case RunEnd::NoSession:
+    case RunEnd::NotConnected:
+    case RunEnd::NotClosed: return kExitNoConnection;
+    case RunEnd::NotStored: return kExitNotStored;
+    case RunEnd::StoredNotClosed: return kExitNotClosed;
+    case RunEnd::Declined: return kExitAlreadySent;
+    case RunEnd::Busy: break;
   }
-  return kExitFailed;
+  return kExitBusy;
 }
 
-// Worth another try: no connection, a timeout, a dropped line, or a server
-// that says "not now" (4xx). Never a refused login or another 5xx.
-bool transient(const HistoryEntry& e) {
-  if (e.outcome != "connect" && e.outcome != "store") return false;
-  const std::string code = e.reply.substr(0, 3);
-  for (const char* busy : {"421", "425", "426", "450", "451", "452"})
-    if (code == busy) return true;
-  if (code.size() == 3 && code[0] == '5') return false;
-  namespace ie = platform::inet_error;
-  return e.error == ie::kTimeout || e.error == ie::kCannotConnect || e.error == ie::kConnectionAborted ||
-         e.error == ie::kConnectionReset;
-}
-
-void say(const std::string& line) { platform::write_text(platform::Stream::Err, "quillon-cli upload: " + line + "\n"); }
-
-std::string key(const DocumentContact& c) {
-  return c.callsign + '\x1f' + c.daytime + '\x1f' + c.frequency + '\x1f' + c.mode;
-}
-
-// Refuses contacts that went up to this server already, unless --only-new
-// leaves them out (then `sent` names them). An exit code when the upload ends here.
-std::optional<int> refuse_sent(const Settings& settings, const std::string& host, std::uint16_t port, bool only_new,
-                               bool json, std::set<std::string>& sent) {
-  std::vector<DocumentContact> all;
-  SentContacts found;
-  try {
-    found = sent_from_log(settings.csv_path, settings.callsign, host, port, all);
-  } catch (const Error&) {
-    return std::nullopt;  // the run itself says what is wrong with the log
-  } catch (const HistoryError& e) {
-    say(std::string("history not read, nothing refused: ") + e.what());
-    return std::nullopt;
-  }
-  const std::size_t n = found.count();
-  if (n == 0) return std::nullopt;
-  const std::string where = host + ":" + std::to_string(port);
-  say(std::to_string(n) + " of " + counted(all.size(), "contact") + " went up to " + where + " already:");
+nlohmann::ordered_json refusal(const SentReport& r, const std::string& host, std::uint16_t port) {
   nlohmann::ordered_json runs = nlohmann::ordered_json::array();
-  for (auto run = found.runs.rbegin(); run != found.runs.rend(); ++run) {
-    const auto k = static_cast<std::size_t>(std::count(found.run_of.begin(), found.run_of.end(), run->first));
-    say("  " + std::to_string(k) + " at " + run->second.started + " as " + run->second.remote_name);
-    runs.push_back({{"started", run->second.started}, {"remote_name", run->second.remote_name}, {"contacts", k}});
-  }
-  const std::size_t fresh = all.size() - n;
-  if (only_new && fresh > 0) {
-    say("sending the " + counted(fresh, "contact") + " not sent yet");
-    for (std::size_t i = 0; i < all.size(); ++i)
-      if (found.run_of[i] != 0) sent.insert(key(all[i]));
-    return std::nullopt;
-  }
-  if (fresh == 0) say(only_new ? "nothing new to send (--force sends them again)" : "--force sends them again");
-  else
-    say("--only-new sends the " + counted(fresh, "contact") + " not sent yet, --force all " +
-        std::to_string(all.size()));
-  if (json)
-    print_json({{"outcome", "already-sent"},
-                {"host", host},
-                {"port", port},
-                {"contacts", all.size()},
-                {"already_sent", n},
-                {"runs", runs}});
-  return kExitAlreadySent;
+  for (const SentReport::Run& run : r.runs)
+    runs.push_back(
+        {{"started", run.entry.started}, {"remote_name", run.entry.remote_name}, {"contacts", run.contacts}});
+  return {{"outcome", "already-sent"}, {"host", host},           {"port", port},
+          {"contacts", r.contacts},    {"already_sent", r.sent}, {"runs", runs}};
 }
 
 }  // namespace
@@ -177,13 +157,7 @@ int upload(const std::vector<std::string>& args) {
   const std::unique_ptr<platform::Internet> inet = platform::make_internet();
   platform::SystemClock clock;
   const RunServices services{*inet, clock, host, port, options.flags.count("--passive") > 0};
-  const std::string history_file = history_path();
-  // Every run leaves its line; a history that cannot be written is said, never fatal.
-  auto finish = [&](const HistoryEntry& entry, int code) {
-    if (const std::string why = record(history_file, entry); !why.empty()) say("history not written: " + why);
-    if (json) print_json(to_json(entry));
-    return code;
-  };
+  const std::string folder = platform::settings_folder();
 
   AppState state;
   state.format_tag = kFormatTag;
@@ -192,41 +166,26 @@ int upload(const std::vector<std::string>& args) {
     state.settings = read_settings(option_or(options, "--settings", default_settings_path()));
   } catch (const Error& e) {
     say(e.utf8());
-    return finish(unstarted_entry(services, "settings"), kExitFailed);
+    const HistoryEntry entry = unstarted(services, RunEnd::NoSettings);
+    if (const std::string why = record(folder, entry); !why.empty()) say("history not written: " + why);
+    if (json) print_json(to_json(entry));
+    return kExitFailed;
   }
 
-  std::set<std::string> sent;
-  if (!force)
-    if (const std::optional<int> code = refuse_sent(state.settings, host, port, only_new, json, sent)) return *code;
-  std::function<bool(const DocumentContact&)> keep = nullptr;
-  if (!sent.empty()) keep = [&sent](const DocumentContact& c) { return sent.count(key(c)) == 0; };
-
-  ConsoleView view(json);
+  ConsoleView view(json, force, only_new);
+  view.host_port_ = host + ":" + std::to_string(port);
   CaptionSurface surface([&view](const std::string& caption) { view.show_progress(caption); });
   state.ftp.bar().Target(&surface);
-  FtpEnv env = ftp_env(state, view, services);
-  ftpinit(env);
-  if (!state.ftp.failed_stage.empty()) {
-    errchk(env);
-    HistoryEntry entry = unstarted_entry(services, "session");
-    entry.error = inet->last_error();
-    return finish(entry, kExitNoConnection);
+  const RunResult run = UploadRun(state, view, services, RunRequest{folder, true, retries, kLockWaitS})();
+  if (run.end == RunEnd::Busy) say("another upload is still under way");
+  if (run.end == RunEnd::NotStored && !services.passive && run.entry.reply.rfind("425", 0) == 0)
+    say("the server could not open its data connection to this computer; try --passive");
+  if (json) {
+    if (run.end == RunEnd::Declined) print_json(refusal(run.report, host, port));
+    else if (run.end == RunEnd::Busy) print_json({{"outcome", stage_name(run.end)}, {"host", host}, {"port", port}});
+    else print_json(to_json(run.entry));
   }
-
-  for (int attempt = 0;; ++attempt) {
-    const RecordedRun run = run_and_record(state, view, services, history_file, keep);
-    if (!run.history_error.empty()) say("history not written: " + run.history_error);
-    if (run.entry.outcome == "store" && !services.passive && run.entry.reply.rfind("425", 0) == 0)
-      say("the server could not open its data connection to this computer; try --passive");
-    if (attempt < retries && transient(run.entry)) {
-      const int wait = 1 << attempt;
-      say("trying again in " + std::to_string(wait) + " s");
-      platform::sleep_seconds(wait);
-      continue;
-    }
-    if (json) print_json(to_json(run.entry));
-    return exit_code(run.outcome);
-  }
+  return exit_code(run.end);
 }
 
 }  // namespace quillon::cli

@@ -52,15 +52,9 @@ struct DocumentContact {
 };
 // Each record of the log as koushin would write it; throws Error where koushin would.
 std::vector<DocumentContact> document_contacts(const ContactLog& log);
-// Drops the records whose contact `keep` refuses, keeping the order of the rest.
-template <class Keep>
-void keep_contacts(ContactLog& log, Keep keep) {
-  const std::vector<DocumentContact> contacts = document_contacts(log);
-  std::int16_t kept = 0;
-  for (std::size_t i = 0; i < contacts.size(); ++i)
-    if (keep(contacts[i])) log.log_records[static_cast<std::size_t>(++kept)] = log.log_records[i + 1];
-  log.log_count = kept;
-}
+// Keeps the records whose place in document_contacts() is true in `keep`,
+// in their order.
+void keep_records(ContactLog& log, const std::vector<bool>& keep);
 
 inline constexpr const char* kXmlDeclaration = R"(<?xml version="1.0" encoding="Shift-JIS" ?>)";
 

@@ -163,6 +163,14 @@ std::vector<DocumentContact> document_contacts(const ContactLog& log) {
   return out;
 }
 
+void keep_records(ContactLog& log, const std::vector<bool>& keep) {
+  std::int16_t kept = 0;
+  for (int i = 1; i <= log.log_count; ++i)
+    if (keep.at(static_cast<std::size_t>(i - 1)))
+      log.log_records[static_cast<std::size_t>(++kept)] = log.log_records[static_cast<std::size_t>(i)];
+  log.log_count = kept;
+}
+
 void check_values(const ContactLog& log, std::vector<LogProblem>& problems) {
   for (int i = 1; i <= log.log_count; ++i) take(log.log_records[static_cast<std::size_t>(i)], log.csv_path, &problems);
 }

@@ -61,6 +61,7 @@ struct UploadJob {
   std::string format_tag;  // ".Varnel_System_format."
   std::string remote_ext;  // ".qso"
   bool passive = false;    // the server opens no connection back to us
+  std::string taken_name;  // the newest remote name at this destination, never stored over (CP932)
 };
 
 struct FtpEnv {

@@ -26,6 +26,11 @@ constexpr std::uint32_t kFirstBuffer = 80;
 constexpr std::uint32_t kMaxResponseBytes = 1u << 20;
 constexpr std::int32_t kBytesPerNotification = 4096;
 constexpr int kSilentNotifications = 5;
+constexpr int kMaxNamePauses = 200;  // 10 s of the system clock's pauses
+
+std::string remote_name(const UploadJob& job, const std::string& date, const std::string& time) {
+  return "/log/" + job.callsign + "." + date + time + job.format_tag + "Ver" + job.remote_ext;
+}
 
 void enable_buttons(FtpView& view) {
   view.set_enabled(Button::cmdOK, true);
@@ -141,8 +146,15 @@ FtpOutcome ftpdata(FtpEnv& env) {
   FtpView& view = env.view;
   const UploadJob& job = env.job;
 
-  const std::string date = platform::format_date(env.clock.now());
-  const std::string time = platform::format_time(env.clock.now());
+  // A name the destination holds already would replace that file: the clock
+  // is read again until its second has passed (bounded, should it stand still).
+  std::string date, time;
+  for (int pauses = 0;; ++pauses) {
+    date = platform::format_date(env.clock.now());
+    time = platform::format_time(env.clock.now());
+    if (remote_name(job, date, time) != job.taken_name || pauses == kMaxNamePauses) break;
+    env.clock.pause();
+  }
 
   state.remote_name.clear();
   if (state.connection_handle != 0) ftpout(env);
@@ -179,7 +191,7 @@ FtpOutcome ftpdata(FtpEnv& env) {
   view.set_status(ftp_text::uploading());
   view.repaint();
 
-  const std::string remote = "/log/" + job.callsign + "." + date + time + job.format_tag + "Ver" + job.remote_ext;
+  const std::string remote = remote_name(job, date, time);
   state.remote_name = remote;
   if (env.storing) env.storing(remote);
   if (!env.inet.put_file(state.connection_handle, document, remote, platform::kTransferAscii, kContext)) {

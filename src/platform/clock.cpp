@@ -8,6 +8,10 @@
 
 namespace quillon::platform {
 
+void Clock::pause() { sleep_ms(50); }
+
+void sleep_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
 void sleep_seconds(int seconds) {
   if (!test_switch("no-wait")) std::this_thread::sleep_for(std::chrono::seconds(seconds));
 }

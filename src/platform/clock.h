@@ -14,6 +14,8 @@ class Clock {
   virtual ~Clock() = default;
   // One reading of the local clock.
   virtual LocalDateTime now() = 0;
+  // Lets a moment pass, so that a later reading may differ.
+  virtual void pause();
 };
 
 class SystemClock final : public Clock {
@@ -23,6 +25,8 @@ class SystemClock final : public Clock {
 
 // Waits; the test switch no-wait makes it return at once.
 void sleep_seconds(int seconds);
+// Waits, whatever the switches say.
+void sleep_ms(int ms);
 
 // The local time with its offset from UTC: "2026-12-08T12:34:56+09:00".
 std::string iso8601_now();

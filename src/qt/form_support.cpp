@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPolygon>
+#include <QPushButton>
 #include <QScreen>
 
 #include <cmath>
@@ -104,9 +105,28 @@ MessageBoxHook& hook() {
   static MessageBoxHook h;
   return h;
 }
+QuestionHook& question_hook() {
+  static QuestionHook h;
+  return h;
+}
 }  // namespace
 
 void set_message_box_hook(MessageBoxHook h) { hook() = std::move(h); }
+void set_question_hook(QuestionHook h) { question_hook() = std::move(h); }
+
+int question_box(QWidget* parent, const QString& text, const QStringList& buttons, int enter, int escape) {
+  if (question_hook()) return question_hook()(text, buttons, enter, escape);
+  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("quillon"), text, QMessageBox::NoButton, parent);
+  box.setWindowIcon(quillon_icon());
+  QList<QPushButton*> made;
+  // One role for all, so the box keeps their order.
+  for (const QString& b : buttons) made.push_back(box.addButton(b, QMessageBox::ActionRole));
+  box.setDefaultButton(made.value(enter));
+  box.setEscapeButton(made.value(escape));
+  box.exec();
+  const int pressed = static_cast<int>(made.indexOf(qobject_cast<QPushButton*>(box.clickedButton())));
+  return pressed < 0 ? escape : pressed;
+}
 
 void message_box(QWidget* parent, const QString& text) {
   if (hook()) {

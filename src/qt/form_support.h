@@ -43,5 +43,9 @@ void message_box(QWidget* parent, const QString& text);
 // Tests answer the boxes themselves: the hook, when set, replaces the box.
 using MessageBoxHook = std::function<void(QWidget* parent, const QString& text)>;
 void set_message_box_hook(MessageBoxHook hook);
+// Buttons of its own, left to right, the same title; the index of the one pressed.
+int question_box(QWidget* parent, const QString& text, const QStringList& buttons, int enter, int escape);
+using QuestionHook = std::function<int(const QString& text, const QStringList& buttons, int enter, int escape)>;
+void set_question_hook(QuestionHook hook);
 
 }  // namespace quillon

@@ -78,6 +78,12 @@ void frmstartftp::message_box(std::string_view text) {
   quillon::message_box(isVisible() ? this : nullptr, from_cp932(text));
 }
 
+int frmstartftp::ask(const Question& q) {
+  QStringList buttons;
+  for (const std::string& b : q.buttons) buttons << from_cp932(b);
+  return question_box(isVisible() ? this : nullptr, from_cp932(q.text), buttons, q.enter, q.escape);
+}
+
 void frmstartftp::beep() { QApplication::beep(); }
 
 Surface& frmstartftp::picture1() { return Picture1->surface(); }

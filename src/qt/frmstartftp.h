@@ -39,6 +39,7 @@ class frmstartftp : public QWidget, public MainView {
   Surface& picture1() override;
   void show() override;
   void close() override;
+  int ask(const Question& question) override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -103,7 +103,8 @@ class ScriptedInternet : public platform::Internet {
   std::uint32_t last_error_ = 0;
 };
 
-// Hands out the readings in turn, then repeats the last.
+// Hands out the readings in turn, then repeats the last; a pause lets the
+// last one move on by a second.
 class ScriptedClock : public platform::Clock {
  public:
   std::deque<platform::LocalDateTime> readings{{2002, 1, 3, 9, 5, 7}};
@@ -111,6 +112,11 @@ class ScriptedClock : public platform::Clock {
     const platform::LocalDateTime t = readings.front();
     if (readings.size() > 1) readings.pop_front();
     return t;
+  }
+  void pause() override {
+    if (readings.size() > 1) return;
+    platform::LocalDateTime& t = readings.front();
+    if (++t.second == 60) t.second = 0, ++t.minute;  // a test's clock never reaches the next hour
   }
 };
 
@@ -138,8 +144,21 @@ class RecordingMainView : public MainView {
   Surface& picture1() override { return picture_; }
   void show() override { log("show"); }
   void close() override { log("close"); }
+  // "main ask TEXT [BUTTON|...] enter N escape N"; answered by the next of `answers`.
+  int ask(const Question& q) override {
+    std::string line = "ask " + shown(q.text) + " [";
+    for (std::size_t i = 0; i < q.buttons.size(); ++i) line += (i ? "|" : "") + shown(q.buttons[i]);
+    log(line + "] enter " + std::to_string(q.enter) + " escape " + std::to_string(q.escape));
+    if (answers.empty()) throw std::logic_error("nobody answers \"" + shown(q.text) + "\"");
+    const std::string a = answers.front();
+    answers.pop_front();
+    for (std::size_t i = 0; i < q.buttons.size(); ++i)
+      if (shown(q.buttons[i]) == a) return static_cast<int>(i);
+    throw std::logic_error("no button " + a);
+  }
 
   bool enabled[3] = {true, true, true};
+  std::deque<std::string> answers;  // button texts, UTF-8
 
  private:
   void log(const std::string& line) { t_.push_back("main " + line); }
