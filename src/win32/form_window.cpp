@@ -98,6 +98,49 @@ void message_box(HWND owner, std::string_view cp932_text) {
 
 void set_message_box_hook(std::function<void(const std::string&)> hook) { message_box_hook() = std::move(hook); }
 
+namespace {
+QuestionHook& question_hook() {
+  static QuestionHook hook;
+  return hook;
+}
+}  // namespace
+
+void set_question_hook(QuestionHook hook) { question_hook() = std::move(hook); }
+
+int question_box(HWND owner, std::string_view cp932_text, const std::vector<std::string>& cp932_buttons, int enter,
+                 int escape) {
+  if (question_hook()) {
+    std::vector<std::string> buttons;
+    for (const std::string& b : cp932_buttons) buttons.push_back(cp932::to_utf8_lossy(b));
+    return question_hook()(cp932::to_utf8_lossy(cp932_text), buttons, enter, escape);
+  }
+  // Found at run time: only the common controls of version 6, which the
+  // manifest asks for, have task dialogs.
+  using TaskDialogIndirectFn = HRESULT(WINAPI*)(const TASKDIALOGCONFIG*, int*, int*, BOOL*);
+  const auto task_dialog = reinterpret_cast<TaskDialogIndirectFn>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"comctl32.dll"), "TaskDialogIndirect")));
+  constexpr int kFirstButton = 100;
+  const std::wstring text = utf16(cp932_text);
+  std::vector<std::wstring> labels;
+  for (const std::string& b : cp932_buttons) labels.push_back(utf16(b));
+  std::vector<TASKDIALOG_BUTTON> buttons;
+  for (std::size_t i = 0; i < labels.size(); ++i)
+    buttons.push_back({kFirstButton + static_cast<int>(i), labels[i].c_str()});
+  TASKDIALOGCONFIG c{};
+  c.cbSize = sizeof c;
+  c.hwndParent = owner;
+  c.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION;
+  c.pszWindowTitle = L"quillon";
+  c.pszContent = text.c_str();
+  c.cButtons = static_cast<UINT>(buttons.size());
+  c.pButtons = buttons.data();
+  c.nDefaultButton = kFirstButton + enter;
+  int pressed = IDCANCEL;
+  if (task_dialog == nullptr || FAILED(task_dialog(&c, &pressed, nullptr, nullptr))) return escape;
+  const int index = pressed - kFirstButton;
+  return index >= 0 && index < static_cast<int>(buttons.size()) ? index : escape;
+}
+
 FormWindow::FormWindow(const form::Form& form)
     : form_font_(spec(form.font)),
       background_(::CreateSolidBrush(colour(form.colour))),

@@ -48,6 +48,13 @@ int run_message_loop();
 // dismissed. The hook, when set, replaces the box (tests answer it).
 void message_box(HWND owner, std::string_view cp932_text);
 void set_message_box_hook(std::function<void(const std::string& utf8)> hook);
+// A task dialog with buttons of its own, left to right, the same title; the
+// index of the one pressed (Esc and the close box: `escape`).
+int question_box(HWND owner, std::string_view cp932_text, const std::vector<std::string>& cp932_buttons, int enter,
+                 int escape);
+using QuestionHook =
+    std::function<int(const std::string& utf8, const std::vector<std::string>& utf8_buttons, int enter, int escape)>;
+void set_question_hook(QuestionHook hook);
 
 class FormWindow {
  public:

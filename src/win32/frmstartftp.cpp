@@ -48,6 +48,10 @@ std::string frmstartftp::label3_caption() const {
 
 void frmstartftp::message_box(std::string_view text) { message(text); }
 
+int frmstartftp::ask(const Question& q) {
+  return question_box(::IsWindowVisible(hwnd()) ? hwnd() : nullptr, q.text, q.buttons, q.enter, q.escape);
+}
+
 void frmstartftp::beep() { ::MessageBeep(MB_OK); }
 
 }  // namespace quillon::win32

@@ -30,6 +30,7 @@ class frmstartftp final : public FormWindow, public MainView {
   Surface& picture1() override { return picture("Picture1"); }
   void show() override { show_centred(); }
   void close() override { close_later(); }
+  int ask(const Question& q) override;
 
  private:
   void on_command(int id, int code) override;
