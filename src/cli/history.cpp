@@ -87,7 +87,7 @@ int history(const std::vector<std::string>& args) {
     n = value;
   }
   std::vector<HistoryEntry> entries;
-  if (!read_history([&](History& h) { entries = h.runs(n); })) return kExitFailed;
+  if (!read_history([&](History& h) { entries = h.runs(n, run_under_way(history_path())); })) return kExitFailed;
   if (json) {
     for (const HistoryEntry& e : entries) print_json(to_json(e));
     return kExitOk;

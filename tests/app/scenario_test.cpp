@@ -10,7 +10,6 @@
 #include "app/program.h"
 #include "app/settings.h"
 #include "build_config.h"
-#include "platform/file_lock.h"
 #include "platform/instance_lock.h"
 #include "support/case_file.h"
 #include "support/scripted.h"
@@ -49,7 +48,6 @@ class Scenario : public CaseFile {
     else if (verb == "clock") script_clock(rest);
     else if (verb == "lock")
       held_ = platform::InstanceLock::acquire((fs::create_directories(config_), Program::lock_path()));
-    else if (verb == "upload-lock") upload_lock_ = take_upload_lock();
     else if (verb == "answer") toolkit_.mains.back()->answers.push_back(text(rest));
     else if (verb == "start") start(a == "default-host");
     else if (verb == "main") main_does(a);
@@ -60,14 +58,6 @@ class Scenario : public CaseFile {
     return true;
   }
 
-  // Another upload under way in this settings folder.
-  std::unique_ptr<platform::FileLock> take_upload_lock() {
-    fs::create_directories(config_);
-    platform::FileLock::Result r;
-    auto lock = platform::FileLock::try_take((config_ / kUploadLockFile).string(), r);
-    EXPECT_TRUE(lock) << where();
-    return lock;
-  }
   void write_settings_file(const std::string& rest) {
     Settings s;
     std::map<std::string, std::string*> strings = {
@@ -173,7 +163,6 @@ class Scenario : public CaseFile {
   ScriptedClock* clock_ = clock_owned_.get();
   RecordingToolkit toolkit_{transcript_};
   std::unique_ptr<platform::InstanceLock> held_;
-  std::unique_ptr<platform::FileLock> upload_lock_;
   std::unique_ptr<Program> program_;
   std::string outcome_;
 };

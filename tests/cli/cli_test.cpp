@@ -44,15 +44,38 @@ class Case : public testing::CaseFile {
         program = (dir_.path() / "alone" / fs::path(program).filename()).string();
         fs::copy_file(QUILLON_CLI, program, fs::copy_options::overwrite_existing);
       }
-      std::function<bool()> storing = nullptr;
-      if (verb == "run-killed")
-        storing = [this] {
-          std::error_code missing;
-          return !fs::is_empty(server_->root() + "/log", missing) && !missing;
+      // The server has begun to store this run's document: a file more under /log.
+      const std::size_t before = stored_count();
+      const auto storing = [this, before] { return stored_count() > before; };
+      // "beside ARGS" before it: that command runs too, once this one has begun to store.
+      std::function<bool()> watch = nullptr;
+      if (verb == "run-killed") watch = storing;
+      if (!beside_.empty())
+        watch = [this, storing, args = beside_]() mutable {
+          if (args.empty() || !storing()) return false;
+          beside_exit_ = testing::run_program(QUILLON_CLI, args, dir_.path(), home_.file("stdout2"),
+                                              home_.file("stderr2"));
+          args.clear();
+          return false;
         };
-      exit_ = testing::run_program(program, rest, dir_.path(), home_.file("stdout"), home_.file("stderr"), storing);
+      exit_ = testing::run_program(program, rest, dir_.path(), home_.file("stdout"), home_.file("stderr"), watch);
       out_ = read_file(home_.file("stdout"));
       err_ = read_file(home_.file("stderr"));
+      if (!beside_.empty()) {
+        EXPECT_NE(beside_exit_, -2) << where() << ": the command beside never ran";
+        beside_out_ = testing::read_file_or_empty(home_.file("stdout2"));
+        beside_err_ = testing::read_file_or_empty(home_.file("stderr2"));
+        beside_.clear();
+      }
+    } else if (verb == "beside") {
+      beside_ = rest;
+      beside_exit_ = -2;
+    } else if (verb == "second") {  // the checks that follow look at the command beside, until "second" again
+      std::swap(exit_, beside_exit_);
+      std::swap(out_, beside_out_);
+      std::swap(err_, beside_err_);
+    } else if (verb == "stored-count") {
+      EXPECT_EQ(stored_count(), std::stoul(rest)) << where();
     } else if (verb == "json" || verb == "says" || verb == "history") {
       // json TEXT...: stdout holds each; says TEXT...: stderr does; history N
       // TEXT...: the history has N lines, the last holds each.
@@ -93,10 +116,21 @@ class Case : public testing::CaseFile {
   }
 
   std::string history() const { return (config_ / kHistoryFile).string(); }
+  std::size_t stored_count() const {
+    std::error_code missing;
+    std::size_t n = 0;
+    if (server_)
+      for (fs::directory_iterator e(server_->root() + "/log", missing), end; !missing && e != end; e.increment(missing))
+        ++n;
+    return n;
+  }
 
   std::optional<testing::FtpServer> server_;
   int exit_ = -1;
   std::string out_, err_;
+  std::string beside_;  // the command to run beside the next
+  int beside_exit_ = -2;
+  std::string beside_out_, beside_err_;
 };
 
 TEST(Cli, EachCase) { testing::CaseFile::run_all<Case>("cli", 5); }

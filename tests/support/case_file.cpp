@@ -8,6 +8,7 @@
 #include <set>
 
 #include "platform/cp932.h"
+#include "platform/file_lock.h"
 #include "support/system.h"
 
 namespace quillon::testing {
@@ -139,6 +140,11 @@ bool CaseFile::file_step(const std::string& verb, const std::string& rest) {
     EXPECT_EQ(sqlite3_exec(db, expand(rest).c_str(), add, &rows, nullptr), SQLITE_OK) << where() << sqlite3_errmsg(db);
     sqlite3_close(db);
     EXPECT_EQ(rows, block()) << where();
+  } else if (verb == "upload-lock") {  // another upload under way in the settings folder, for the rest of the case
+    fs::create_directories(config_);
+    platform::FileLock::Result taken;
+    upload_lock_ = platform::FileLock::try_take((config_ / "uploads.lock").string(), taken);
+    EXPECT_TRUE(upload_lock_) << where();
   } else if (verb == "switch") {  // QUILLON_TEST for what follows in this case
     set_env("QUILLON_TEST", rest);
   } else {

@@ -4,12 +4,14 @@
 // system only, and "> " lines for what must have happened since the step
 // before, in order. A runner says what its own steps do; the loop does the rest.
 #include <filesystem>
+#include <memory>
 #include <istream>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "platform/file_lock.h"
 #include "support/system.h"
 
 namespace quillon::testing {
@@ -43,6 +45,7 @@ class CaseFile {
   std::string block();  // the lines that follow, up to one that is "."
 
   TempDir dir_, home_;
+  std::unique_ptr<platform::FileLock> upload_lock_;
   const std::filesystem::path config_;
   Transcript transcript_;
 
