@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "app/history.h"
+#include "platform/file_lock.h"
 #include "support/system.h"
 
 namespace quillon {
@@ -83,6 +84,58 @@ TEST(History, Cp932TextsAreKeptAndFoundAsUtf8) {
   EXPECT_EQ(found[0].contact.callsign, "テスト");
   EXPECT_EQ(found[0].contact.remarks, "ありがとう");
   EXPECT_EQ(history.sent("h", 21, "Q1AAA", "", {q.contact}).count(), 1u);
+}
+
+// The run whose upload holds the lock reads as under way; any other that
+// never ended, before or after it, as interrupted.
+TEST(History, UnderWayOnlyWhileItsUploadHoldsTheLock) {
+  testing::TempDir dir;
+  const std::string file = dir.file(kHistoryFile);
+  Query q;
+  History history(file, History::Mode::Write);
+  q.run.outcome.clear();
+  history.add_run(q.run);                            // 1: killed long ago
+  const std::int64_t mine = history.add_run(q.run);  // 2: the one under way
+  q.run.outcome = "ok";
+  history.add_run(q.run);
+  q.run.outcome.clear();
+  history.add_run(q.run);  // 4: killed too
+  const auto outcomes = [&] {
+    std::string out;
+    for (const HistoryEntry& e : history.runs(std::nullopt, run_under_way(file))) out += e.outcome + ";";
+    return out;
+  };
+  EXPECT_EQ(outcomes(), "interrupted;interrupted;ok;interrupted;");
+  {
+    platform::FileLock::Result taken;
+    const auto lock = platform::FileLock::try_take(dir.file(kUploadLockFile), taken);
+    ASSERT_TRUE(lock);
+    EXPECT_EQ(outcomes(), "interrupted;interrupted;ok;interrupted;");  // held, no run noted yet
+    lock->note(std::to_string(mine));
+    EXPECT_EQ(outcomes(), "interrupted;under way;ok;interrupted;");
+    EXPECT_EQ(history.runs(1, mine).front().outcome, kInterrupted);  // the latest alone
+  }
+  EXPECT_EQ(outcomes(), "interrupted;interrupted;ok;interrupted;");  // its process gone
+}
+
+// The newest name at one destination, whatever the run's outcome; none elsewhere.
+TEST(History, NewestRemoteNameAtOneDestination) {
+  testing::TempDir dir;
+  History history(dir.file(kHistoryFile), History::Mode::Write);
+  Query q;
+  EXPECT_EQ(history.newest_remote_name("h", 21), "");
+  history.add_run(q.run);
+  q.run.remote_name = "/log/b.qso";
+  q.run.outcome = "store";
+  history.add_run(q.run);
+  q.run.remote_name = "";  // never got as far as a name
+  history.add_run(q.run);
+  q.run.remote_name = "/log/c.qso";
+  q.run.port = 2121;
+  history.add_run(q.run);
+  EXPECT_EQ(history.newest_remote_name("h", 21), "/log/b.qso");
+  EXPECT_EQ(history.newest_remote_name("h", 2121), "/log/c.qso");
+  EXPECT_EQ(history.newest_remote_name("H", 21), "");
 }
 
 }  // namespace

@@ -80,11 +80,17 @@ class GuiTest : public ProgramFixture {
     (void)app;
     QApplication::setQuitOnLastWindowClosed(false);
     set_message_box_hook([this](QWidget*, const QString& text) { messages.push_back(text.toStdString()); });
+    set_question_hook([this](const QString& text, const QStringList& buttons, int enter, int escape) {
+      std::vector<std::string> b;
+      for (const QString& s : buttons) b.push_back(s.toStdString());
+      return answer(text.toStdString(), b, enter, escape);
+    });
   }
   ~GuiTest() override {
     program_.reset();
     settle();
     set_message_box_hook(nullptr);
+    set_question_hook(nullptr);
   }
   Toolkit& toolkit() override { return toolkit_; }
   std::unique_ptr<WindowProbe> probe(bool dialog) override {

@@ -88,11 +88,14 @@ class Win32Test : public ProgramFixture {
     static const bool prepared = (win32::prepare_application(), true);
     (void)prepared;
     win32::set_message_box_hook([this](const std::string& text) { messages.push_back(text); });
+    win32::set_question_hook([this](const std::string& text, const std::vector<std::string>& buttons, int enter,
+                                    int escape) { return answer(text, buttons, enter, escape); });
   }
   ~Win32Test() override {
     program_.reset();
     settle();
     win32::set_message_box_hook(nullptr);
+    win32::set_question_hook(nullptr);
   }
   Toolkit& toolkit() override { return toolkit_; }
   std::unique_ptr<WindowProbe> probe(bool dialog) override {

@@ -53,8 +53,8 @@ class Case : public testing::CaseFile {
       if (!beside_.empty())
         watch = [this, storing, args = beside_]() mutable {
           if (args.empty() || !storing()) return false;
-          beside_exit_ = testing::run_program(QUILLON_CLI, args, dir_.path(), home_.file("stdout2"),
-                                              home_.file("stderr2"));
+          beside_exit_ =
+              testing::run_program(QUILLON_CLI, args, dir_.path(), home_.file("stdout2"), home_.file("stderr2"));
           args.clear();
           return false;
         };

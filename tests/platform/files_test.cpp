@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <set>
 
+#include "platform/file_lock.h"
 #include "platform/files.h"
 #include "support/system.h"
 
@@ -51,6 +52,31 @@ TEST(Files, ReplacingFile) {
       EXPECT_FALSE(bad.reason().empty()) << target;
     }
   }
+}
+
+// The lock one upload holds: another taker is refused while it stands and
+// takes it once it is gone; its note is read meanwhile, nothing after.
+TEST(FileLock, HeldUntilReleasedAndItsNoteReadMeanwhile) {
+  testing::TempDir dir;
+  const std::string path = dir.file("uploads.lock");
+  EXPECT_EQ(FileLock::holder_note(path), std::nullopt);  // no file: nobody holds it
+  FileLock::Result r = FileLock::Result::Unavailable;
+  auto first = FileLock::try_take(path, r);
+  ASSERT_TRUE(first);
+  EXPECT_EQ(r, FileLock::Result::Taken);
+  EXPECT_EQ(FileLock::holder_note(path), "");
+  first->note("1234");
+  first->note("17");  // replaced, not appended
+  EXPECT_EQ(FileLock::holder_note(path), "17");
+  EXPECT_EQ(FileLock::try_take(path, r), nullptr);
+  EXPECT_EQ(r, FileLock::Result::Held);
+  first.reset();
+  EXPECT_EQ(FileLock::holder_note(path), std::nullopt);  // the note stays in the file, but nobody holds it
+  EXPECT_NE(FileLock::try_take(path, r), nullptr);
+  EXPECT_EQ(r, FileLock::Result::Taken);
+  EXPECT_EQ(FileLock::try_take(dir.file("missing/uploads.lock"), r), nullptr);
+  EXPECT_EQ(r, FileLock::Result::Unavailable);
+  if (!testing::kWindows) EXPECT_EQ(testing::permission_bits(path), "600");
 }
 
 }  // namespace

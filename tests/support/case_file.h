@@ -4,8 +4,8 @@
 // system only, and "> " lines for what must have happened since the step
 // before, in order. A runner says what its own steps do; the loop does the rest.
 #include <filesystem>
-#include <memory>
 #include <istream>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>

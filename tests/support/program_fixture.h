@@ -6,7 +6,9 @@
 // of checks (tests/app/window_cases.h) and one layout table a window serve both.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -85,7 +87,20 @@ class ProgramFixture : public ::testing::Test {
   }
 
   std::vector<std::string> messages;  // UTF-8, in order
-  Transcript transcript;              // what the scripted internet layer was asked
+  // A question box: its text and buttons, UTF-8 ("TEXT [A|B] enter N escape N"),
+  // answered by the next of `answers` (a button's text).
+  int answer(const std::string& text, const std::vector<std::string>& buttons, int enter, int escape) {
+    std::string line = text + " [";
+    for (std::size_t i = 0; i < buttons.size(); ++i) line += (i ? "|" : "") + buttons[i];
+    messages.push_back(line + "] enter " + std::to_string(enter) + " escape " + std::to_string(escape));
+    const std::string a = answers.empty() ? "" : answers.front();
+    if (!answers.empty()) answers.pop_front();
+    const auto it = std::find(buttons.begin(), buttons.end(), a);
+    EXPECT_NE(it, buttons.end()) << "nobody answers " << line;
+    return it == buttons.end() ? escape : static_cast<int>(it - buttons.begin());
+  }
+  std::deque<std::string> answers;
+  Transcript transcript;  // what the scripted internet layer was asked
   int quits = 0;
   TempDir config_;
   std::filesystem::path folder_;
