@@ -1,11 +1,12 @@
-// Draws the pictures of README: both windows and the progress bar at 0, 37
-// and 100 %, as PNGs in OUT_DIR. scripts/screenshots runs it under Xvfb, so
+// Draws the pictures of README: both windows, the main window's question and
+// the progress bar at 0, 37 and 100 %, as PNGs in OUT_DIR. scripts/screenshots runs it under Xvfb, so
 // that the fonts are the system's. Settings come from a throwaway folder.
 #include <QApplication>
 #include <QDir>
 #include <QFontDatabase>
 #include <QPixmap>
 #include <QThread>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -76,6 +77,19 @@ int main(int argc, char** argv) {
     quillon::Program program(toolkit);
     if (!program.start()) return 1;
     ok = save(dynamic_cast<QWidget*>(program.main_window()), out + "/main-window.png");
+    // The question of a log with one of three contacts sent, as the window asks it.
+    quillon::SentReport report;
+    report.contacts = 3;
+    report.sent = 1;
+    report.runs.push_back({{}, 1});
+    report.runs.back().entry.started = "2026-12-01T21:30:45+09:00";
+    QTimer::singleShot(500, [&] {
+      if (QWidget* box = QApplication::activeModalWidget()) {
+        ok = save(box, out + "/question-qt.png") && ok;
+        box->close();
+      }
+    });
+    program.main_window()->decide(report);
     program.open_settings();
     ok = save(dynamic_cast<QWidget*>(program.settings_dialog()), out + "/settings-dialog.png") && ok;
   }
