@@ -46,9 +46,10 @@ std::optional<HistoryEntry> parse_history_line(std::string_view line) {
 
 std::string history_path() { return platform::settings_folder() + platform::kPathSeparator + kHistoryFile; }
 
-std::int64_t run_under_way(const std::string& history_file) {
-  const std::string folder = history_file.substr(0, history_file.find_last_of("/\\") + 1);
-  const std::optional<std::string> note = platform::FileLock::holder_note(folder + kUploadLockFile);
+std::string upload_lock_file(const std::string& folder) { return folder + platform::kPathSeparator + kUploadLockFile; }
+
+std::int64_t run_under_way(const std::string& folder) {
+  const std::optional<std::string> note = platform::FileLock::holder_note(upload_lock_file(folder));
   std::int64_t id = 0;
   if (note) std::from_chars(note->data(), note->data() + note->size(), id);
   return id;

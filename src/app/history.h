@@ -51,8 +51,9 @@ inline constexpr const char* kHistoryFile = "uploads.sqlite";
 // Held by the one upload under way, with its run's number as the note.
 inline constexpr const char* kUploadLockFile = "uploads.lock";
 std::string history_path();  // kHistoryFile in the settings folder
-// The run whose upload holds the lock beside `history_file`; 0 for none.
-std::int64_t run_under_way(const std::string& history_file);
+std::string upload_lock_file(const std::string& folder);
+// The run whose upload holds the lock in `folder`; 0 for none.
+std::int64_t run_under_way(const std::string& folder);
 
 // A history that cannot be opened, read or written; what() is UTF-8.
 class HistoryError : public std::runtime_error {

@@ -27,6 +27,8 @@ bool reached_the_server(RunEnd end) {
          end == RunEnd::NotClosed || end == RunEnd::StoredNotClosed;
 }
 
+std::string why_not(const HistoryError& e) { return *e.what() ? e.what() : "unknown failure"; }
+
 // The history of one run: opened on first use; after a failure it is left
 // alone, and the failure said once.
 class RunHistory {
@@ -40,7 +42,7 @@ class RunHistory {
       step(*history_);
     } catch (const HistoryError& e) {
       failed_ = true;
-      observer_.history_not_written(*e.what() ? e.what() : "unknown failure");
+      observer_.history_not_written(why_not(e));
     }
   }
 
@@ -52,6 +54,10 @@ class RunHistory {
 };
 
 std::string history_file(const std::string& folder) { return folder + platform::kPathSeparator + kHistoryFile; }
+
+long long document_size(const Settings& s) {
+  return std::max(0LL, platform::file_size(platform::native_path(s.xml_path)));
+}
 
 HistoryEntry entry_for(const RunServices& services, const std::string& uploader) {
   HistoryEntry e;
@@ -121,7 +127,7 @@ std::string record(const std::string& folder, const HistoryEntry& e) {
   try {
     History(history_file(folder), History::Mode::Write).add_run(e);
   } catch (const HistoryError& error) {
-    return *error.what() ? error.what() : "unknown failure";
+    return why_not(error);
   }
   return {};
 }
@@ -153,7 +159,7 @@ class UploadRun::Record {
     entry_.outcome = stage_name(end);
     entry_.remote_name = cp932::to_utf8_lossy(run_.state_.ftp.remote_name);
     if (reached_the_server(end)) {
-      entry_.bytes = std::max(0LL, platform::file_size(platform::native_path(run_.state_.settings.xml_path)));
+      entry_.bytes = document_size(run_.state_.settings);
       entry_.error = end == RunEnd::Uploaded ? 0 : run_.services_.inet.last_error();
       entry_.reply = cp932::to_utf8_lossy(last_response_text(run_.services_.inet));
     }
@@ -202,15 +208,14 @@ bool UploadRun::prepare() {
   }
   try {
     contacts_ = document_contacts(state_.log);
-    contacts_known_ = true;
   } catch (const Error&) {
-    // The document cannot be written either: koushin says why.
+    // No contacts to ask about: the document cannot be written either, and koushin says why.
   }
   return true;
 }
 
 bool UploadRun::take_lock() {
-  const std::string path = request_.folder + platform::kPathSeparator + kUploadLockFile;
+  const std::string path = upload_lock_file(request_.folder);
   platform::FileLock::Result taken = platform::FileLock::Result::Unavailable;
   lock_ = platform::FileLock::try_take(path, taken);
   if (taken != platform::FileLock::Result::Held) return true;  // a lock that cannot be made keeps nobody out
@@ -230,8 +235,7 @@ void UploadRun::look_up_history() {
   const std::string& s = state_.settings.callsign;
   try {
     History history(history_file(request_.folder), History::Mode::Read);
-    if (contacts_known_)
-      found_ = history.sent(services_.ftp_host, services_.ftp_port, s, fnv1a_hex(state_.log.data), contacts_);
+    found_ = history.sent(services_.ftp_host, services_.ftp_port, s, fnv1a_hex(state_.log.data), contacts_);
     taken_name_ = cp932::from_utf8(history.newest_remote_name(services_.ftp_host, services_.ftp_port), "remote name");
   } catch (const HistoryError& e) {
     observer_.history_not_read(e.what());
@@ -280,7 +284,6 @@ RunEnd UploadRun::send_once(Record& record) {
   FtpEnv env = ftp_env(state_, observer_, services_);
   env.job.taken_name = taken_name_;
   env.storing = [&record](const std::string& remote) { record.storing(remote); };
-  state_.ftp.remote_name.clear();
   const FtpOutcome sent = ftpdata(env);
   if (!state_.ftp.failed_stage.empty()) errchk(env);
   if (!state_.ftp.remote_name.empty()) taken_name_ = state_.ftp.remote_name;
@@ -305,8 +308,6 @@ RunResult UploadRun::operator()() {
     record.finish(result_.end);
     return result_;
   }
-  record.entry().log_fnv1a = fnv1a_hex(state_.log.data);
-  record.entry().records = state_.log.log_count;
   if (!take_lock()) {
     end(RunEnd::Busy, true);
     return result_;
@@ -316,6 +317,7 @@ RunResult UploadRun::operator()() {
     end(RunEnd::Declined, true);
     return result_;
   }
+  record.entry().log_fnv1a = fnv1a_hex(state_.log.data);
   record.entry().records = state_.log.log_count;
   if (request_.open_session && state_.ftp.inet_state != "ok") {
     FtpEnv env = ftp_env(state_, observer_, services_);
@@ -331,7 +333,7 @@ RunResult UploadRun::operator()() {
     record.finish(end(RunEnd::NotWritten, true));
     return result_;
   }
-  record.entry().bytes = std::max(0LL, platform::file_size(platform::native_path(state_.settings.xml_path)));
+  record.entry().bytes = document_size(state_.settings);
   for (int attempt = 0;; ++attempt) {
     const RunEnd sent = send_once(record);
     record.finish(end(sent, false));

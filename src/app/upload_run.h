@@ -112,7 +112,6 @@ class UploadRun {
   RunRequest request_;
   std::unique_ptr<platform::FileLock> lock_;
   std::vector<DocumentContact> contacts_;
-  bool contacts_known_ = false;
   SentContacts found_;
   std::string taken_name_;  // CP932
   RunResult result_;

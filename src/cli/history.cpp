@@ -4,6 +4,7 @@
 #include "app/history.h"
 #include "commands.h"
 #include "console.h"
+#include "platform/paths.h"
 #include "platform/terminal.h"
 
 namespace quillon::cli {
@@ -87,7 +88,8 @@ int history(const std::vector<std::string>& args) {
     n = value;
   }
   std::vector<HistoryEntry> entries;
-  if (!read_history([&](History& h) { entries = h.runs(n, run_under_way(history_path())); })) return kExitFailed;
+  if (!read_history([&](History& h) { entries = h.runs(n, run_under_way(platform::settings_folder())); }))
+    return kExitFailed;
   if (json) {
     for (const HistoryEntry& e : entries) print_json(to_json(e));
     return kExitOk;

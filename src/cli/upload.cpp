@@ -2,6 +2,7 @@
 #include <charconv>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "app/app_state.h"
 #include "app/upload_run.h"
@@ -40,8 +41,11 @@ void say(const std::string& line) { platform::write_text(platform::Stream::Err, 
 // answered by --force and --only-new.
 class ConsoleView final : public RunObserver {
  public:
-  ConsoleView(bool json, bool force, bool only_new)
-      : status_stream_(json ? platform::Stream::Err : platform::Stream::Out), force_(force), only_new_(only_new) {}
+  ConsoleView(bool json, bool force, bool only_new, std::string host_port)
+      : status_stream_(json ? platform::Stream::Err : platform::Stream::Out),
+        force_(force),
+        only_new_(only_new),
+        host_port_(std::move(host_port)) {}
   void set_status(std::string_view text) override {
     status_ = text;
     end_progress_line();
@@ -62,8 +66,7 @@ class ConsoleView final : public RunObserver {
 
   Send decide(const SentReport& r) override {
     if (force_) return Send::All;
-    const std::string where = host_port_;
-    say(std::to_string(r.sent) + " of " + counted(r.contacts, "contact") + " went up to " + where + " already:");
+    say(std::to_string(r.sent) + " of " + counted(r.contacts, "contact") + " went up to " + host_port_ + " already:");
     for (const SentReport::Run& run : r.runs)
       say("  " + std::to_string(run.contacts) + " at " + run.entry.started + " as " + run.entry.remote_name);
     if (only_new_ && r.fresh() > 0) {
@@ -90,7 +93,6 @@ class ConsoleView final : public RunObserver {
     platform::write_text(platform::Stream::Out, "\r" + caption);
     progress_shown_ = true;
   }
-  std::string host_port_;
 
  private:
   void end_progress_line() {
@@ -102,6 +104,7 @@ class ConsoleView final : public RunObserver {
   platform::Stream status_stream_;
   std::string status_;
   bool force_, only_new_;
+  std::string host_port_;
   bool tty_ = platform::stdout_is_terminal();
   bool progress_shown_ = false;
 };
@@ -129,8 +132,12 @@ nlohmann::ordered_json refusal(const SentReport& r, const std::string& host, std
   for (const SentReport::Run& run : r.runs)
     runs.push_back(
         {{"started", run.entry.started}, {"remote_name", run.entry.remote_name}, {"contacts", run.contacts}});
-  return {{"outcome", "already-sent"}, {"host", host},           {"port", port},
-          {"contacts", r.contacts},    {"already_sent", r.sent}, {"runs", runs}};
+  return {{"outcome", stage_name(RunEnd::Declined)},
+          {"host", host},
+          {"port", port},
+          {"contacts", r.contacts},
+          {"already_sent", r.sent},
+          {"runs", runs}};
 }
 
 }  // namespace
@@ -172,8 +179,7 @@ int upload(const std::vector<std::string>& args) {
     return kExitFailed;
   }
 
-  ConsoleView view(json, force, only_new);
-  view.host_port_ = host + ":" + std::to_string(port);
+  ConsoleView view(json, force, only_new, host + ":" + std::to_string(port));
   CaptionSurface surface([&view](const std::string& caption) { view.show_progress(caption); });
   state.ftp.bar().Target(&surface);
   const RunResult run = UploadRun(state, view, services, RunRequest{folder, true, retries, kLockWaitS})();

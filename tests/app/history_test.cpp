@@ -102,13 +102,13 @@ TEST(History, UnderWayOnlyWhileItsUploadHoldsTheLock) {
   history.add_run(q.run);  // 4: killed too
   const auto outcomes = [&] {
     std::string out;
-    for (const HistoryEntry& e : history.runs(std::nullopt, run_under_way(file))) out += e.outcome + ";";
+    for (const HistoryEntry& e : history.runs(std::nullopt, run_under_way(dir.path().string()))) out += e.outcome + ";";
     return out;
   };
   EXPECT_EQ(outcomes(), "interrupted;interrupted;ok;interrupted;");
   {
     platform::FileLock::Result taken;
-    const auto lock = platform::FileLock::try_take(dir.file(kUploadLockFile), taken);
+    const auto lock = platform::FileLock::try_take(upload_lock_file(dir.path().string()), taken);
     ASSERT_TRUE(lock);
     EXPECT_EQ(outcomes(), "interrupted;interrupted;ok;interrupted;");  // held, no run noted yet
     lock->note(std::to_string(mine));

@@ -76,7 +76,9 @@ TEST(FileLock, HeldUntilReleasedAndItsNoteReadMeanwhile) {
   EXPECT_EQ(r, FileLock::Result::Taken);
   EXPECT_EQ(FileLock::try_take(dir.file("missing/uploads.lock"), r), nullptr);
   EXPECT_EQ(r, FileLock::Result::Unavailable);
-  if (!testing::kWindows) EXPECT_EQ(testing::permission_bits(path), "600");
+  if (!testing::kWindows) {
+    EXPECT_EQ(testing::permission_bits(path), "600");
+  }
 }
 
 }  // namespace

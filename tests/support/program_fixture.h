@@ -6,7 +6,6 @@
 // of checks (tests/app/window_cases.h) and one layout table a window serve both.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <filesystem>
@@ -90,14 +89,11 @@ class ProgramFixture : public ::testing::Test {
   // A question box: its text and buttons, UTF-8 ("TEXT [A|B] enter N escape N"),
   // answered by the next of `answers` (a button's text).
   int answer(const std::string& text, const std::vector<std::string>& buttons, int enter, int escape) {
-    std::string line = text + " [";
-    for (std::size_t i = 0; i < buttons.size(); ++i) line += (i ? "|" : "") + buttons[i];
-    messages.push_back(line + "] enter " + std::to_string(enter) + " escape " + std::to_string(escape));
-    const std::string a = answers.empty() ? "" : answers.front();
+    messages.push_back(question_line(text, buttons, enter, escape));
+    const int i = answers.empty() ? -1 : button_index(buttons, answers.front());
     if (!answers.empty()) answers.pop_front();
-    const auto it = std::find(buttons.begin(), buttons.end(), a);
-    EXPECT_NE(it, buttons.end()) << "nobody answers " << line;
-    return it == buttons.end() ? escape : static_cast<int>(it - buttons.begin());
+    EXPECT_GE(i, 0) << "nobody answers " << messages.back();
+    return i < 0 ? escape : i;
   }
   std::deque<std::string> answers;
   Transcript transcript;  // what the scripted internet layer was asked

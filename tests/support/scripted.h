@@ -3,6 +3,7 @@
 // layer, the clock, both windows, the toolkit). Each writes one line a call to
 // a shared transcript, so a test compares what happened, in order, with one
 // expectation: "inet connect ...", "main status ...", "dialog message ...".
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <deque>
@@ -27,6 +28,19 @@ Control named(const char* const (&names)[N], const std::string& wanted) {
   for (std::size_t i = 0; i < N; ++i)
     if (wanted == names[i]) return static_cast<Control>(i);
   throw std::invalid_argument("no control " + wanted);
+}
+
+// A question as the tests write it (UTF-8): "TEXT [BUTTON|...] enter N escape N".
+inline std::string question_line(const std::string& text, const std::vector<std::string>& buttons, int enter,
+                                 int escape) {
+  std::string line = text + " [";
+  for (std::size_t i = 0; i < buttons.size(); ++i) line += (i ? "|" : "") + buttons[i];
+  return line + "] enter " + std::to_string(enter) + " escape " + std::to_string(escape);
+}
+// The place of the button `answer` names, or -1.
+inline int button_index(const std::vector<std::string>& buttons, const std::string& answer) {
+  const auto it = std::find(buttons.begin(), buttons.end(), answer);
+  return it == buttons.end() ? -1 : static_cast<int>(it - buttons.begin());
 }
 
 class ScriptedInternet : public platform::Internet {
@@ -146,15 +160,14 @@ class RecordingMainView : public MainView {
   void close() override { log("close"); }
   // "main ask TEXT [BUTTON|...] enter N escape N"; answered by the next of `answers`.
   int ask(const Question& q) override {
-    std::string line = "ask " + shown(q.text) + " [";
-    for (std::size_t i = 0; i < q.buttons.size(); ++i) line += (i ? "|" : "") + shown(q.buttons[i]);
-    log(line + "] enter " + std::to_string(q.enter) + " escape " + std::to_string(q.escape));
+    std::vector<std::string> buttons;
+    for (const std::string& b : q.buttons) buttons.push_back(shown(b));
+    log("ask " + question_line(shown(q.text), buttons, q.enter, q.escape));
     if (answers.empty()) throw std::logic_error("nobody answers \"" + shown(q.text) + "\"");
-    const std::string a = answers.front();
+    const int i = button_index(buttons, answers.front());
+    if (i < 0) throw std::logic_error("no button " + answers.front());
     answers.pop_front();
-    for (std::size_t i = 0; i < q.buttons.size(); ++i)
-      if (shown(q.buttons[i]) == a) return static_cast<int>(i);
-    throw std::logic_error("no button " + a);
+    return i;
   }
 
   bool enabled[3] = {true, true, true};
