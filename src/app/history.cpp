@@ -133,8 +133,9 @@ class Statement {
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
 
+  // Bound without a copy: the text must stand until the step that reads it.
   Statement& bind(int i, std::string_view text) {
-    db_.check(sqlite3_bind_text(s_, i, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT));
+    db_.check(sqlite3_bind_text(s_, i, text.data(), static_cast<int>(text.size()), SQLITE_STATIC));
     return *this;
   }
   Statement& bind(int i, std::int64_t value) {
@@ -152,10 +153,8 @@ class Statement {
     if (rc != SQLITE_DONE) db_.fail();
     return false;
   }
-  void reset() {
-    sqlite3_reset(s_);
-    sqlite3_clear_bindings(s_);
-  }
+  // For the next row; every reuse binds all its values again.
+  void reset() { sqlite3_reset(s_); }
   std::string text(int col) const {
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s_, col));
     return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(s_, col))) : std::string();

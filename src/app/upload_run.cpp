@@ -235,7 +235,8 @@ void UploadRun::look_up_history() {
   const std::string& s = state_.settings.callsign;
   try {
     History history(history_file(request_.folder), History::Mode::Read);
-    found_ = history.sent(services_.ftp_host, services_.ftp_port, s, fnv1a_hex(state_.log.data), contacts_);
+    if (request_.ask_sent)
+      found_ = history.sent(services_.ftp_host, services_.ftp_port, s, fnv1a_hex(state_.log.data), contacts_);
     taken_name_ = cp932::from_utf8(history.newest_remote_name(services_.ftp_host, services_.ftp_port), "remote name");
   } catch (const HistoryError& e) {
     observer_.history_not_read(e.what());

@@ -79,6 +79,7 @@ struct RunRequest {
   bool open_session = false;  // the window's session is open since its load
   int retries = 0;            // further tries after a transient failure
   int lock_wait_s = 0;        // the longest wait for another upload
+  bool ask_sent = true;       // false: everything goes, sent or not (--force), and nobody asks
 };
 
 struct RunResult {

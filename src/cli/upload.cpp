@@ -38,12 +38,11 @@ void say(const std::string& line) { platform::write_text(platform::Stream::Err, 
 
 // The main window on a terminal: status texts on stdout (stderr when stdout
 // carries JSON), message boxes on stderr; what the window would ask is
-// answered by --force and --only-new.
+// answered by --only-new (--force sends all without asking).
 class ConsoleView final : public RunObserver {
  public:
-  ConsoleView(bool json, bool force, bool only_new, std::string host_port)
+  ConsoleView(bool json, bool only_new, std::string host_port)
       : status_stream_(json ? platform::Stream::Err : platform::Stream::Out),
-        force_(force),
         only_new_(only_new),
         host_port_(std::move(host_port)) {}
   void set_status(std::string_view text) override {
@@ -65,7 +64,6 @@ class ConsoleView final : public RunObserver {
   void beep() override {}
 
   Send decide(const SentReport& r) override {
-    if (force_) return Send::All;
     say(std::to_string(r.sent) + " of " + counted(r.contacts, "contact") + " went up to " + host_port_ + " already:");
     for (const SentReport::Run& run : r.runs)
       say("  " + std::to_string(run.contacts) + " at " + run.entry.started + " as " + run.entry.remote_name);
@@ -103,7 +101,7 @@ class ConsoleView final : public RunObserver {
 
   platform::Stream status_stream_;
   std::string status_;
-  bool force_, only_new_;
+  bool only_new_;
   std::string host_port_;
   bool tty_ = platform::stdout_is_terminal();
   bool progress_shown_ = false;
@@ -179,10 +177,10 @@ int upload(const std::vector<std::string>& args) {
     return kExitFailed;
   }
 
-  ConsoleView view(json, force, only_new, host + ":" + std::to_string(port));
+  ConsoleView view(json, only_new, host + ":" + std::to_string(port));
   CaptionSurface surface([&view](const std::string& caption) { view.show_progress(caption); });
   state.ftp.bar().Target(&surface);
-  const RunResult run = UploadRun(state, view, services, RunRequest{folder, true, retries, kLockWaitS})();
+  const RunResult run = UploadRun(state, view, services, RunRequest{folder, true, retries, kLockWaitS, !force})();
   if (run.end == RunEnd::Busy) say("another upload is still under way");
   if (run.end == RunEnd::NotStored && !services.passive && run.entry.reply.rfind("425", 0) == 0)
     say("the server could not open its data connection to this computer; try --passive");
