@@ -123,9 +123,10 @@ int question_box(HWND owner, std::string_view cp932_text, const std::vector<std:
   const std::wstring text = utf16(cp932_text);
   std::vector<std::wstring> labels;
   for (const std::string& b : cp932_buttons) labels.push_back(utf16(b));
+  // The Esc button answers to IDCANCEL, the id Esc and the close box send.
+  const auto id = [&](int index) { return index == escape ? IDCANCEL : kFirstButton + index; };
   std::vector<TASKDIALOG_BUTTON> buttons;
-  for (std::size_t i = 0; i < labels.size(); ++i)
-    buttons.push_back({kFirstButton + static_cast<int>(i), labels[i].c_str()});
+  for (std::size_t i = 0; i < labels.size(); ++i) buttons.push_back({id(static_cast<int>(i)), labels[i].c_str()});
   TASKDIALOGCONFIG c{};
   c.cbSize = sizeof c;
   c.hwndParent = owner;
@@ -134,9 +135,10 @@ int question_box(HWND owner, std::string_view cp932_text, const std::vector<std:
   c.pszContent = text.c_str();
   c.cButtons = static_cast<UINT>(buttons.size());
   c.pButtons = buttons.data();
-  c.nDefaultButton = kFirstButton + enter;
+  c.nDefaultButton = id(enter);
   int pressed = IDCANCEL;
-  if (task_dialog == nullptr || FAILED(task_dialog(&c, &pressed, nullptr, nullptr))) return escape;
+  if (task_dialog == nullptr || FAILED(task_dialog(&c, &pressed, nullptr, nullptr)) || pressed == IDCANCEL)
+    return escape;
   const int index = pressed - kFirstButton;
   return index >= 0 && index < static_cast<int>(buttons.size()) ? index : escape;
 }

@@ -186,6 +186,20 @@ def upload(screen, desktop, loopback, data):
         assert len(stored) == 1 and stored[0].startswith("Q1AAA."), stored
         with open(os.path.join(root, "log", stored[0]), "rb") as a, open(os.path.join(data, "qsoupdata.xml"), "rb") as b:
             assert a.read() == b.read(), "the stored document differs from the written one"
+        # Pressed again: the task dialog asks; Enter and Esc each answer 中止.
+        ready = lambda seen: any(c["text"] == "アップロード開始" and "disabled" not in c["flags"] for c in seen["children"])
+        for key in ("Return", "Escape"):
+            done = screen.wait(MAIN, ready, what="with its buttons back")
+            screen.click(done, "アップロード開始")
+            box = screen.wait(BOX, lambda seen: any(c["text"] == "すべて送信" for c in seen["children"]),
+                              what="asking about the contacts sent")
+            texts = [c["text"] for c in box["children"] if c["text"]]
+            assert any(t.startswith("この記録の2000件はすべて送信済みです。") for t in texts), texts
+            assert "中止" in texts, texts
+            desktop.keys(desktop.window(BOX), key)
+            done = screen.wait(MAIN, lambda seen: "   アップロードを中止しました" in edits(seen), timeout=20,
+                               what="stopped by " + key)
+        assert os.listdir(os.path.join(root, "log")) == stored, "a stopped run stored something"
         screen.click(done, "終了")
         ended(program, "quillon after 終了")
     finally:

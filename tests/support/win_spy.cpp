@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "platform/win_text.h"
 
@@ -32,7 +33,10 @@ BOOL CALLBACK child(HWND hwnd, LPARAM) {
   DWORD_PTR length = 0;
   if (!::SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 1000, &length))
     length = 0;
-  const std::wstring text(buffer, length);
+  // A line a child: a text's own line breaks are written as \n and \r.
+  std::wstring text;
+  for (const wchar_t c : std::wstring_view(buffer, length))
+    text += c == L'\n' ? L"\\n" : c == L'\r' ? L"\\r" : std::wstring(1, c);
   RECT r;
   ::GetWindowRect(hwnd, &r);
   print(narrow(cls) + "|" + narrow(text) + "|" + (::IsWindowVisible(hwnd) ? "" : "hidden ") +
