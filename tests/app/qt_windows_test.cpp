@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTest>
+#include <QTimer>
 
 #include "qt/form_support.h"
 #include "qt/qt_toolkit.h"
@@ -104,6 +105,25 @@ class GuiTest : public ProgramFixture {
   QtToolkit toolkit_{[this] { ++quits; }};
 };
 using WindowTest = GuiTest;
+
+// The box itself: Enter presses its default button, Esc its escape button, in
+// the order given, under the caption "quillon".
+TEST_F(GuiTest, TheQuestionBoxAnswersEnterAndEsc) {
+  set_question_hook(nullptr);
+  for (const auto& [key, want] : {std::pair{Qt::Key_Return, 1}, std::pair{Qt::Key_Escape, 2}}) {
+    QString title, order;
+    QTimer::singleShot(0, [&, key = key] {
+      QWidget* box = QApplication::activeModalWidget();
+      if (box == nullptr) return;
+      title = box->windowTitle();
+      for (QAbstractButton* b : box->findChildren<QAbstractButton*>()) order += b->text();
+      QTest::keyClick(box, key);
+    });
+    EXPECT_EQ(question_box(nullptr, "?", {"a", "b", "c"}, 1, 2), want);
+    EXPECT_EQ(title, "quillon");
+    EXPECT_EQ(order, "abc");
+  }
+}
 
 }  // namespace quillon::testing
 
