@@ -6,7 +6,11 @@ processes, to the loopback test server (active mode, TYPE A for both).
 
 A log of 2000 contacts; each round times the upload (the log read, the history
 asked and written, the document written and stored) and then curl storing the
-document that upload wrote. An upload waits for the clock's next second before
+document that upload wrote. Two series, each with a history of its own that
+grows by 2000 contacts a round: "new", a log of contacts never sent before (a
+later day each round), and "again", the same log every round, where every
+contact's index entry lands beside its earlier ones and the history rewrites
+most of its index pages. An upload waits for the clock's next second before
 it starts, so that it never pays for the name rule (two uploads in one second).
 Prints the medians, their ratio (target <= 1.5) and the upload's sync calls.
 """
@@ -22,30 +26,41 @@ from bench_support import ROOT, loopback_server, next_second, timed, write_setti
 build = sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build", "default")
 runs = int(sys.argv[2]) if len(sys.argv) > 2 else 21
 cli = os.path.join(build, "bin", "quillon-cli")
-RECORD = ',"JA%dQ%03d",,,,,,,59,59,7.041,"SSB",100,"2026/12/01","21:15",,"J",,,,,,,,,"RIG","DP",,,,,,,"73",\r\n'
+RECORD = ',"JA%dQ%03d",,,,,,,59,59,7.041,"SSB",100,"2026/%02d/%02d","21:15",,"J",,,,,,,,,"RIG","DP",,,,,,,"73",\r\n'
+
+
+def write_log(path, day):
+    with open(path, "w") as f:
+        f.writelines(RECORD % (i // 1000, i % 1000, 1 + day // 28, 1 + day % 28) for i in range(2000))
+
 
 with tempfile.TemporaryDirectory() as d, loopback_server(d) as target:
-    with open(os.path.join(d, "log.csv"), "w") as f:
-        f.writelines(RECORD % (i // 1000, i % 1000) for i in range(2000))
+    log = os.path.join(d, "log.csv")
     settings = os.path.join(d, "s.qsl")
-    write_settings(settings, os.path.join(d, "log.csv"), os.path.join(d, "out.xml"))
-    env = dict(os.environ, XDG_CONFIG_HOME=os.path.join(d, "home"))
-    upload = [cli, "upload", "--settings", settings, "--server", target, "--force"]
+    write_settings(settings, log, os.path.join(d, "out.xml"))
     curl = ["curl", "-s", "-S", "--ftp-port", "-", "--use-ascii", "-T", os.path.join(d, "out.xml"),
             "ftp://Q1AAA:pw@%s/log/curl.qso" % target]
-    timed(upload, env)  # the history made, the caches warm
-    rows = {"upload": [], "curl": []}
-    for _ in range(runs):
-        next_second()
-        rows["upload"].append(timed(upload, env))
-        rows["curl"].append(timed(curl, env))
+    upload = [cli, "upload", "--settings", settings, "--server", target, "--force"]
+    homes = {"new": dict(os.environ, XDG_CONFIG_HOME=os.path.join(d, "new")),
+             "again": dict(os.environ, XDG_CONFIG_HOME=os.path.join(d, "again"))}
+    rows = {"upload new": [], "upload again": [], "curl": []}
+    for series, env in homes.items():
+        write_log(log, 0)
+        timed(upload, env)  # the history made, the caches warm
+        for day in range(1, runs + 1):
+            if series == "new":
+                write_log(log, day)
+            next_second()
+            rows["upload " + series].append(timed(upload, env))
+            rows["curl"].append(timed(curl, env))
     med = {k: statistics.median(v) * 1000 for k, v in rows.items()}
-    print("%d runs, a log of 2000 contacts, a %d KB document; medians:" % (
+    print("%d runs a series, a log of 2000 contacts, a %d KB document; medians:" % (
         runs, os.path.getsize(os.path.join(d, "out.xml")) // 1024))
     for k, v in med.items():
-        print("  %-7s %6.1f ms" % (k, v))
-    print("upload / curl -T: %.2f (target <= 1.5)" % (med["upload"] / med["curl"]))
-    trace = subprocess.run(["strace", "-f", "-c", "-e", "trace=fsync,fdatasync"] + upload, env=env,
+        print("  %-12s %6.1f ms" % (k, v))
+    for series in homes:
+        print("upload %s / curl -T: %.2f (target <= 1.5)" % (series, med["upload " + series] / med["curl"]))
+    trace = subprocess.run(["strace", "-f", "-c", "-e", "trace=fsync,fdatasync"] + upload, env=homes["new"],
                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True).stderr
     syncs = sum(int(line.split()[3]) for line in trace.splitlines() if line.split()[-1:] in (["fsync"],
                                                                                             ["fdatasync"]))

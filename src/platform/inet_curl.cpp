@@ -23,6 +23,7 @@ namespace {
 constexpr std::uint32_t kInternalError = 12004;  // ERROR_INTERNET_INTERNAL_ERROR
 constexpr std::uint32_t kBusy = 170;             // ERROR_BUSY
 constexpr std::size_t kChunk = 4096;             // one request-sent notification per chunk
+constexpr long kUploadBuffer = 64 * 1024;        // a server wakes once a buffer, not once a chunk
 
 bool global_init_ok() {
   static std::once_flag once;
@@ -150,10 +151,12 @@ struct CurlCallbacks {
       c->data_started = true;
       c->last_move = std::chrono::steady_clock::now();
     }
-    const size_t want = std::min(size * count, kChunk);
+    // Whole chunks, so that only the file's last one is short.
+    const size_t want = std::max(size * count / kChunk * kChunk, std::min(size * count, kChunk));
     const size_t got = std::fread(buffer, 1, want, c->file);
     if (got == 0 && std::ferror(c->file)) return CURL_READFUNC_ABORT;
-    if (got > 0) c->owner->notify(*c, static_cast<std::uint32_t>(got));
+    for (size_t done = 0; done < got; done += kChunk)
+      c->owner->notify(*c, static_cast<std::uint32_t>(std::min(kChunk, got - done)));
     return got;
   }
 
@@ -316,6 +319,7 @@ InetHandle CurlInternet::connect(InetHandle session, const std::string& host, st
   curl_easy_setopt(e, CURLOPT_DEBUGDATA, c.get());
   curl_easy_setopt(e, CURLOPT_READFUNCTION, &CurlCallbacks::read);
   curl_easy_setopt(e, CURLOPT_READDATA, c.get());
+  curl_easy_setopt(e, CURLOPT_UPLOAD_BUFFERSIZE, kUploadBuffer);
   curl_easy_setopt(e, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
   curl_easy_setopt(e, CURLOPT_PATH_AS_IS, 1L);
   curl_easy_setopt(e, CURLOPT_FTPPORT, (flags & kFlagPassive) ? nullptr : "-");

@@ -47,7 +47,7 @@ using Factory = Internet* (*)(const InternetTimeouts*);
 Factory factory() {
   static const Factory found = [] {
     for (const std::string& dir : {executable_dir(), executable_dir() + "/" QUILLON_INET_MODULE_DIR}) {
-      if (void* module = ::dlopen((dir + "/" QUILLON_INET_MODULE).c_str(), RTLD_NOW | RTLD_LOCAL))
+      if (void* module = ::dlopen((dir + "/" QUILLON_INET_MODULE).c_str(), RTLD_LAZY | RTLD_LOCAL))
         return reinterpret_cast<Factory>(::dlsym(module, "quillon_make_internet"));
     }
     return Factory{};
