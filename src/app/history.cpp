@@ -18,7 +18,8 @@ nlohmann::ordered_json to_json(const HistoryEntry& e) {
   return {{"started", e.started},     {"remote_name", e.remote_name}, {"host", e.host},
           {"port", e.port},           {"records", e.records},         {"bytes", e.bytes},
           {"log_fnv1a", e.log_fnv1a}, {"outcome", e.outcome},         {"error", e.error},
-          {"reply", e.reply},         {"elapsed_s", e.elapsed_s}};
+          {"reply", e.reply},         {"elapsed_s", e.elapsed_s},     {"mode", e.mode},
+          {"fell_back", e.fell_back}};
 }
 
 std::string json_line(const nlohmann::ordered_json& object) {
@@ -29,12 +30,21 @@ std::optional<HistoryEntry> parse_history_line(std::string_view line) {
   const nlohmann::json j = nlohmann::json::parse(line, nullptr, false);
   if (j.is_discarded() || !j.is_object()) return std::nullopt;
   try {
-    HistoryEntry e{j.at("started").get<std::string>(),   j.at("remote_name").get<std::string>(),
-                   j.at("host").get<std::string>(),      j.at("port").get<int>(),
-                   j.at("records").get<int>(),           j.at("bytes").get<long long>(),
-                   j.at("log_fnv1a").get<std::string>(), j.at("outcome").get<std::string>(),
-                   j.at("error").get<std::uint32_t>(),   j.at("reply").get<std::string>(),
-                   j.at("elapsed_s").get<double>(),      {}};
+    HistoryEntry e{j.at("started").get<std::string>(),
+                   j.at("remote_name").get<std::string>(),
+                   j.at("host").get<std::string>(),
+                   j.at("port").get<int>(),
+                   j.at("records").get<int>(),
+                   j.at("bytes").get<long long>(),
+                   j.at("log_fnv1a").get<std::string>(),
+                   j.at("outcome").get<std::string>(),
+                   j.at("error").get<std::uint32_t>(),
+                   j.at("reply").get<std::string>(),
+                   j.at("elapsed_s").get<double>(),
+                   {},
+                   {},
+                   false,
+                   false};
     const bool known = e.outcome == "ok" || std::find_if(std::begin(kStages), std::end(kStages), [&](const char* s) {
                                               return e.outcome == s;
                                             }) != std::end(kStages);
@@ -61,7 +71,8 @@ std::size_t SentContacts::count() const {
 
 namespace {
 
-// user_version 1. A run's contacts_kept is 0 when it came from uploads.jsonl.
+// user_version 2 (1 had no mode, fell_back, mode_forced). A run's
+// contacts_kept is 0 when it came from uploads.jsonl.
 constexpr const char* kSchema = R"(
 CREATE TABLE runs (
   id INTEGER PRIMARY KEY,
@@ -77,7 +88,10 @@ CREATE TABLE runs (
   reply TEXT NOT NULL,
   elapsed_s REAL NOT NULL,
   uploader TEXT NOT NULL,
-  contacts_kept INTEGER NOT NULL DEFAULT 1);
+  contacts_kept INTEGER NOT NULL DEFAULT 1,
+  mode TEXT NOT NULL DEFAULT '',
+  fell_back INTEGER NOT NULL DEFAULT 0,
+  mode_forced INTEGER NOT NULL DEFAULT 0);
 CREATE TABLE contacts (
   run INTEGER NOT NULL REFERENCES runs(id),
   record INTEGER NOT NULL,
@@ -89,12 +103,20 @@ CREATE TABLE contacts (
   mode TEXT NOT NULL,
   remarks TEXT NOT NULL);
 CREATE INDEX contacts_seen ON contacts(daytime, callsign);
-PRAGMA user_version = 1;
+PRAGMA user_version = 2;
 )";
+constexpr int kVersion = 2;
+constexpr const char* kModeColumns =
+    "ALTER TABLE runs ADD COLUMN mode TEXT NOT NULL DEFAULT '';"
+    "ALTER TABLE runs ADD COLUMN fell_back INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE runs ADD COLUMN mode_forced INTEGER NOT NULL DEFAULT 0;";
+// A file of version 1 read without writing: its runs as version 2 shows them.
+constexpr const char* kVersion1Runs =
+    "CREATE TEMP VIEW runs AS SELECT *, '' AS mode, 0 AS fell_back, 0 AS mode_forced FROM main.runs";
 
 constexpr const char* kRunColumns =
     "r.started, r.remote_name, r.host, r.port, r.records, r.bytes, r.log_fnv1a, r.outcome, r.error, r.reply, "
-    "r.elapsed_s, r.uploader";
+    "r.elapsed_s, r.uploader, r.mode, r.fell_back, r.mode_forced";
 
 std::string utf8(std::string_view cp932) { return cp932::to_utf8_lossy(cp932); }
 
@@ -175,7 +197,10 @@ class Statement {
             static_cast<std::uint32_t>(integer(col + 8)),
             text(col + 9),
             sqlite3_column_double(s_, col + 10),
-            text(col + 11)};
+            text(col + 11),
+            text(col + 12),
+            integer(col + 13) != 0,
+            integer(col + 14) != 0};
   }
 
  private:
@@ -205,11 +230,13 @@ void bind_run(Statement& s, const HistoryEntry& e) {
   s.bind(5, std::int64_t{e.records}).bind(6, std::int64_t{e.bytes}).bind(7, e.log_fnv1a);
   if (!e.outcome.empty()) s.bind(8, e.outcome);
   s.bind(9, std::int64_t{e.error}).bind(10, e.reply).bind(11, e.elapsed_s).bind(12, e.uploader);
+  s.bind(14, e.mode).bind(15, std::int64_t{e.fell_back}).bind(16, std::int64_t{e.mode_forced});
 }
 
 constexpr const char* kInsertRun =
     "INSERT INTO runs (started, remote_name, host, port, records, bytes, log_fnv1a, outcome, error, reply, "
-    "elapsed_s, uploader, contacts_kept) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13)";
+    "elapsed_s, uploader, contacts_kept, mode, fell_back, mode_forced) "
+    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16)";
 
 // The tables, and the runs of an uploads.jsonl beside the file, once.
 void create_tables(const History::Db& db, const std::string& path) {
@@ -217,7 +244,8 @@ void create_tables(const History::Db& db, const std::string& path) {
   Statement version(db, "PRAGMA user_version");
   version.step();
   const std::int64_t have = version.integer(0);
-  if (have > 1) throw HistoryError(path + " was written by a newer Quillon");
+  if (have > kVersion) throw HistoryError(path + " was written by a newer Quillon");
+  if (have == 1) db.exec((std::string(kModeColumns) + "PRAGMA user_version = 2;").c_str());
   if (have == 0) {
     db.exec(kSchema);
     const std::string jsonl = path.substr(0, path.rfind('.')) + ".jsonl";
@@ -255,8 +283,12 @@ History::History(const std::string& path, Mode mode) : db_(std::make_unique<Db>(
   if (on_disk && mode == Mode::Read) {
     Statement version(*db_, "PRAGMA user_version");
     version.step();
-    if (version.integer(0) > 1) throw HistoryError(path + " was written by a newer Quillon");
-    if (version.integer(0) == 1) return;
+    if (version.integer(0) > kVersion) throw HistoryError(path + " was written by a newer Quillon");
+    if (version.integer(0) == kVersion) return;
+    if (version.integer(0) == 1) {
+      db_->exec(kVersion1Runs);
+      return;
+    }
     // An empty file (made but never filled) reads as a missing one.
     sqlite3_close(db_->handle);
     db_->handle = nullptr;
@@ -293,8 +325,8 @@ void History::set_remote_name(std::int64_t run, const std::string& remote_name) 
 void History::end_run(std::int64_t run, const HistoryEntry& e) {
   Statement update(*db_,
                    "UPDATE runs SET started = ?1, remote_name = ?2, host = ?3, port = ?4, records = ?5, bytes = ?6, "
-                   "log_fnv1a = ?7, outcome = ?8, error = ?9, reply = ?10, elapsed_s = ?11, uploader = ?12 "
-                   "WHERE id = ?13");
+                   "log_fnv1a = ?7, outcome = ?8, error = ?9, reply = ?10, elapsed_s = ?11, uploader = ?12, "
+                   "mode = ?14, fell_back = ?15, mode_forced = ?16 WHERE id = ?13");
   bind_run(update, e);
   update.bind(13, run).step();
 }
@@ -306,7 +338,7 @@ std::vector<HistoryEntry> History::runs(std::optional<std::size_t> last, std::in
   std::vector<HistoryEntry> out;
   while (s.step()) {
     out.push_back(s.run(0));
-    if (s.null(7) && s.integer(12) == under_way) out.back().outcome = kUnderWay;
+    if (s.null(7) && s.integer(15) == under_way) out.back().outcome = kUnderWay;
   }
   return out;
 }
@@ -315,6 +347,14 @@ std::string History::newest_remote_name(const std::string& host, int port) {
   Statement s(*db_,
               "SELECT remote_name FROM runs WHERE host = ?1 AND port = ?2 AND remote_name != '' "
               "ORDER BY id DESC LIMIT 1");
+  s.bind(1, host).bind(2, std::int64_t{port});
+  return s.step() ? s.text(0) : std::string();
+}
+
+std::string History::remembered_mode(const std::string& host, int port) {
+  Statement s(*db_,
+              "SELECT mode FROM runs WHERE host = ?1 AND port = ?2 AND outcome = 'ok' AND mode != '' "
+              "AND mode_forced = 0 ORDER BY id DESC LIMIT 1");
   s.bind(1, host).bind(2, std::int64_t{port});
   return s.step() ? s.text(0) : std::string();
 }

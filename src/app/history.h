@@ -31,7 +31,10 @@ struct HistoryEntry {
   std::uint32_t error = 0;  // the internet layer's number, 0 for none
   std::string reply;        // the server's last reply
   double elapsed_s = 0;
-  std::string uploader;  // the settings' callsign
+  std::string uploader;      // the settings' callsign
+  std::string mode;          // of the store: "active", "passive", or "" when none began
+  bool fell_back = false;    // stored (or tried) in the other mode after the first refused
+  bool mode_forced = false;  // --active or --passive: neither fell back nor is remembered
 
   bool operator==(const HistoryEntry&) const = default;
 };
@@ -97,6 +100,9 @@ class History {
   std::vector<HistoryEntry> runs(std::optional<std::size_t> last = std::nullopt, std::int64_t under_way = 0);
   // The remote name of the newest run to host:port that had one (UTF-8), or "".
   std::string newest_remote_name(const std::string& host, int port);
+  // The mode the newest ok run to host:port stored in, leaving aside runs whose
+  // mode was forced; "" when there is none.
+  std::string remembered_mode(const std::string& host, int port);
   // The contacts (CP932) as `uploader` sent them to host:port, the newest run
   // for each. A run taken over from uploads.jsonl kept no contacts: it counts
   // for all of them when it carried a log of these very bytes.

@@ -34,6 +34,9 @@ class MainView : public RunObserver {
   void history_not_read(const std::string& why) final;
   void history_not_written(const std::string& why) final;
   void retrying(int) final {}
+  // The status line alone tells of the mode.
+  void passive_remembered() final {}
+  void falling_back(bool) final {}
 };
 
 }  // namespace quillon

@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "ftp/ftp_texts.h"
 #include "platform/cp932.h"
@@ -99,6 +100,19 @@ bool worth_another_try(RunEnd end, const HistoryEntry& e) {
          e.error == ie::kConnectionReset;
 }
 
+bool data_connection_refused(platform::Internet& inet, bool passive) {
+  if (inet.data_opened()) return false;
+  // Read in one go: a buffer too small would set the layer's last error, which
+  // the failure's report still needs.
+  std::vector<char> reply(64 * 1024);
+  std::uint32_t code_of_error = 0, length = static_cast<std::uint32_t>(reply.size());
+  const bool read = inet.last_response_info(&code_of_error, reply.data(), &length) && length >= 3;
+  const std::string code = read ? std::string(reply.data(), 3) : std::string();
+  if (code == "500" || code == "502" || code == "504") return true;
+  return !passive &&
+         (code == "425" || code == "501" || code == "522" || inet.last_error() == platform::inet_error::kTimeout);
+}
+
 HeadValues head_values(const Settings& s) {
   return {s.callsign, s.my_portable, s.qsl_name, s.address1, s.address2, s.address3, s.log_search};
 }
@@ -113,7 +127,7 @@ FtpEnv ftp_env(AppState& state, FtpView& view, const RunServices& services) {
                           s.xml_path,
                           state.format_tag,
                           state.remote_ext,
-                          services.passive,
+                          services.mode == ModeChoice::Passive,
                           {}}};
 }
 
@@ -158,7 +172,10 @@ class UploadRun::Record {
   void finish(RunEnd end) {
     entry_.outcome = stage_name(end);
     entry_.remote_name = cp932::to_utf8_lossy(run_.state_.ftp.remote_name);
+    entry_.mode_forced = run_.services_.mode != ModeChoice::First;
     if (reached_the_server(end)) {
+      entry_.mode = run_.passive_ ? "passive" : "active";
+      entry_.fell_back = run_.fell_back_;
       entry_.bytes = document_size(run_.state_.settings);
       entry_.error = end == RunEnd::Uploaded ? 0 : run_.services_.inet.last_error();
       entry_.reply = cp932::to_utf8_lossy(last_response_text(run_.services_.inet));
@@ -237,6 +254,7 @@ void UploadRun::look_up_history() {
     History history(history_file(request_.folder), History::Mode::Read);
     if (request_.ask_sent)
       found_ = history.sent(services_.ftp_host, services_.ftp_port, s, fnv1a_hex(state_.log.data), contacts_);
+    remembered_mode_ = history.remembered_mode(services_.ftp_host, services_.ftp_port);
     taken_name_ = cp932::from_utf8(history.newest_remote_name(services_.ftp_host, services_.ftp_port), "remote name");
   } catch (const HistoryError& e) {
     observer_.history_not_read(e.what());
@@ -284,8 +302,25 @@ RunEnd UploadRun::send_once(Record& record) {
   record.ahead(contacts_);
   FtpEnv env = ftp_env(state_, observer_, services_);
   env.job.taken_name = taken_name_;
+  env.job.passive = passive_;
   env.storing = [&record](const std::string& remote) { record.storing(remote); };
-  const FtpOutcome sent = ftpdata(env);
+  bool again = false;
+  env.other_mode = [&] {
+    again = services_.mode == ModeChoice::First && !fell_back_ && data_connection_refused(services_.inet, passive_);
+    return again;
+  };
+  FtpOutcome sent = ftpdata(env);
+  if (again) {
+    fell_back_ = true;
+    passive_ = !passive_;
+    state_.ftp.failed_stage.clear();
+    if (!state_.ftp.remote_name.empty()) env.job.taken_name = taken_name_ = state_.ftp.remote_name;
+    env.job.passive = passive_;
+    observer_.set_status(passive_ ? ftp_text::to_passive() : ftp_text::to_active());
+    observer_.repaint();
+    observer_.falling_back(passive_);
+    sent = ftpdata(env);
+  }
   if (!state_.ftp.failed_stage.empty()) errchk(env);
   if (!state_.ftp.remote_name.empty()) taken_name_ = state_.ftp.remote_name;
   switch (sent) {
@@ -335,6 +370,11 @@ RunResult UploadRun::operator()() {
     return result_;
   }
   record.entry().bytes = document_size(state_.settings);
+  passive_ = services_.mode == ModeChoice::Passive;
+  if (services_.mode == ModeChoice::First && remembered_mode_ == "passive") {
+    passive_ = true;
+    observer_.passive_remembered();
+  }
   for (int attempt = 0;; ++attempt) {
     const RunEnd sent = send_once(record);
     record.finish(end(sent, false));

@@ -19,13 +19,18 @@
 
 namespace quillon {
 
+// The mode a store starts in. First: active, or passive where the newest ok
+// run to that server needed it; then the other mode once when the server
+// could not open the data connection. Active and Passive: forced, no more.
+enum class ModeChoice { First, Active, Passive };
+
 // What the run reaches outside the process.
 struct RunServices {
   platform::Internet& inet;
   platform::Clock& clock;
   std::string ftp_host;
   std::uint16_t ftp_port;
-  bool passive = false;
+  ModeChoice mode = ModeChoice::First;
 };
 
 // Where a run ended. Only Uploaded means the server confirmed the store.
@@ -72,6 +77,11 @@ class RunObserver : public FtpView {
   virtual void history_not_read(const std::string& why) = 0;  // nothing refused; the run goes on
   virtual void history_not_written(const std::string& why) = 0;
   virtual void retrying(int seconds) = 0;
+  // The store starts in passive mode, as the newest ok run to this server needed.
+  virtual void passive_remembered() = 0;
+  // The server could not open the data connection: the store again at once, in
+  // passive mode (to_passive) or active mode. The status line says so already.
+  virtual void falling_back(bool to_passive) = 0;
 };
 
 struct RunRequest {
@@ -115,6 +125,9 @@ class UploadRun {
   std::vector<DocumentContact> contacts_;
   SentContacts found_;
   std::string taken_name_;  // CP932
+  std::string remembered_mode_;
+  bool passive_ = false;  // the mode of the next store
+  bool fell_back_ = false;
   RunResult result_;
 };
 
@@ -126,6 +139,10 @@ HistoryEntry unstarted(const RunServices& services, RunEnd end);
 // Adds a finished run to the history in `folder`; returns why it could not,
 // empty when it could.
 std::string record(const std::string& folder, const HistoryEntry& entry);
+// The server could not open a data connection in that mode, so the other may
+// work: in active mode PORT/EPRT refused, a 425, or no connection within the
+// accept bound; in passive mode EPSV and PASV refused.
+bool data_connection_refused(platform::Internet& inet, bool passive);
 // Worth another try: no connection, a timeout, a dropped line, or a server
 // that says "not now" (4xx). Never a refused login or another 5xx.
 bool worth_another_try(RunEnd end, const HistoryEntry& entry);

@@ -17,10 +17,11 @@ constexpr const char* kUsage =
     "  --json           one JSON object a line\n";
 
 std::string row(const std::string& started, const std::string& outcome, const std::string& records,
-                const std::string& bytes, const std::string& server, const std::string& remote) {
-  char buf[160];
-  std::snprintf(buf, sizeof buf, "%-25s  %-11s  %7s  %9s  %-21s  ", started.c_str(), outcome.c_str(), records.c_str(),
-                bytes.c_str(), server.c_str());
+                const std::string& bytes, const std::string& server, const std::string& mode,
+                const std::string& remote) {
+  char buf[192];
+  std::snprintf(buf, sizeof buf, "%-25s  %-11s  %7s  %9s  %-21s  %-8s  ", started.c_str(), outcome.c_str(),
+                records.c_str(), bytes.c_str(), server.c_str(), mode.c_str());
   return buf + remote + "\n";
 }
 
@@ -94,12 +95,15 @@ int history(const std::vector<std::string>& args) {
     for (const HistoryEntry& e : entries) print_json(to_json(e));
     return kExitOk;
   }
-  std::string table = row("time", "outcome", "records", "bytes", "server", "remote name");
-  bool interrupted = false;
+  std::string table = row("time", "outcome", "records", "bytes", "server", "mode", "remote name");
+  bool interrupted = false, fell_back = false;
   for (const HistoryEntry& e : entries) {
-    table += row(e.started, e.outcome, std::to_string(e.records), std::to_string(e.bytes), server(e), e.remote_name);
+    table += row(e.started, e.outcome, std::to_string(e.records), std::to_string(e.bytes), server(e),
+                 e.mode + (e.fell_back ? "+" : ""), e.remote_name);
     interrupted = interrupted || e.outcome == kInterrupted;
+    fell_back = fell_back || e.fell_back;
   }
+  if (fell_back) table += "+: the other mode failed first, so this run tried this one on its own\n";
   if (interrupted)
     table +=
         "interrupted: the run never ended (killed, or the power failed); the server may hold a partial file "

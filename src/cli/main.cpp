@@ -13,7 +13,8 @@ using quillon::platform::write_text;
 
 constexpr const char* kUsage =
     "usage: quillon-cli convert [--settings FILE] [--csv FILE] [--out FILE] [--json]\n"
-    "       quillon-cli upload [--settings FILE] [--server HOST[:PORT]] [--passive] [--retry N] [--force] [--json]\n"
+    "       quillon-cli upload [--settings FILE] [--server HOST[:PORT]] [--active | --passive] [--retry N] [--force] "
+    "[--json]\n"
     "       quillon-cli check [--settings FILE] [--csv FILE] [--json]\n"
     "       quillon-cli history [--last N] [--json]\n"
     "       quillon-cli --help | --version\n"

@@ -20,11 +20,13 @@ namespace quillon::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: quillon-cli upload [--settings FILE] [--server HOST[:PORT]] [--passive] [--retry N]\n"
-    "                          [--force | --only-new] [--json]\n"
+    "usage: quillon-cli upload [--settings FILE] [--server HOST[:PORT]] [--active | --passive]\n"
+    "                          [--retry N] [--force | --only-new] [--json]\n"
     "  --settings FILE     the settings file (default: qsodata.qsl in the settings folder)\n"
     "  --server HOST:PORT  upload there instead of the built-in host\n"
-    "  --passive           passive mode, for networks that block the server's connection back\n"
+    "  --active            active mode only (default: active, then passive on its own when the\n"
+    "                      server cannot connect back; passive first where that was needed)\n"
+    "  --passive           passive mode only\n"
     "  --retry N           try again up to N times (after 1 s, 2 s, 4 s ...) when the\n"
     "                      connection failed or the server was busy\n"
     "  --force             send every contact, even those that went up already\n"
@@ -84,6 +86,13 @@ class ConsoleView final : public RunObserver {
   void history_not_read(const std::string& why) override { say("history not read, nothing refused: " + why); }
   void history_not_written(const std::string& why) override { say("history not written: " + why); }
   void retrying(int seconds) override { say("trying again in " + std::to_string(seconds) + " s"); }
+  void passive_remembered() override {
+    say("passive mode, as the last upload to " + host_port_ + " needed (--active tries active mode)");
+  }
+  void falling_back(bool to_passive) override {
+    say(to_passive ? "the server could not connect back in active mode; trying passive mode"
+                   : "the server refused passive mode; trying active mode");
+  }
 
   // The bar's caption ("37%") as one rewritten line, on a terminal only.
   void show_progress(const std::string& caption) {
@@ -141,13 +150,15 @@ nlohmann::ordered_json refusal(const SentReport& r, const std::string& host, std
 }  // namespace
 
 int upload(const std::vector<std::string>& args) {
-  const ParsedOptions options =
-      parse_options(args, {"--settings", "--server", "--retry"}, {"--passive", "--force", "--only-new", "--json"});
+  const ParsedOptions options = parse_options(args, {"--settings", "--server", "--retry"},
+                                              {"--active", "--passive", "--force", "--only-new", "--json"});
   if (options.error) return usage_error("upload", *options.error, kUsage);
   if (options.help) return print_usage(kUsage);
   const bool json = options.flags.count("--json") > 0;
   const bool force = options.flags.count("--force") > 0, only_new = options.flags.count("--only-new") > 0;
   if (force && only_new) return usage_error("upload", "--force and --only-new do not go together", kUsage);
+  const bool active = options.flags.count("--active") > 0, passive = options.flags.count("--passive") > 0;
+  if (active && passive) return usage_error("upload", "--active and --passive do not go together", kUsage);
   std::string host;
   std::uint16_t port = 0;
   if (!server_option(options, host, port)) return usage_error("upload", "--server takes HOST or HOST:PORT", kUsage);
@@ -161,7 +172,10 @@ int upload(const std::vector<std::string>& args) {
 
   const std::unique_ptr<platform::Internet> inet = platform::make_internet();
   platform::SystemClock clock;
-  const RunServices services{*inet, clock, host, port, options.flags.count("--passive") > 0};
+  const RunServices services{*inet, clock, host, port,
+                             active    ? ModeChoice::Active
+                             : passive ? ModeChoice::Passive
+                                       : ModeChoice::First};
   const std::string folder = platform::settings_folder();
 
   AppState state;
@@ -182,8 +196,6 @@ int upload(const std::vector<std::string>& args) {
   state.ftp.bar().Target(&surface);
   const RunResult run = UploadRun(state, view, services, RunRequest{folder, true, retries, kLockWaitS, !force})();
   if (run.end == RunEnd::Busy) say("another upload is still under way");
-  if (run.end == RunEnd::NotStored && !services.passive && run.entry.reply.rfind("425", 0) == 0)
-    say("the server could not open its data connection to this computer; try --passive");
   if (json) {
     if (run.end == RunEnd::Declined) print_json(refusal(run.report, host, port));
     else if (run.end == RunEnd::Busy) print_json({{"outcome", stage_name(run.end)}, {"host", host}, {"port", port}});

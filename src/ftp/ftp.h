@@ -72,6 +72,9 @@ struct FtpEnv {
   UploadJob job;
   // Told the remote name (CP932) before the store begins.
   std::function<void(const std::string&)> storing = nullptr;
+  // Asked when a store fails: true when the run stores again in the other
+  // mode, so that this failure is not reported.
+  std::function<bool()> other_mode = nullptr;
 };
 
 // How the upload step ended; the stages report to the user themselves.

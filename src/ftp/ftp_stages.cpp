@@ -195,6 +195,10 @@ FtpOutcome ftpdata(FtpEnv& env) {
   state.remote_name = remote;
   if (env.storing) env.storing(remote);
   if (!env.inet.put_file(state.connection_handle, document, remote, platform::kTransferAscii, kContext)) {
+    if (env.other_mode && env.other_mode()) {
+      state.failed_stage = kStageData;
+      return FtpOutcome::NotStored;
+    }
     report_transfer_failure(env, env.inet.last_error());
     return FtpOutcome::NotStored;
   }

@@ -15,6 +15,8 @@ std::string cp(const char* utf8) { return cp932::from_utf8(utf8, "fixed text"); 
 
 QUILLON_FIXED_TEXT(connecting, "   Varnelに接続処理中です >>")
 QUILLON_FIXED_TEXT(file_not_found, "File not Found ")
+QUILLON_FIXED_TEXT(to_passive, " >> パッシブモードで再接続しています...")
+QUILLON_FIXED_TEXT(to_active, " >> アクティブモードで再接続しています...")
 QUILLON_FIXED_TEXT(open_failed, "INet-Handleのopen失敗")
 QUILLON_FIXED_TEXT(get_last_error, " GetLastError() =")
 QUILLON_FIXED_TEXT(extended_error, "ERROR_INTERNET_EXTENDED_ERROR:\r\n")

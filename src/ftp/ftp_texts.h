@@ -8,6 +8,8 @@ namespace quillon::ftp_text {
 // The upload run.
 const std::string& connecting();      // "   Varnelに接続処理中です >>"
 const std::string& file_not_found();  // "File not Found "
+const std::string& to_passive();      // " >> パッシブモードで再接続しています..."
+const std::string& to_active();       // " >> アクティブモードで再接続しています..."
 
 // ftpinit, ftpout, ftpdata.
 const std::string& open_failed();        // "INet-Handleのopen失敗"

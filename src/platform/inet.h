@@ -56,6 +56,8 @@ class Internet {
   // FtpPutFileA: stores the local file (a native path) under the absolute remote path.
   virtual bool put_file(InetHandle connection, const std::string& local_path, const std::string& remote_path,
                         std::uint32_t flags, std::uintptr_t context) = 0;
+  // After a failed put_file: whether its data connection ever opened.
+  virtual bool data_opened() const = 0;
   // InternetCloseHandle: for a connection, sends QUIT and closes it.
   virtual bool close_handle(InetHandle handle) = 0;
   // The calling thread's last-error value after a failed call.

@@ -82,6 +82,7 @@ class CurlInternet final : public Internet {
   bool put_file(InetHandle connection, const std::string& local_path, const std::string& remote_path,
                 std::uint32_t flags, std::uintptr_t context) override;
   bool close_handle(InetHandle handle) override;
+  bool data_opened() const override { return data_opened_; }
   std::uint32_t last_error() const override { return last_error_; }
   bool last_response_info(std::uint32_t* error, char* buffer, std::uint32_t* length) override;
   void autodial_hangup(std::uint32_t reserved) override;
@@ -108,6 +109,7 @@ class CurlInternet final : public Internet {
   std::uint32_t last_error_ = 0;
   std::string last_response_;
   std::uint32_t last_response_code_ = 0;
+  bool data_opened_ = false;  // by the last put
 };
 
 struct CurlInternet::Connection {
@@ -359,6 +361,7 @@ bool CurlInternet::put_file(InetHandle connection, const std::string& local_path
     return fail(sessions_.count(connection) ? inet_error::kIncorrectHandleType : inet_error::kInvalidHandle);
   }
   Connection& c = *it->second;
+  data_opened_ = false;
   // From inside the status callback: libcurl must not re-enter its own perform.
   if (c.busy) return fail(kBusy);
   if (remote_path.empty() || unsafe(remote_path)) return fail(inet_error::kInvalidParameter);
@@ -394,6 +397,8 @@ bool CurlInternet::put_file(InetHandle connection, const std::string& local_path
   c.busy = false;
   c.context = 0;
   c.file = nullptr;
+  // libcurl reads the file only once the data connection is up.
+  data_opened_ = c.data_started;
   std::fclose(file);
   curl_easy_setopt(e, CURLOPT_UPLOAD, 0L);
   curl_easy_setopt(e, CURLOPT_PREQUOTE, nullptr);

@@ -26,6 +26,7 @@ class UnavailableInternet final : public Internet {
   bool put_file(InetHandle, const std::string&, const std::string&, std::uint32_t, std::uintptr_t) override {
     return false;
   }
+  bool data_opened() const override { return false; }
   bool close_handle(InetHandle) override { return false; }
   std::uint32_t last_error() const override { return kModuleNotFound; }
   bool last_response_info(std::uint32_t*, char*, std::uint32_t*) override { return false; }
@@ -91,6 +92,7 @@ class LazyInternet final : public Internet {
     sessions_.erase(s);
     return true;
   }
+  bool data_opened() const override { return real_ && real_->data_opened(); }
   std::uint32_t last_error() const override { return real_ ? real_->last_error() : 0; }
   bool last_response_info(std::uint32_t* error, char* buffer, std::uint32_t* length) override {
     return layer().last_response_info(error, buffer, length);
@@ -134,7 +136,7 @@ class LazyInternet final : public Internet {
 }  // namespace
 
 std::unique_ptr<Internet> make_internet(const InternetTimeouts& timeouts) {
-  return with_test_switches(std::make_unique<LazyInternet>(timeouts));
+  return with_test_switches(std::make_unique<LazyInternet>(switched_timeouts(timeouts)));
 }
 
 }  // namespace quillon::platform

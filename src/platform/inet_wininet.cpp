@@ -46,6 +46,7 @@ struct Link {
   bool quiet = false;   // during a store, the layer itself notifies per chunk
   bool busy = false;    // a store is under way
   bool closed = false;  // the watchdog closed it; only the caller's close is left
+  bool active = true;   // the server opens the data connection, within the accept bound
 
   void notify(InetHandle handle, std::uint32_t status, const void* info, std::uint32_t length) const {
     if (context != 0 && callback && *callback) (*callback)(handle, context, status, info, length);
@@ -99,6 +100,7 @@ class WinInetInternet final : public Internet {
     if (service != kServiceFtp || host.empty() || unsafe(host) || unsafe(user) || unsafe(password))
       return fail(ERROR_INVALID_PARAMETER);
     auto link = std::make_unique<Link>(Link{context, it->second.get(), &watchdog_, it->first});
+    link->active = (flags & kFlagPassive) == 0;
     watchdog_.reset();
     watchdog_.arm(nullptr, timeouts_.connect_ms);
     HINTERNET connection =
@@ -125,6 +127,7 @@ class WinInetInternet final : public Internet {
       return fail(callbacks_.count(handle_of(connection)) ? ERROR_INTERNET_INCORRECT_HANDLE_TYPE
                                                           : ERROR_INVALID_HANDLE) != 0;
     Link& link = *it->second;
+    data_opened_ = false;
     if (link.busy) return fail(ERROR_BUSY) != 0;
     if (link.closed) return fail(ERROR_INTERNET_CONNECTION_ABORTED) != 0;
     if (remote_path.empty() || unsafe(remote_path)) return fail(ERROR_INVALID_PARAMETER) != 0;
@@ -139,6 +142,8 @@ class WinInetInternet final : public Internet {
     link.context = caller_context;
     return error == 0 || fail(error) != 0;
   }
+
+  bool data_opened() const override { return data_opened_; }
 
   bool close_handle(InetHandle handle) override {
     if (busy_) {
@@ -174,11 +179,12 @@ class WinInetInternet final : public Internet {
   // blocking call under the watchdog. Returns 0 or the error.
   DWORD store(HINTERNET connection, Link& link, const std::string& bytes, const std::string& remote_path, bool ascii) {
     watchdog_.reset();
-    watchdog_.arm(connection, timeouts_.reply_ms);
+    watchdog_.arm(connection, link.active ? timeouts_.accept_ms : timeouts_.reply_ms);
     HINTERNET file =
         ::FtpOpenFileA(connection, remote_path.c_str(), GENERIC_WRITE,
                        ascii ? FTP_TRANSFER_TYPE_ASCII : FTP_TRANSFER_TYPE_BINARY, reinterpret_cast<DWORD_PTR>(&link));
     DWORD error = file == nullptr ? ::GetLastError() : 0;
+    data_opened_ = file != nullptr;  // open once the server's data connection is
     for (int i = 0; error == 0 && i < kStoreCommands; ++i)
       link.notify(reinterpret_cast<InetHandle>(connection), kStatusRequestSent, nullptr, 0);
     for (std::size_t at = 0; error == 0 && at < bytes.size(); at += kChunk) {
@@ -211,6 +217,7 @@ class WinInetInternet final : public Internet {
   }
 
   InternetTimeouts timeouts_;
+  bool data_opened_ = false;  // by the last put
   InetWatchdog watchdog_;
   std::map<HINTERNET, std::unique_ptr<StatusCallback>> callbacks_;  // by session
   std::map<HINTERNET, std::unique_ptr<Link>> links_;                // by connection
@@ -221,7 +228,7 @@ class WinInetInternet final : public Internet {
 }  // namespace
 
 std::unique_ptr<Internet> make_internet(const InternetTimeouts& timeouts) {
-  return with_test_switches(std::make_unique<WinInetInternet>(timeouts));
+  return with_test_switches(std::make_unique<WinInetInternet>(switched_timeouts(timeouts)));
 }
 
 }  // namespace quillon::platform

@@ -59,6 +59,7 @@ class SwitchedInternet final : public Internet {
     error_.reset();
     return closed;
   }
+  bool data_opened() const override { return layer_->data_opened(); }
   std::uint32_t last_error() const override { return error_ ? *error_ : layer_->last_error(); }
   bool last_response_info(std::uint32_t* error, char* buffer, std::uint32_t* length) override {
     const bool ok = layer_->last_response_info(error, buffer, length);
@@ -79,6 +80,11 @@ class SwitchedInternet final : public Internet {
 };
 
 }  // namespace
+
+InternetTimeouts switched_timeouts(InternetTimeouts timeouts) {
+  if (const auto ms = test_switch("accept-ms")) timeouts.accept_ms = static_cast<long>(*ms);
+  return timeouts;
+}
 
 std::unique_ptr<Internet> with_test_switches(std::unique_ptr<Internet> layer) {
   for (const char* word : {"fail-open", "fail-connect", "fail-put", "fail-close"})

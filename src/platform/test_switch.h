@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-namespace quillon::platform {
+#include "platform/inet.h"
 
-class Internet;
+namespace quillon::platform {
 
 // Set: the number after "WORD=", 0 for a bare WORD.
 std::optional<std::uint32_t> test_switch(std::string_view word);
@@ -21,5 +21,7 @@ bool test_failure(std::string_view word, std::string& reason);
 // The layer with the switches fail-open, fail-connect, fail-put and fail-close
 // (each "=NUMBER", the error it reports); the layer itself where none is set.
 std::unique_ptr<Internet> with_test_switches(std::unique_ptr<Internet> layer);
+// The bounds, with "accept-ms=N" shortening the wait for the server's data connection.
+InternetTimeouts switched_timeouts(InternetTimeouts timeouts);
 
 }  // namespace quillon::platform

@@ -20,7 +20,7 @@ TEST(History, FingerprintIsFnv1a64) {
 }
 
 struct Query {
-  HistoryEntry run{"2026-01-01T00:00:00+09:00", "/log/x.qso", "h", 21, 1, 10, "", "ok", 0, "226", 0, "Q1AAA"};
+  HistoryEntry run{"2026-01-01T00:00:00+09:00", "/log/x.qso", "h", 21, 1, 10, "", "ok", 0, "226", 0, "Q1AAA", "active"};
   DocumentContact contact{1, 1, "JA1ZZZ/1", "JA1ZZZ", "2026/11/28 21:15:00 JST", "7", "SSB", "73"};
   std::string host = "h", uploader = "Q1AAA";
   int port = 21;

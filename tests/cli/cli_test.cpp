@@ -74,6 +74,13 @@ class Case : public testing::CaseFile {
       std::swap(exit_, beside_exit_);
       std::swap(out_, beside_out_);
       std::swap(err_, beside_err_);
+    } else if (verb == "heard") {  // heard N COMMAND: the server's log holds N of that command
+      const std::size_t sep = rest.find(' ');
+      const std::string log = server_->log(), command = "<- " + rest.substr(sep + 1);
+      std::size_t n = 0;
+      for (std::size_t at = log.find(command); at != std::string::npos; at = log.find(command, at + 1))
+        n += at == 0 || log[at - 1] == '\n';
+      EXPECT_EQ(n, std::stoul(rest.substr(0, sep))) << where() << "\n" << log;
     } else if (verb == "stored-count") {
       EXPECT_EQ(stored_count(), std::stoul(rest)) << where();
     } else if (verb == "json" || verb == "says" || verb == "history") {

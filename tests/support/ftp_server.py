@@ -26,8 +26,13 @@ REFUSE_TEXT = ("550-Storing is refused:\r\n"
 CODED = re.compile(r"(greet|stor|end)-[1-5][0-9][0-9]$")
 
 
+# What PORT and EPRT get: refused, or taken and then never connected.
 NO_ACTIVE = {"no-active": "425 Can't connect to specified address.",
-             "no-connect-back": "200 Active data connection established."}  # but never made
+             "refuse-active": "500 Illegal PORT command.",
+             "refuse-both": "500 Illegal PORT command.",
+             "no-connect-back": "200 Active data connection established.",
+             "active-425": "200 Active data connection established."}
+NO_PASSIVE = ("refuse-passive", "refuse-both")  # EPSV and PASV: 502
 
 
 def coded(text, mode):
@@ -45,7 +50,7 @@ def main():
     args = ap.parse_args()
     mode = args.mode
     if mode not in ("normal", "refuse-store", "drop", "stall-transfer", "stall-replies", "silent-greeting",
-                    "no-226", "busy-once", "no-active", "no-connect-back", "late-226") and not CODED.match(mode):
+                    "no-226", "busy-once", "late-226", *NO_ACTIVE, *NO_PASSIVE) and not CODED.match(mode):
         ap.error("no mode " + mode)
     log = open(args.log, "a", buffering=1, encoding="utf-8", errors="replace")
 
@@ -114,14 +119,30 @@ def main():
             super().handle()
 
         def ftp_PORT(self, line):
-            if mode in ("no-active", "no-connect-back"):
+            if mode in NO_ACTIVE:
+                self.active_asked = True
                 self.respond(NO_ACTIVE[mode])
                 return
             return super().ftp_PORT(line)
 
+        def ftp_PASV(self, line):
+            if mode in NO_PASSIVE:
+                self.respond("502 Passive mode refused by the test server.")
+                return
+            return super().ftp_PASV(line)
+
+        def ftp_EPSV(self, line):
+            if mode in NO_PASSIVE:
+                self.respond("502 Passive mode refused by the test server.")
+                return
+            return super().ftp_EPSV(line)
+
         def ftp_STOR(self, file, mode_="w"):
-            if mode == "no-connect-back":  # takes the address, never connects
+            if mode == "no-connect-back" and getattr(self, "active_asked", False):  # never connects
                 self.respond("150 File status okay. About to open data connection.")
+                return
+            if mode == "active-425" and getattr(self, "active_asked", False):
+                self.respond("425 Can't open data connection.")
                 return
             if mode == "refuse-store" or mode.startswith("stor-"):
                 self.push(REFUSE_TEXT if mode == "refuse-store" else coded("Storing", mode))
@@ -129,7 +150,8 @@ def main():
             return super().ftp_STOR(file, mode_)
 
         def ftp_EPRT(self, line):
-            if mode in ("no-active", "no-connect-back"):
+            if mode in NO_ACTIVE:
+                self.active_asked = True
                 self.respond(NO_ACTIVE[mode])
                 return
             return super().ftp_EPRT(line)

@@ -52,6 +52,7 @@ class ScriptedInternet : public platform::Internet {
   int connect_notes = 0, put_notes = 0;          // request-sent notifications during the call
   std::optional<std::string> response;           // the server's last reply; none: the call fails
   std::optional<std::uint32_t> length_reported;  // a layer that overstates the length
+  bool put_data_opened = true;                   // a failed put had its data connection
 
   platform::InetHandle open() override {
     t_.push_back("inet open");
@@ -83,6 +84,7 @@ class ScriptedInternet : public platform::Internet {
     if (!close_errors.empty()) close_errors.pop_front();
     return fail_or(e, 1) != 0;
   }
+  bool data_opened() const override { return put_data_opened; }
   std::uint32_t last_error() const override { return last_error_; }
   bool last_response_info(std::uint32_t*, char* buffer, std::uint32_t* length) override {
     t_.push_back("inet response " + std::to_string(*length));
