@@ -102,12 +102,7 @@ bool worth_another_try(RunEnd end, const HistoryEntry& e) {
 
 bool data_connection_refused(platform::Internet& inet, bool passive) {
   if (inet.data_opened()) return false;
-  // Read in one go: a buffer too small would set the layer's last error, which
-  // the failure's report still needs.
-  std::vector<char> reply(64 * 1024);
-  std::uint32_t code_of_error = 0, length = static_cast<std::uint32_t>(reply.size());
-  const bool read = inet.last_response_info(&code_of_error, reply.data(), &length) && length >= 3;
-  const std::string code = read ? std::string(reply.data(), 3) : std::string();
+  const std::string code = last_response_text(inet).substr(0, 3);
   if (code == "500" || code == "502" || code == "504") return true;
   return !passive &&
          (code == "425" || code == "501" || code == "522" || inet.last_error() == platform::inet_error::kTimeout);
@@ -177,7 +172,7 @@ class UploadRun::Record {
       entry_.mode = run_.passive_ ? "passive" : "active";
       entry_.fell_back = run_.fell_back_;
       entry_.bytes = document_size(run_.state_.settings);
-      entry_.error = end == RunEnd::Uploaded ? 0 : run_.services_.inet.last_error();
+      entry_.error = end == RunEnd::Uploaded ? 0 : run_.put_error_.value_or(run_.services_.inet.last_error());
       entry_.reply = cp932::to_utf8_lossy(last_response_text(run_.services_.inet));
     }
     entry_.elapsed_s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
@@ -305,7 +300,10 @@ RunEnd UploadRun::send_once(Record& record) {
   env.job.passive = passive_;
   env.storing = [&record](const std::string& remote) { record.storing(remote); };
   bool again = false;
+  put_error_.reset();
   env.other_mode = [&] {
+    // Reading the reply may set the layer's last error (a buffer too small).
+    put_error_ = services_.inet.last_error();
     again = services_.mode == ModeChoice::First && !fell_back_ && data_connection_refused(services_.inet, passive_);
     return again;
   };
@@ -316,6 +314,7 @@ RunEnd UploadRun::send_once(Record& record) {
     state_.ftp.failed_stage.clear();
     if (!state_.ftp.remote_name.empty()) env.job.taken_name = taken_name_ = state_.ftp.remote_name;
     env.job.passive = passive_;
+    put_error_.reset();
     observer_.set_status(passive_ ? ftp_text::to_passive() : ftp_text::to_active());
     observer_.repaint();
     observer_.falling_back(passive_);

@@ -6,6 +6,7 @@
 // a time per settings folder holds the lock beside the history.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -128,6 +129,7 @@ class UploadRun {
   std::string remembered_mode_;
   bool passive_ = false;  // the mode of the next store
   bool fell_back_ = false;
+  std::optional<std::uint32_t> put_error_;  // of the last failed put, read before its reply
   RunResult result_;
 };
 

@@ -195,11 +195,12 @@ FtpOutcome ftpdata(FtpEnv& env) {
   state.remote_name = remote;
   if (env.storing) env.storing(remote);
   if (!env.inet.put_file(state.connection_handle, document, remote, platform::kTransferAscii, kContext)) {
+    const std::uint32_t error = env.inet.last_error();
     if (env.other_mode && env.other_mode()) {
       state.failed_stage = kStageData;
       return FtpOutcome::NotStored;
     }
-    report_transfer_failure(env, env.inet.last_error());
+    report_transfer_failure(env, error);
     return FtpOutcome::NotStored;
   }
 

@@ -81,6 +81,8 @@ class Scenario : public CaseFile {
       if (key == "open_error") inet_->open_error = std::stoul(value);
       else if (key == "connect_error") inet_->connect_error = std::stoul(value);
       else if (key == "put_error") inet_->put_error = std::stoul(value);
+      else if (key == "put_once") inet_->put_errors.push_back(std::stoul(value));
+      else if (key == "data_opened") inet_->put_data_opened = value == "1";
       else if (key == "close_error") inet_->close_errors.push_back(std::stoul(value));
       else if (key == "connect_notes") inet_->connect_notes = std::stoi(value);
       else if (key == "put_notes") inet_->put_notes = std::stoi(value);

@@ -139,6 +139,42 @@ TEST_F(WindowTest, OneClickUploadsToTheLoopbackServer) {
 
 // A log sent once and pressed again, against the loopback server: the box
 // and its answers, what the server holds after each.
+// A network that stops the server's connection back: the window stores in
+// passive mode on its own, says nothing of the refused try, and starts in
+// passive mode at that server from then on.
+TEST_F(WindowTest, TheWindowStoresInPassiveModeWhenTheServerCannotConnectBack) {
+  FtpServer::Options refusing;
+  refusing.mode = "refuse-active";
+  FtpServer server(refusing);
+  TempDir data;
+  const auto log = [&](const char* call) {
+    write_file(data.file("tarnis.csv"), std::string(",\"") + call +
+                                            "\",,,,,,,599,579,7.025,\"CW\",10,\"2024/01/01\",\"09:30\",,\"J\",,,,,,,,,"
+                                            "\"R\",\"DP\",,,\"\",,,,\"\",\r\n");
+  };
+  log("JA1ZZZ");
+  const Settings s{
+      data.file("tarnis.csv"), data.file("qsoupdata.xml"), "Q1AAA", "secret", "", 0, "", "", "", "", "", 0, ""};
+  start(s, platform::make_internet(), server.port());
+  const auto main = probe_main();
+  messages.clear();
+  main->click("cmdOK");
+  EXPECT_EQ(main->control("ip_status")->text, " --アップロード正常終了しました!--");
+  EXPECT_THAT(messages, ::testing::IsEmpty());
+  const std::string first = server.log();
+  EXPECT_TRUE(first.find("<- EPSV") != std::string::npos || first.find("<- PASV") != std::string::npos) << first;
+  log("JA2ZZZ");
+  main->click("cmdOK");
+  EXPECT_EQ(main->control("ip_status")->text, " --アップロード正常終了しました!--");
+  const std::string second = server.log().substr(first.size());
+  EXPECT_EQ(second.find("<- PORT"), std::string::npos) << second;
+  EXPECT_EQ(second.find("<- EPRT"), std::string::npos) << second;
+  EXPECT_NE(second.find("<- STOR"), std::string::npos) << second;
+  EXPECT_EQ(
+      std::distance(std::filesystem::directory_iterator(server.root() + "/log"), std::filesystem::directory_iterator()),
+      2);
+}
+
 TEST_F(WindowTest, TheWindowAsksBeforeSendingContactsAgain) {
   FtpServer server;
   TempDir data;

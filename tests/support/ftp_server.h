@@ -16,8 +16,9 @@ class FtpServer {
     // As ftp_server.py names them: normal, refuse-store (a multi-line 550),
     // greet-NNN, stor-NNN and end-NNN (that reply for the greeting, the STOR,
     // after the data), drop, stall-transfer, stall-replies, silent-greeting,
-    // no-226, busy-once (421 for the first connection), no-active (425 for
-    // PORT and EPRT), late-226.
+    // no-226, busy-once (421 for the first connection), late-226, and for
+    // the data connection no-active (425 for PORT and EPRT), refuse-active
+    // (500 for them), active-425, no-connect-back, refuse-passive, refuse-both.
     std::string mode = "normal";
   };
   FtpServer() : FtpServer(Options{}) {}

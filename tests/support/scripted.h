@@ -49,6 +49,7 @@ class ScriptedInternet : public platform::Internet {
   // The script: 0 is success; other values are the last-error of the failure.
   std::uint32_t open_error = 0, connect_error = 0, put_error = 0;
   std::deque<std::uint32_t> close_errors;        // one a close, success once they run out
+  std::deque<std::uint32_t> put_errors;          // one a put, put_error once they run out
   int connect_notes = 0, put_notes = 0;          // request-sent notifications during the call
   std::optional<std::string> response;           // the server's last reply; none: the call fails
   std::optional<std::uint32_t> length_reported;  // a layer that overstates the length
@@ -76,7 +77,9 @@ class ScriptedInternet : public platform::Internet {
     t_.push_back("inet put " + hex(c) + " " + local + " " + shown(remote) + " flags " + std::to_string(flags) +
                  " context " + std::to_string(context));
     notify(put_notes, context);
-    return fail_or(put_error, 1) != 0;
+    const std::uint32_t e = put_errors.empty() ? put_error : put_errors.front();
+    if (!put_errors.empty()) put_errors.pop_front();
+    return fail_or(e, 1) != 0;
   }
   bool close_handle(platform::InetHandle h) override {
     t_.push_back("inet close " + hex(h));
