@@ -3,6 +3,7 @@
 // that run ended well. The log fingerprint stays FNV-1a as published, since
 // histories taken over from an earlier version are compared by it.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <functional>
 
@@ -136,6 +137,88 @@ TEST(History, NewestRemoteNameAtOneDestination) {
   EXPECT_EQ(history.newest_remote_name("h", 21), "/log/b.qso");
   EXPECT_EQ(history.newest_remote_name("h", 2121), "/log/c.qso");
   EXPECT_EQ(history.newest_remote_name("H", 21), "");
+}
+
+// The mode the next upload starts in: the newest ok run's there, a forced
+// one left aside.
+TEST(History, RememberedModeIsTheNewestOkUnforcedRunsAtOneServer) {
+  testing::TempDir dir;
+  History history(dir.file(kHistoryFile), History::Mode::Write);
+  Query q;
+  struct Step {
+    const char* mode;
+    const char* outcome;
+    bool forced;
+    const char* then;
+  };
+  const Step steps[] = {{"active", "ok", false, "active"},     {"passive", "ok", false, "passive"},
+                        {"active", "store", false, "passive"}, {"active", "ok", true, "passive"},
+                        {"", "ok", false, "passive"},          {"active", "ok", false, "active"}};
+  EXPECT_EQ(history.remembered_mode("h", 21), "");
+  for (const Step& step : steps) {
+    q.run.mode = step.mode;
+    q.run.outcome = step.outcome;
+    q.run.mode_forced = step.forced;
+    history.add_run(q.run);
+    EXPECT_EQ(history.remembered_mode("h", 21), step.then) << step.mode << " " << step.outcome << " " << step.forced;
+  }
+  EXPECT_EQ(history.remembered_mode("h", 2121), "");
+  EXPECT_EQ(history.remembered_mode("H", 21), "");
+}
+
+// A file an earlier version wrote: read as it is, without a write; made the
+// new version by the first run that writes.
+TEST(History, AVersion1FileIsReadAsItIsAndTakenOverByAWrite) {
+  testing::TempDir dir;
+  const std::string path = dir.file(kHistoryFile);
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+  const auto user_version = [&] {
+    int v = -1;
+    sqlite3_exec(
+        db, "PRAGMA user_version",
+        [](void* out, int, char** row, char**) { return *static_cast<int*>(out) = std::atoi(row[0]), 0; }, &v, nullptr);
+    return v;
+  };
+  ASSERT_EQ(
+      sqlite3_exec(db,
+                   "CREATE TABLE runs (id INTEGER PRIMARY KEY, started TEXT NOT NULL, remote_name TEXT NOT NULL, "
+                   "host TEXT NOT NULL, port INTEGER NOT NULL, records INTEGER NOT NULL, bytes INTEGER NOT NULL, "
+                   "log_fnv1a TEXT NOT NULL, outcome TEXT, error INTEGER NOT NULL, reply TEXT NOT NULL, "
+                   "elapsed_s REAL NOT NULL, uploader TEXT NOT NULL, contacts_kept INTEGER NOT NULL DEFAULT 1);"
+                   "CREATE TABLE contacts (run INTEGER NOT NULL REFERENCES runs(id), record INTEGER NOT NULL, "
+                   "line INTEGER NOT NULL, callsign TEXT NOT NULL, call TEXT NOT NULL, daytime TEXT NOT NULL, "
+                   "frequency TEXT NOT NULL, mode TEXT NOT NULL, remarks TEXT NOT NULL);"
+                   "CREATE INDEX contacts_seen ON contacts(daytime, callsign);"
+                   "INSERT INTO runs VALUES (1, 't', '/log/a.qso', 'h', 21, 1, 10, '', 'ok', 0, '226', 0, 'Q1AAA', 1);"
+                   "PRAGMA user_version = 1;",
+                   nullptr, nullptr, nullptr),
+      SQLITE_OK);
+  {
+    History read(path, History::Mode::Read);
+    const std::vector<HistoryEntry> runs = read.runs();
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].remote_name, "/log/a.qso");
+    EXPECT_EQ(runs[0].mode, "");
+    EXPECT_FALSE(runs[0].fell_back);
+    EXPECT_EQ(read.remembered_mode("h", 21), "");
+  }
+  EXPECT_EQ(user_version(), 1);
+  {
+    History write(path, History::Mode::Write);
+    Query q;
+    q.run.mode = "passive";
+    q.run.fell_back = true;
+    write.add_run(q.run);
+    const std::vector<HistoryEntry> runs = write.runs();
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].mode, "");
+    EXPECT_EQ(runs[1].mode, "passive");
+    EXPECT_TRUE(runs[1].fell_back);
+    EXPECT_EQ(write.remembered_mode("h", 21), "passive");
+  }
+  EXPECT_EQ(user_version(), 2);
+  sqlite3_close(db);
 }
 
 }  // namespace
