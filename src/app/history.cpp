@@ -1,7 +1,5 @@
 #include "app/history.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
@@ -10,9 +8,16 @@
 #include "platform/file_lock.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/sqlite_api.h"
 #include "platform/test_switch.h"
 
 namespace quillon {
+namespace {
+
+// Looked up once the history is first opened (History's constructor checks it).
+const platform::SqliteApi& sq() { return *platform::sqlite_api(); }
+
+}  // namespace
 
 nlohmann::ordered_json to_json(const HistoryEntry& e) {
   return {{"started", e.started},     {"remote_name", e.remote_name}, {"host", e.host},
@@ -136,12 +141,14 @@ struct Kept {
 
 struct History::Db {
   sqlite3* handle = nullptr;
-  ~Db() { sqlite3_close(handle); }
-  [[noreturn]] void fail() const { throw HistoryError(sqlite3_errmsg(handle)); }
+  ~Db() {
+    if (handle) sq().close(handle);
+  }
+  [[noreturn]] void fail() const { throw HistoryError(sq().errmsg(handle)); }
   void check(int rc) const {
     if (rc != SQLITE_OK) fail();
   }
-  void exec(const char* sql) const { check(sqlite3_exec(handle, sql, nullptr, nullptr, nullptr)); }
+  void exec(const char* sql) const { check(sq().exec(handle, sql, nullptr, nullptr, nullptr)); }
 };
 
 namespace {
@@ -149,40 +156,40 @@ namespace {
 class Statement {
  public:
   Statement(const History::Db& db, const std::string& sql) : db_(db) {
-    db.check(sqlite3_prepare_v2(db.handle, sql.c_str(), -1, &s_, nullptr));
+    db.check(sq().prepare_v2(db.handle, sql.c_str(), -1, &s_, nullptr));
   }
-  ~Statement() { sqlite3_finalize(s_); }
+  ~Statement() { sq().finalize(s_); }
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
 
   // Bound without a copy: the text must stand until the step that reads it.
   Statement& bind(int i, std::string_view text) {
-    db_.check(sqlite3_bind_text(s_, i, text.data(), static_cast<int>(text.size()), SQLITE_STATIC));
+    db_.check(sq().bind_text(s_, i, text.data(), static_cast<int>(text.size()), SQLITE_STATIC));
     return *this;
   }
   Statement& bind(int i, std::int64_t value) {
-    db_.check(sqlite3_bind_int64(s_, i, value));
+    db_.check(sq().bind_int64(s_, i, value));
     return *this;
   }
   Statement& bind(int i, double value) {
-    db_.check(sqlite3_bind_double(s_, i, value));
+    db_.check(sq().bind_double(s_, i, value));
     return *this;
   }
   // True with a row to read, false when done.
   bool step() {
-    const int rc = sqlite3_step(s_);
+    const int rc = sq().step(s_);
     if (rc == SQLITE_ROW) return true;
     if (rc != SQLITE_DONE) db_.fail();
     return false;
   }
   // For the next row; every reuse binds all its values again.
-  void reset() { sqlite3_reset(s_); }
+  void reset() { sq().reset(s_); }
   std::string text(int col) const {
-    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s_, col));
-    return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(s_, col))) : std::string();
+    const auto* p = reinterpret_cast<const char*>(sq().column_text(s_, col));
+    return p ? std::string(p, static_cast<std::size_t>(sq().column_bytes(s_, col))) : std::string();
   }
-  std::int64_t integer(int col) const { return sqlite3_column_int64(s_, col); }
-  bool null(int col) const { return sqlite3_column_type(s_, col) == SQLITE_NULL; }
+  std::int64_t integer(int col) const { return sq().column_int64(s_, col); }
+  bool null(int col) const { return sq().column_type(s_, col) == SQLITE_NULL; }
 
   // A run's columns, as kRunColumns lists them, from `col` on.
   HistoryEntry run(int col) const {
@@ -196,7 +203,7 @@ class Statement {
             null(col + 7) ? kInterrupted : text(col + 7),
             static_cast<std::uint32_t>(integer(col + 8)),
             text(col + 9),
-            sqlite3_column_double(s_, col + 10),
+            sq().column_double(s_, col + 10),
             text(col + 11),
             text(col + 12),
             integer(col + 13) != 0,
@@ -213,7 +220,7 @@ class Transaction {
  public:
   Transaction(const History::Db& db, const char* begin) : db_(db) { db.exec(begin); }
   ~Transaction() {
-    if (!done_) sqlite3_exec(db_.handle, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (!done_) sq().exec(db_.handle, "ROLLBACK", nullptr, nullptr, nullptr);
   }
   void commit() {
     db_.exec("COMMIT");
@@ -269,17 +276,18 @@ void create_tables(const History::Db& db, const std::string& path) {
 }  // namespace
 
 History::History(const std::string& path, Mode mode) : db_(std::make_unique<Db>()) {
+  if (!platform::sqlite_api()) throw HistoryError("the history's SQLite module is missing");
   std::string read_only_disk;  // a test's stand-in for a disk mounted read-only
   const bool writable = mode == Mode::Write && !platform::test_failure("read-only-history", read_only_disk);
   const bool on_disk = mode == Mode::Write || platform::file_size(path) > 0;
   if (writable && !platform::create_if_missing(path)) throw HistoryError(utf8(platform::last_file_error()));
   const int flags = writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
-  if (sqlite3_open_v2(on_disk ? path.c_str() : ":memory:", &db_->handle, on_disk ? flags : SQLITE_OPEN_READWRITE,
-                      nullptr) != SQLITE_OK) {
+  if (sq().open_v2(on_disk ? path.c_str() : ":memory:", &db_->handle, on_disk ? flags : SQLITE_OPEN_READWRITE,
+                   nullptr) != SQLITE_OK) {
     if (!db_->handle) throw HistoryError("out of memory");
     db_->fail();
   }
-  sqlite3_busy_timeout(db_->handle, 5000);
+  sq().busy_timeout(db_->handle, 5000);
   if (on_disk && mode == Mode::Read) {
     Statement version(*db_, "PRAGMA user_version");
     version.step();
@@ -290,9 +298,9 @@ History::History(const std::string& path, Mode mode) : db_(std::make_unique<Db>(
       return;
     }
     // An empty file (made but never filled) reads as a missing one.
-    sqlite3_close(db_->handle);
+    sq().close(db_->handle);
     db_->handle = nullptr;
-    if (sqlite3_open_v2(":memory:", &db_->handle, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) db_->fail();
+    if (sq().open_v2(":memory:", &db_->handle, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) db_->fail();
   }
   create_tables(*db_, path);
 }
@@ -304,7 +312,7 @@ std::int64_t History::add_run(const HistoryEntry& run, const std::vector<Documen
   Statement insert(*db_, kInsertRun);
   bind_run(insert, run);
   insert.bind(13, std::int64_t{1}).step();
-  const std::int64_t id = sqlite3_last_insert_rowid(db_->handle);
+  const std::int64_t id = sq().last_insert_rowid(db_->handle);
   Statement contact(*db_,
                     "INSERT INTO contacts (run, record, line, callsign, call, daytime, frequency, mode, remarks) "
                     "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");

@@ -23,7 +23,7 @@ namespace {
 constexpr std::uint32_t kInternalError = 12004;  // ERROR_INTERNET_INTERNAL_ERROR
 constexpr std::uint32_t kBusy = 170;             // ERROR_BUSY
 constexpr std::size_t kChunk = 4096;             // one request-sent notification per chunk
-constexpr long kUploadBuffer = 64 * 1024;        // a server wakes once a buffer, not once a chunk
+constexpr long kUploadBuffer = 65536;            // a server wakes once a buffer, not once a chunk
 
 bool global_init_ok() {
   static std::once_flag once;

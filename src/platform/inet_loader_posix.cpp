@@ -1,12 +1,11 @@
 #include <dlfcn.h>
-#include <unistd.h>
 
-#include <climits>
 #include <map>
 #include <memory>
 #include <string>
 
 #include "platform/inet.h"
+#include "platform/module_posix.h"
 #include "platform/test_switch.h"
 
 namespace quillon::platform {
@@ -33,25 +32,13 @@ class UnavailableInternet final : public Internet {
   void autodial_hangup(std::uint32_t) override {}
 };
 
-std::string executable_dir() {
-  char path[PATH_MAX];
-  const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return ".";
-  const std::string exe(path, static_cast<std::size_t>(n));
-  return exe.substr(0, exe.rfind('/'));
-}
-
 using Factory = Internet* (*)(const InternetTimeouts*);
 
-// Beside the program in a build, in its installed library folder otherwise.
 // Loaded once and kept, since the layers it makes live as long as the process.
 Factory factory() {
   static const Factory found = [] {
-    for (const std::string& dir : {executable_dir(), executable_dir() + "/" QUILLON_INET_MODULE_DIR}) {
-      if (void* module = ::dlopen((dir + "/" QUILLON_INET_MODULE).c_str(), RTLD_LAZY | RTLD_LOCAL))
-        return reinterpret_cast<Factory>(::dlsym(module, "quillon_make_internet"));
-    }
-    return Factory{};
+    void* module = open_module(QUILLON_INET_MODULE);
+    return module ? reinterpret_cast<Factory>(::dlsym(module, "quillon_make_internet")) : Factory{};
   }();
   return found;
 }

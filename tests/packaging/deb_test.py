@@ -27,16 +27,17 @@ def main():
         fields = {k: check(["dpkg-deb", "-f", deb, k]).strip() for k in ("Package", "Version", "Section", "Depends")}
         assert fields["Package"] == "quillon" and fields["Version"] == version, fields
         assert fields["Section"] == "hamradio", fields
-        for need in ("libqt6widgets6", "libcurl4", "fonts-ipafont-gothic", "qt6-qpa-plugins"):
+        for need in ("libqt6widgets6", "libcurl4", "libsqlite3-0", "fonts-ipafont-gothic", "qt6-qpa-plugins"):
             assert need in fields["Depends"], "Depends lacks %s: %s" % (need, fields["Depends"])
         listing = check(["dpkg-deb", "-c", deb])
         for path in ("./usr/bin/quillon", "./usr/bin/quillon-cli", "./usr/lib/quillon/quillon_inet_curl.so",
+                     "./usr/lib/quillon/quillon_history_sqlite.so",
                      "./usr/share/applications/quillon.desktop", "./usr/share/icons/hicolor/32x32/apps/quillon.png",
                      "./usr/share/metainfo/org.quillon.Quillon.metainfo.xml", "./usr/share/doc/quillon/copyright"):
             assert " %s\n" % path in listing, "the package lacks " + path
         check(["apt-get", "install", "--simulate", "-q", deb])
 
-        # Unpacked anywhere, the programs find their module beside them: an
+        # Unpacked anywhere, the programs find their modules: an
         # upload to a closed port fails at connecting (12029), not at loading (126).
         root = os.path.join(work, "root")
         check(["dpkg", "-x", deb, root])
@@ -50,6 +51,9 @@ def main():
         upload = subprocess.run([cli, "upload", "--settings", "s.qsl", "--server", "127.0.0.1:1", "--json"],
                                 capture_output=True, text=True, timeout=60, env=env, cwd=work)
         assert upload.returncode == 3 and '"error":12029' in upload.stdout, upload.stdout + upload.stderr
+        # The history's module is found the same way: the failed run is recorded.
+        assert "history not" not in upload.stderr, upload.stderr
+        assert os.path.getsize(os.path.join(work, "quillon", "uploads.sqlite")) > 0
 
         check(["desktop-file-validate", os.path.join(root, "usr/share/applications/quillon.desktop")])
         if shutil.which("appstreamcli"):
