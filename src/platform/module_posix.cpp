@@ -23,8 +23,11 @@ std::string executable_dir() {
 // Symbols are bound as they are first called: a module pulls in libraries
 // with many the program never calls.
 void* open_module(const std::string& file) {
-  for (const std::string& dir : {executable_dir(), executable_dir() + "/" QUILLON_MODULE_DIR})
-    if (void* module = ::dlopen((dir + "/" + file).c_str(), RTLD_LAZY | RTLD_LOCAL)) return module;
+  for (std::string path : {executable_dir(), executable_dir() + "/" QUILLON_MODULE_DIR}) {
+    path += '/';
+    path += file;
+    if (void* module = ::dlopen(path.c_str(), RTLD_LAZY | RTLD_LOCAL)) return module;
+  }
   return nullptr;
 }
 
