@@ -351,20 +351,25 @@ std::vector<HistoryEntry> History::runs(std::optional<std::size_t> last, std::in
   return out;
 }
 
-std::string History::newest_remote_name(const std::string& host, int port) {
-  Statement s(*db_,
-              "SELECT remote_name FROM runs WHERE host = ?1 AND port = ?2 AND remote_name != '' "
-              "ORDER BY id DESC LIMIT 1");
+namespace {
+
+// The first column of the newest run at host:port that `where` keeps, or "".
+std::string newest_at(const History::Db& db, const std::string& column, const char* where, const std::string& host,
+                      int port) {
+  Statement s(
+      db, "SELECT " + column + " FROM runs WHERE host = ?1 AND port = ?2 AND " + where + " ORDER BY id DESC LIMIT 1");
   s.bind(1, host).bind(2, std::int64_t{port});
   return s.step() ? s.text(0) : std::string();
 }
 
+}  // namespace
+
+std::string History::newest_remote_name(const std::string& host, int port) {
+  return newest_at(*db_, "remote_name", "remote_name != ''", host, port);
+}
+
 std::string History::remembered_mode(const std::string& host, int port) {
-  Statement s(*db_,
-              "SELECT mode FROM runs WHERE host = ?1 AND port = ?2 AND outcome = 'ok' AND mode != '' "
-              "AND mode_forced = 0 ORDER BY id DESC LIMIT 1");
-  s.bind(1, host).bind(2, std::int64_t{port});
-  return s.step() ? s.text(0) : std::string();
+  return newest_at(*db_, "mode", "outcome = 'ok' AND mode != '' AND mode_forced = 0", host, port);
 }
 
 SentContacts History::sent(const std::string& host, int port, std::string_view uploader, const std::string& log_fnv1a,
