@@ -11,13 +11,6 @@
 namespace quillon::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "usage: quillon-cli check [--settings FILE] [--csv FILE] [--server HOST[:PORT]] [--json]\n"
-    "  --settings FILE     the settings file (default: qsodata.qsl in the settings folder)\n"
-    "  --csv FILE          the exported log (default: the input file of the settings)\n"
-    "  --server HOST:PORT  list the contacts that went up there (default: the built-in host)\n"
-    "  --json              the problems and the contacts sent as one JSON object on stdout\n";
-
 std::string describe(const LogProblem& p) {
   std::string out = "record " + std::to_string(p.record) + " (line " + std::to_string(p.line) + ")";
   if (p.field != 0) out += ", field " + std::to_string(p.field) + " \"" + for_terminal(p.value) + "\"";
@@ -53,12 +46,13 @@ void list_sent(const std::string& csv_path, const Settings& settings, const std:
 
 // Every problem of the log at once; nothing written when there is none.
 int check(const std::vector<std::string>& args) {
-  const ParsedOptions options = parse_options(args, {"--settings", "--csv", "--server"}, {"--json"});
-  if (options.error) return usage_error("check", *options.error, kUsage);
-  if (options.help) return print_usage(kUsage);
+  const CommandSpec& command = command_spec("check");
+  const ParsedOptions options = parse_options(args, command);
+  if (options.error) return usage_error(command, *options.error);
+  if (options.help) return print_usage(command);
   std::string host;
   std::uint16_t port = 0;
-  if (!server_option(options, host, port)) return usage_error("check", "--server takes HOST or HOST:PORT", kUsage);
+  if (!server_option(options, host, port)) return usage_error(command, "--server takes HOST or HOST:PORT");
   const bool json = options.flags.count("--json") > 0;
   std::string csv_path;
   std::vector<LogProblem> problems;

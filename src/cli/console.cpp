@@ -21,13 +21,14 @@ std::string option_or(const ParsedOptions& options, const std::string& name, con
   return it == options.values.end() ? fallback : it->second;
 }
 
-int usage_error(const std::string& command, const std::string& why, const char* usage) {
-  platform::write_text(platform::Stream::Err, "quillon-cli " + command + ": " + why + "\n" + usage);
+int usage_error(const CommandSpec& command, const std::string& why) {
+  platform::write_text(platform::Stream::Err,
+                       "quillon-cli " + std::string(command.name) + ": " + why + "\n" + command_usage(command));
   return kExitUsage;
 }
 
-int print_usage(const char* usage) {
-  platform::write_text(platform::Stream::Out, std::string(usage) + kExitCodes);
+int print_usage(const CommandSpec& command) {
+  platform::write_text(platform::Stream::Out, command_usage(command) + exit_codes_text());
   return kExitOk;
 }
 

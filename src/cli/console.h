@@ -21,9 +21,9 @@ std::string default_settings_path();
 std::string option_or(const ParsedOptions& options, const std::string& name, const std::string& fallback);
 
 // "quillon-cli COMMAND: WHY" and the command's usage on stderr; exit code 2.
-int usage_error(const std::string& command, const std::string& why, const char* usage);
+int usage_error(const CommandSpec& command, const std::string& why);
 // "--help": the usage and the exit codes on stdout.
-int print_usage(const char* usage);
+int print_usage(const CommandSpec& command);
 // The --json result: one object, one line, on stdout.
 void print_json(const nlohmann::ordered_json& result);
 

@@ -11,21 +11,12 @@
 #include "platform/terminal.h"
 
 namespace quillon::cli {
-namespace {
-
-constexpr const char* kUsage =
-    "usage: quillon-cli convert [--settings FILE] [--csv FILE] [--out FILE] [--json]\n"
-    "  --settings FILE  the settings file (default: qsodata.qsl in the settings folder)\n"
-    "  --csv FILE       the exported log (default: the input file of the settings)\n"
-    "  --out FILE       the upload document (default: the output file of the settings)\n"
-    "  --json           the result as one JSON object on stdout\n";
-
-}  // namespace
 
 int convert(const std::vector<std::string>& args) {
-  const ParsedOptions options = parse_options(args, {"--settings", "--csv", "--out"}, {"--json"});
-  if (options.error) return usage_error("convert", *options.error, kUsage);
-  if (options.help) return print_usage(kUsage);
+  const CommandSpec& command = command_spec("convert");
+  const ParsedOptions options = parse_options(args, command);
+  if (options.error) return usage_error(command, *options.error);
+  if (options.help) return print_usage(command);
   const bool json = options.flags.count("--json") > 0;
   Settings settings;
   ContactLog log;

@@ -10,12 +10,6 @@
 namespace quillon::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "usage: quillon-cli history [--last N | --contacts CALL] [--json]\n"
-    "  --last N         only the latest N uploads\n"
-    "  --contacts CALL  every contact with that station that went up, and its upload\n"
-    "  --json           one JSON object a line\n";
-
 std::string row(const std::string& started, const std::string& outcome, const std::string& records,
                 const std::string& bytes, const std::string& server, const std::string& mode,
                 const std::string& remote) {
@@ -70,14 +64,13 @@ int contacts(const std::string& call, bool json) {
 
 // Oldest first.
 int history(const std::vector<std::string>& args) {
-  const ParsedOptions options = parse_options(args, {"--last", "--contacts"}, {"--json"});
-  if (options.error) return usage_error("history", *options.error, kUsage);
-  if (options.help) return print_usage(kUsage);
+  const CommandSpec& command = command_spec("history");
+  const ParsedOptions options = parse_options(args, command);
+  if (options.error) return usage_error(command, *options.error);
+  if (options.help) return print_usage(command);
   const bool json = options.flags.count("--json") > 0;
   const auto last = options.values.find("--last");
   const auto call = options.values.find("--contacts");
-  if (last != options.values.end() && call != options.values.end())
-    return usage_error("history", "--last and --contacts do not go together", kUsage);
   if (call != options.values.end()) return contacts(call->second, json);
   std::optional<std::size_t> n;
   if (last != options.values.end()) {
@@ -85,7 +78,7 @@ int history(const std::vector<std::string>& args) {
     std::size_t value = 0;
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || end != text.data() + text.size())
-      return usage_error("history", "--last takes a number", kUsage);
+      return usage_error(command, "--last takes a number");
     n = value;
   }
   std::vector<HistoryEntry> entries;

@@ -11,28 +11,15 @@ namespace {
 using quillon::platform::Stream;
 using quillon::platform::write_text;
 
-constexpr const char* kUsage =
-    "usage: quillon-cli convert [--settings FILE] [--csv FILE] [--out FILE] [--json]\n"
-    "       quillon-cli upload [--settings FILE] [--server HOST[:PORT]] [--active | --passive] [--retry N] [--force] "
-    "[--json]\n"
-    "       quillon-cli check [--settings FILE] [--csv FILE] [--json]\n"
-    "       quillon-cli history [--last N] [--json]\n"
-    "       quillon-cli --help | --version\n"
-    "\n"
-    "convert  turns the exported log into the upload document\n"
-    "upload   converts and sends the document, as the window's upload button does\n"
-    "check    lists every problem of the log at once\n"
-    "history  what was sent, and when\n";
-
 int dispatch(std::vector<std::string> args) {
   if (args.empty()) {
-    write_text(Stream::Err, kUsage);
+    write_text(Stream::Err, quillon::cli::top_usage());
     return quillon::cli::kExitUsage;
   }
   const std::string command = args.front();
   args.erase(args.begin());
   if (command == "--help" || command == "-h") {
-    write_text(Stream::Out, std::string(kUsage) + quillon::cli::kExitCodes);
+    write_text(Stream::Out, quillon::cli::top_usage() + quillon::cli::exit_codes_text());
     return quillon::cli::kExitOk;
   }
   if (command == "--version") {
@@ -43,7 +30,7 @@ int dispatch(std::vector<std::string> args) {
   if (command == "upload") return quillon::cli::upload(args);
   if (command == "check") return quillon::cli::check(args);
   if (command == "history") return quillon::cli::history(args);
-  write_text(Stream::Err, "quillon-cli: unknown command \"" + command + "\"\n" + kUsage);
+  write_text(Stream::Err, "quillon-cli: unknown command \"" + command + "\"\n" + quillon::cli::top_usage());
   return quillon::cli::kExitUsage;
 }
 

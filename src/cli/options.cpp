@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <charconv>
 
 #include "build_config.h"
@@ -7,8 +6,22 @@
 
 namespace quillon::cli {
 
-ParsedOptions parse_options(const std::vector<std::string>& args, const std::vector<std::string>& allowed,
-                            const std::vector<std::string>& allowed_flags) {
+namespace {
+
+const OptionSpec* option_named(const CommandSpec& command, std::string_view name) {
+  for (const OptionSpec& o : command.options)
+    if (o.name == name) return &o;
+  return nullptr;
+}
+
+bool given(const ParsedOptions& parsed, std::string_view name) {
+  const std::string key(name);
+  return parsed.flags.count(key) > 0 || parsed.values.count(key) > 0;
+}
+
+}  // namespace
+
+ParsedOptions parse_options(const std::vector<std::string>& args, const CommandSpec& command) {
   ParsedOptions parsed;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& word = args[i];
@@ -16,7 +29,7 @@ ParsedOptions parse_options(const std::vector<std::string>& args, const std::vec
       parsed.help = true;
       continue;
     }
-    if (std::find(allowed_flags.begin(), allowed_flags.end(), word) != allowed_flags.end()) {
+    if (const OptionSpec* flag = option_named(command, word); flag != nullptr && flag->value.empty()) {
       if (!parsed.flags.insert(word).second) {
         parsed.error = "option " + word + " given twice";
         return parsed;
@@ -31,7 +44,7 @@ ParsedOptions parse_options(const std::vector<std::string>& args, const std::vec
       value = word.substr(eq + 1);
       has_value = true;
     }
-    if (std::find(allowed.begin(), allowed.end(), name) == allowed.end()) {
+    if (const OptionSpec* option = option_named(command, name); option == nullptr || option->value.empty()) {
       parsed.error = "unknown option \"" + word + "\"";
       return parsed;
     }
@@ -47,6 +60,12 @@ ParsedOptions parse_options(const std::vector<std::string>& args, const std::vec
       return parsed;
     }
   }
+  for (const OptionSpec& a : command.options)
+    for (const OptionSpec& b : command.options)
+      if (a.group != 0 && a.group == b.group && &a < &b && given(parsed, a.name) && given(parsed, b.name)) {
+        parsed.error = std::string(a.name) + " and " + std::string(b.name) + " do not go together";
+        return parsed;
+      }
   return parsed;
 }
 

@@ -19,20 +19,6 @@
 namespace quillon::cli {
 namespace {
 
-constexpr const char* kUsage =
-    "usage: quillon-cli upload [--settings FILE] [--server HOST[:PORT]] [--active | --passive]\n"
-    "                          [--retry N] [--force | --only-new] [--json]\n"
-    "  --settings FILE     the settings file (default: qsodata.qsl in the settings folder)\n"
-    "  --server HOST:PORT  upload there instead of the built-in host\n"
-    "  --active            active mode only (default: active, then passive on its own when the\n"
-    "                      server cannot connect back; passive first where that was needed)\n"
-    "  --passive           passive mode only\n"
-    "  --retry N           try again up to N times (after 1 s, 2 s, 4 s ...) when the\n"
-    "                      connection failed or the server was busy\n"
-    "  --force             send every contact, even those that went up already\n"
-    "  --only-new          send only the contacts that have not gone up to this server\n"
-    "  --json              the result as one JSON object on stdout\n";
-
 constexpr int kMaxRetries = 10;
 constexpr int kLockWaitS = 300;
 
@@ -150,24 +136,22 @@ nlohmann::ordered_json refusal(const SentReport& r, const std::string& host, std
 }  // namespace
 
 int upload(const std::vector<std::string>& args) {
-  const ParsedOptions options = parse_options(args, {"--settings", "--server", "--retry"},
-                                              {"--active", "--passive", "--force", "--only-new", "--json"});
-  if (options.error) return usage_error("upload", *options.error, kUsage);
-  if (options.help) return print_usage(kUsage);
+  const CommandSpec& command = command_spec("upload");
+  const ParsedOptions options = parse_options(args, command);
+  if (options.error) return usage_error(command, *options.error);
+  if (options.help) return print_usage(command);
   const bool json = options.flags.count("--json") > 0;
   const bool force = options.flags.count("--force") > 0, only_new = options.flags.count("--only-new") > 0;
-  if (force && only_new) return usage_error("upload", "--force and --only-new do not go together", kUsage);
   const bool active = options.flags.count("--active") > 0, passive = options.flags.count("--passive") > 0;
-  if (active && passive) return usage_error("upload", "--active and --passive do not go together", kUsage);
   std::string host;
   std::uint16_t port = 0;
-  if (!server_option(options, host, port)) return usage_error("upload", "--server takes HOST or HOST:PORT", kUsage);
+  if (!server_option(options, host, port)) return usage_error(command, "--server takes HOST or HOST:PORT");
   int retries = 0;
   if (auto retry = options.values.find("--retry"); retry != options.values.end()) {
     const std::string& n = retry->second;
     auto [end, ec] = std::from_chars(n.data(), n.data() + n.size(), retries);
     if (ec != std::errc() || end != n.data() + n.size() || retries < 0 || retries > kMaxRetries)
-      return usage_error("upload", "--retry takes a number from 0 to " + std::to_string(kMaxRetries), kUsage);
+      return usage_error(command, "--retry takes a number from 0 to " + std::to_string(kMaxRetries));
   }
 
   const std::unique_ptr<platform::Internet> inet = platform::make_internet();
