@@ -183,8 +183,7 @@ std::string top_usage() {
 
 std::string exit_codes_text() {
   std::vector<std::string> units;
-  for (const ExitSpec& e : exit_table())
-    units.push_back(std::to_string(e.code) + " " + std::string(e.meaning) + ";");
+  for (const ExitSpec& e : exit_table()) units.push_back(std::to_string(e.code) + " " + std::string(e.meaning) + ";");
   units.back().pop_back();
   return wrap(units, "exit codes:", 2);
 }

@@ -77,8 +77,7 @@ int history(const std::vector<std::string>& args) {
     const std::string& text = last->second;
     std::size_t value = 0;
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size())
-      return usage_error(command, "--last takes a number");
+    if (ec != std::errc() || end != text.data() + text.size()) return usage_error(command, "--last takes a number");
     n = value;
   }
   std::vector<HistoryEntry> entries;
