@@ -19,7 +19,7 @@ int dispatch(std::vector<std::string> args) {
   const std::string command = args.front();
   args.erase(args.begin());
   if (command == "--help" || command == "-h") {
-    write_text(Stream::Out, quillon::cli::top_usage() + quillon::cli::exit_codes_text());
+    write_text(Stream::Out, quillon::cli::top_usage() + "\n" + quillon::cli::exit_codes_text());
     return quillon::cli::kExitOk;
   }
   if (command == "--version") {

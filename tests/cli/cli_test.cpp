@@ -30,6 +30,21 @@ class Case : public testing::CaseFile {
     if (verb == "stdout:" || verb == "stderr:") {
       const std::string want = block();
       EXPECT_EQ(verb == "stdout:" ? out_ : err_, want) << where();
+    } else if (verb == "stdout-in") {
+      // stdout-in FILE NAME: FILE's lines between "<!-- NAME -->" and "<!-- /NAME -->",
+      // each less its four-space indent (a document's code block).
+      const std::size_t sep = rest.find(' ');
+      const std::string name = rest.substr(sep + 1), page = read_file(rest.substr(0, sep));
+      const std::size_t from = page.find("<!-- " + name + " -->\n"), to = page.find("<!-- /" + name + " -->");
+      if (from == std::string::npos || to == std::string::npos) {
+        ADD_FAILURE() << where() << ": no block " << name;
+        return true;
+      }
+      std::istringstream lines(page.substr(from, to - from));
+      std::string block, line;
+      for (std::getline(lines, line); std::getline(lines, line);)
+        block += line.substr(std::min<std::size_t>(4, line.size())) + "\n";
+      EXPECT_EQ("\n" + out_ + "\n", block) << where();
     } else if (verb == "server") {
       testing::FtpServer::Options options;
       if (rest.rfind("mode=", 0) == 0) options.mode = rest.substr(5);
