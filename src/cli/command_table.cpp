@@ -122,7 +122,6 @@ const std::vector<FileSpec>& file_table() {
        "The history of every upload run and the contacts it sent (SQLite, owner-only)."},
       {"$XDG_CONFIG_HOME/quillon/uploads.lock", "Held by the upload that runs, so that two never overlap."},
       {"$XDG_CONFIG_HOME/quillon/quillon.lock", "Held by the window, so that it runs once per settings folder."},
-      {"/usr/lib/quillon/", "The modules for the internet and the history, loaded only when needed."},
   };
   return table;
 }

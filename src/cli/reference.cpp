@@ -40,6 +40,8 @@ std::string header(std::string_view name, std::string_view version, std::string_
 std::string files_and_environment() {
   std::string out = ".SH FILES\n";
   for (const FileSpec& f : file_table()) out += ".TP\n.I " + roff(f.name) + "\n" + roff(f.about) + "\n";
+  out += ".TP\n.I /usr/" + roff(QUILLON_MODULE_LIBDIR) +
+         "/\nThe modules for the internet and the history, loaded only when needed.\n";
   out +=
       ".SH ENVIRONMENT\n.TP\n.B XDG_CONFIG_HOME\nThe folder that holds the settings folder \\fIquillon\\fR "
       "(default: \\fI~/.config\\fR).\n";
