@@ -1,6 +1,7 @@
 #include "command_table.h"
 
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 
 namespace quillon::cli {
@@ -126,24 +127,29 @@ const std::vector<FileSpec>& file_table() {
   return table;
 }
 
-std::string synopsis(const CommandSpec& command, std::string_view lead) {
+std::vector<std::string> synopsis_units(const CommandSpec& command,
+                                        const std::function<std::string(const OptionSpec&)>& show) {
   std::vector<std::string> units;
   std::vector<int> done;
   for (const OptionSpec& o : command.options) {
     if (o.group == 0) {
-      units.push_back("[" + with_value(o) + "]");
+      units.push_back("[" + show(o) + "]");
       continue;
     }
     if (std::find(done.begin(), done.end(), o.group) != done.end()) continue;
     done.push_back(o.group);
     std::string unit;
     for (const OptionSpec& other : command.options)
-      if (other.group == o.group) unit += (unit.empty() ? "[" : " | ") + with_value(other);
+      if (other.group == o.group) unit += (unit.empty() ? "[" : " | ") + show(other);
     units.push_back(unit + "]");
   }
+  return units;
+}
+
+std::string synopsis(const CommandSpec& command, std::string_view lead) {
   std::string first = std::string(lead) + "quillon-cli " + std::string(command.name);
   const std::size_t indent = first.size() + 1;
-  return wrap(units, first, indent);
+  return wrap(synopsis_units(command, with_value), first, indent);
 }
 
 std::string command_usage(const CommandSpec& command) {

@@ -2,6 +2,7 @@
 // The command line's words, written once: each command's options and their
 // help, the exit codes and the files. The usage texts, the manual pages and
 // the shell completion are all made from this table.
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,6 +51,10 @@ const CommandSpec& command_spec(std::string_view name);  // one of the table's n
 const std::vector<ExitSpec>& exit_table();
 const std::vector<FileSpec>& file_table();
 
+// "[--settings FILE]", "[--force | --only-new]" ...: each option shown by SHOW,
+// those of one group in one unit.
+std::vector<std::string> synopsis_units(const CommandSpec& command,
+                                        const std::function<std::string(const OptionSpec&)>& show);
 // "usage: quillon-cli upload [--settings FILE] ...", wrapped under its command.
 std::string synopsis(const CommandSpec& command, std::string_view lead);
 // The synopsis and a line (or more) for each option.

@@ -78,7 +78,7 @@ std::string manual_page_cli(std::string_view version) {
   out += ".SH SYNOPSIS\n";
   for (const CommandSpec& c : command_table()) {
     out += ".PP\n\\fBquillon\\-cli " + roff(c.name) + "\\fR";
-    for (const OptionSpec& o : c.options) out += " [" + roff_option(o) + "]";
+    for (const std::string& unit : synopsis_units(c, roff_option)) out += " " + unit;
     out += "\n";
   }
   out += ".PP\n\\fBquillon\\-cli\\fR \\fB\\-\\-help\\fR | \\fB\\-\\-version\\fR\n";
