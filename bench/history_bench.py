@@ -19,21 +19,11 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from bench_support import ROOT, loopback_server, next_second, timed, write_settings  # noqa: E402
+from bench_support import ROOT, loopback_server, next_second, timed, write_day_log, write_settings  # noqa: E402
 
 build = sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build", "default")
 runs = int(sys.argv[2]) if len(sys.argv) > 2 else 15
 cli = os.path.join(build, "bin", "quillon-cli")
-RECORD = ',"JA%dQ%03d",,,,,,,59,59,7.041,"SSB",100,"%s","21:15",,"J",,,,,,,,,"RIG","DP",,,,,,,"73",\r\n'
-
-
-def log(path, day):
-    """2000 contacts on one day (a number from 0), none like another day's."""
-    date = "20%02d/%02d/%02d" % (day // 336 % 100, day // 28 % 12 + 1, day % 28 + 1)
-    with open(path, "w") as f:
-        f.writelines(RECORD % (i // 1000, i % 1000, date) for i in range(2000))
-
-
 def opens_history(argv, env):
     trace = subprocess.run(["strace", "-f", "-e", "trace=open,openat"] + argv, env=env, stdout=subprocess.DEVNULL,
                            stderr=subprocess.PIPE, text=True)
@@ -48,7 +38,7 @@ with tempfile.TemporaryDirectory() as d, loopback_server(d) as target:
     upload = [cli, "upload", "--settings", settings, "--server", target]
     filled = time.perf_counter()
     for day in range(100):
-        log(os.path.join(d, "log.csv"), day)
+        write_day_log(os.path.join(d, "log.csv"), day)
         timed(upload, envs["full"])
         shutil.rmtree(os.path.join(d, "root", "log"))
         os.makedirs(os.path.join(d, "root", "log"))
@@ -57,7 +47,7 @@ with tempfile.TemporaryDirectory() as d, loopback_server(d) as target:
         time.perf_counter() - filled, os.path.getsize(database) / 1e6))
     rows = {}
     for r in range(runs):
-        log(os.path.join(d, "log.csv"), 1000 + r)  # new to both histories
+        write_day_log(os.path.join(d, "log.csv"), 1000 + r)  # new to both histories
         for kind in ("full", "empty"):
             shutil.rmtree(homes["empty"], ignore_errors=True)
             for name, argv, ok in (("check", [cli, "check", "--settings", settings, "--server", target], (0,)),

@@ -21,19 +21,11 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from bench_support import ROOT, loopback_server, next_second, timed, write_settings  # noqa: E402
+from bench_support import ROOT, loopback_server, next_second, timed, write_day_log, write_settings  # noqa: E402
 
 build = sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build", "default")
 runs = int(sys.argv[2]) if len(sys.argv) > 2 else 21
 cli = os.path.join(build, "bin", "quillon-cli")
-RECORD = ',"JA%dQ%03d",,,,,,,59,59,7.041,"SSB",100,"2026/%02d/%02d","21:15",,"J",,,,,,,,,"RIG","DP",,,,,,,"73",\r\n'
-
-
-def write_log(path, day):
-    with open(path, "w") as f:
-        f.writelines(RECORD % (i // 1000, i % 1000, 1 + day // 28, 1 + day % 28) for i in range(2000))
-
-
 with tempfile.TemporaryDirectory() as d, loopback_server(d) as target:
     log = os.path.join(d, "log.csv")
     settings = os.path.join(d, "s.qsl")
@@ -45,11 +37,11 @@ with tempfile.TemporaryDirectory() as d, loopback_server(d) as target:
              "again": dict(os.environ, XDG_CONFIG_HOME=os.path.join(d, "again"))}
     rows = {"upload new": [], "upload again": [], "curl": []}
     for series, env in homes.items():
-        write_log(log, 0)
+        write_day_log(log, 0)
         timed(upload, env)  # the history made, the caches warm
         for day in range(1, runs + 1):
             if series == "new":
-                write_log(log, day)
+                write_day_log(log, day)
             next_second()
             rows["upload " + series].append(timed(upload, env))
             rows["curl"].append(timed(curl, env))
