@@ -342,7 +342,7 @@ void History::end_run(std::int64_t run, const HistoryEntry& e) {
 std::vector<HistoryEntry> History::runs(std::optional<std::size_t> last, std::int64_t under_way) {
   Statement s(*db_, std::string("SELECT ") + kRunColumns +
                         ", r.id FROM (SELECT * FROM runs ORDER BY id DESC LIMIT ?1) r ORDER BY r.id");
-  s.bind(1, last ? static_cast<std::int64_t>(std::min<std::size_t>(*last, INT64_MAX)) : std::int64_t{-1});
+  s.bind(1, last ? static_cast<std::int64_t>(std::min<std::uint64_t>(*last, INT64_MAX)) : std::int64_t{-1});
   std::vector<HistoryEntry> out;
   while (s.step()) {
     out.push_back(s.run(0));

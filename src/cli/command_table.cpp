@@ -20,7 +20,7 @@ std::string wrap(const std::vector<std::string>& units, std::string first, std::
   bool fresh = out.empty();
   for (const std::string& unit : units) {
     if (!fresh && line + 1 + unit.size() > kWidth) {
-      out += "\n" + std::string(indent, ' ');
+      out.append(1, '\n').append(indent, ' ');
       line = indent;
       fresh = true;
     }
@@ -133,7 +133,7 @@ std::vector<std::string> synopsis_units(const CommandSpec& command,
   std::vector<int> done;
   for (const OptionSpec& o : command.options) {
     if (o.group == 0) {
-      units.push_back("[" + show(o) + "]");
+      units.push_back(std::string(1, '[').append(show(o)).append(1, ']'));
       continue;
     }
     if (std::find(done.begin(), done.end(), o.group) != done.end()) continue;

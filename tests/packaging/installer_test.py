@@ -1,11 +1,14 @@
-"""The installer and the archive as a user meets them, under Wine: a silent
-install for this user and one for everyone, quillon-cli.exe run from where it
-was put, a silent uninstall that leaves the user's settings alone; an install
-by hand on a Japanese and on an English system, whose last page starts Quillon.
+"""The installer and the archives as a user meets them, under Wine, on a 32-bit
+or a 64-bit prefix: a silent install for this user and one for everyone, each
+putting the programs of the system's kind, quillon-cli.exe and quillon.exe
+started from where they were put, a silent uninstall that leaves the user's
+settings alone; an install by hand on a Japanese and on an English system,
+whose last page starts Quillon.
 
-  installer_test.py PREFIX SETUP_EXE ZIP VERSION
+  installer_test.py win32|win64 PREFIX SETUP_EXE VERSION ZIP32 ZIP64
 """
 import os
+import struct
 import subprocess
 import sys
 import time
@@ -26,14 +29,37 @@ def wait_until(test, what, timeout=30):
         time.sleep(0.2)
 
 
-def check_mode(desktop, setup, mode, folder, menu):
+MACHINES = {"win32": 0x14C, "win64": 0x8664}  # a PE file's machine: Intel 386, x86-64
+MANIFEST_ARCH = {0x14C: b'processorArchitecture="x86"', 0x8664: b'processorArchitecture="amd64"'}
+
+
+def machine(program):
+    """The machine a Windows program's PE header names, once its manifest is
+    seen to name the same and Windows 7, 8, 8.1 and 10/11 as supported."""
+    at = struct.unpack_from("<I", program, 0x3C)[0]
+    assert program[at:at + 4] == b"PE\0\0", "not a PE file"
+    kind = struct.unpack_from("<H", program, at + 4)[0]
+    manifest = program[program.find(b"<assembly"):program.find(b"</assembly>")]
+    assert MANIFEST_ARCH[kind] in manifest.split(b">")[1], "the manifest names another architecture"
+    assert manifest.count(b"<supportedOS ") == 4, "the manifest does not name Windows 7 to 11"
+    return kind
+
+
+def check_mode(desktop, setup, mode, folder, menu, version):
     desktop.wine(setup, "/S", "/" + mode)
     files = ["quillon-cli.exe", "quillon.exe", README, "uninstall.exe"]
     assert sorted(os.listdir(folder)) == files, "%s install left %r" % (mode, os.listdir(folder))
     for entry in MENU:
         assert os.path.exists(os.path.join(menu, entry)), "no Start-menu entry %s for %s" % (entry, mode)
-    out = desktop.wine(os.path.join(folder, "quillon-cli.exe"), "--help").stdout.decode("utf-8")
-    assert "quillon-cli" in out and "upload" in out, "installed quillon-cli --help said %r" % out
+    for program in ("quillon.exe", "quillon-cli.exe"):
+        with open(os.path.join(folder, program), "rb") as f:
+            got = machine(f.read())
+        assert got == MACHINES[desktop.arch], "%s put a %#x %s on %s" % (mode, got, program, desktop.arch)
+    out = desktop.wine(os.path.join(folder, "quillon-cli.exe"), "--version").stdout.decode("utf-8")
+    assert out == "quillon-cli %s\n" % version, "installed quillon-cli --version said %r" % out
+    desktop.start(os.path.join(folder, "quillon.exe"))
+    desktop.window("(Quillon for Tarnis|quillon)")  # the main window, or a first start's box
+    desktop.end_programs()
 
     desktop.wine(os.path.join(folder, "uninstall.exe"), "/S", "/" + mode)
     # The uninstaller copies itself away and returns before it is done.
@@ -55,18 +81,21 @@ def check_by_hand(desktop, setup, lang, title, folder):
         desktop.keys(window, "Return")
         time.sleep(1)
     desktop.window("(Quillon for Tarnis|quillon)")  # the main window, or a first start's box
-    desktop.wine("taskkill", "/f", "/im", "quillon.exe")
+    desktop.end_programs()
     desktop.wine(os.path.join(folder, "uninstall.exe"), "/S", "/CurrentUser")
     wait_until(lambda: not os.path.exists(folder), "uninstall after %s left %r" % (lang, folder))
 
 
 def main():
-    prefix, setup, archive, version = sys.argv[1:5]
-    with zipfile.ZipFile(archive) as z:
-        top = "quillon-%s/" % version
-        names = sorted(z.namelist())
-        assert names == [top, top + "quillon-cli.exe", top + "quillon.exe", top + README], names
-    with Desktop(prefix) as desktop:
+    arch, prefix, setup, version = sys.argv[1:5]
+    for archive, kind in zip(sys.argv[5:7], ("win32", "win64")):
+        with zipfile.ZipFile(archive) as z:
+            top = "quillon-%s/" % version
+            names = sorted(z.namelist())
+            assert names == [top, top + "quillon-cli.exe", top + "quillon.exe", top + README], names
+            for program in ("quillon.exe", "quillon-cli.exe"):
+                assert machine(z.read(top + program)) == MACHINES[kind], "%s holds a wrong %s" % (archive, program)
+    with Desktop(prefix, arch) as desktop:
         drive = os.path.join(desktop.prefix, "drive_c")
         roaming = os.path.dirname(desktop.settings_folder())
         user = os.path.dirname(os.path.dirname(roaming))
@@ -75,15 +104,16 @@ def main():
         with open(settings, "wb") as f:
             f.write(b"kept\r\n")
         check_mode(desktop, setup, "CurrentUser", os.path.join(user, "AppData", "Local", "Programs", "Quillon"),
-                   os.path.join(roaming, "Microsoft", "Windows", "Start Menu", "Programs"))
+                   os.path.join(roaming, "Microsoft", "Windows", "Start Menu", "Programs"), version)
+        # 64-bit programs in Program Files on either kind, never in Program Files (x86).
         check_mode(desktop, setup, "AllUsers", os.path.join(drive, "Program Files", "Quillon"),
-                   os.path.join(drive, "ProgramData", "Microsoft", "Windows", "Start Menu", "Programs"))
+                   os.path.join(drive, "ProgramData", "Microsoft", "Windows", "Start Menu", "Programs"), version)
         with open(settings, "rb") as f:
             assert f.read() == b"kept\r\n", "the uninstaller touched the settings"
         mine = os.path.join(user, "AppData", "Local", "Programs", "Quillon")
         check_by_hand(desktop, setup, "ja_JP.UTF-8", "Quillon %s セットアップ" % version, mine)
         check_by_hand(desktop, setup, "en_US.UTF-8", "Quillon %s Setup" % version, mine)
-    print("installed, run and uninstalled for one user and for all, by hand in Japanese and in English")
+    print("on %s: installed, run and uninstalled for one user and for all, by hand in Japanese and in English" % arch)
 
 
 if __name__ == "__main__":

@@ -3,6 +3,7 @@ Japanese fonts mapped and Wine's own title bars, an X display, and the moves a
 user makes (xdotool). The user test and scripts/screenshots share it.
 """
 import fcntl
+import glob
 import os
 import shutil
 import subprocess
@@ -16,11 +17,21 @@ FONT_SUBSTITUTES = {
 }
 
 
+def wine_kinds():
+    """What this Wine can run: a prefix made before that changed fails every
+    program (a 64-bit one once the 32-bit Wine is installed), so it is made anew."""
+    version = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip()
+    kinds = sorted(glob.glob("/usr/lib/wine/wine*") + glob.glob("/usr/lib/*/wine/*-*"))
+    return " ".join([version] + kinds) + "\n"
+
+
 class Desktop:
-    def __init__(self, prefix):
+    def __init__(self, prefix, arch=None):
+        """arch: "win32" or "win64" (the default: WINEARCH, else win64)."""
         self.prefix = os.path.abspath(prefix)
-        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEDEBUG="-all", LANG="ja_JP.UTF-8",
-                        WINEDLLOVERRIDES="mscoree,mshtml=")
+        self.arch = arch or os.environ.get("WINEARCH") or "win64"
+        self.env = dict(os.environ, WINEPREFIX=self.prefix, WINEARCH=self.arch, WINEDEBUG="-all",
+                        LANG="ja_JP.UTF-8", WINEDLLOVERRIDES="mscoree,mshtml=")
         self.xvfb = None
 
     def __enter__(self):
@@ -39,15 +50,15 @@ class Desktop:
         return self
 
     def __exit__(self, *exc):
-        subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL)
-        subprocess.run(["wineserver", "-w"], env=self.env, stderr=subprocess.DEVNULL)
+        self.end_programs()
         self.xvfb.terminate()
         self.xvfb.wait()
         self.lock.close()
 
     def _prepare_prefix(self):
         ready = os.path.join(self.prefix, ".quillon-ready")
-        if not os.path.exists(ready):
+        made_for = self.arch + " " + wine_kinds()
+        if not os.path.exists(ready) or open(ready).read() != made_for:
             shutil.rmtree(self.prefix, ignore_errors=True)
             self.wine("wineboot", "-i")
             for name, font in FONT_SUBSTITUTES.items():
@@ -58,8 +69,15 @@ class Desktop:
             self.reg("HKCU\\Software\\Wine\\X11 Driver", "Managed", "N")
             fonts = os.path.join(self.prefix, "drive_c", "windows", "Fonts")
             shutil.copy("/usr/share/wine/fonts/marlett.ttf", fonts)
-            open(ready, "w").close()
+            with open(ready, "w") as f:
+                f.write(made_for)
         subprocess.run(["wineserver", "-p60"], env=self.env)  # already running: fine
+
+    def end_programs(self):
+        """Ends every program of the prefix, in either kind (taskkill in a 64-bit
+        prefix with the 32-bit Wine installed cannot end a 64-bit program)."""
+        subprocess.run(["wineserver", "-k"], env=self.env, stderr=subprocess.DEVNULL)
+        subprocess.run(["wineserver", "-w"], env=self.env, stderr=subprocess.DEVNULL)
 
     def reg(self, key, name, value):
         self.wine("reg", "add", key, "/v", name, "/d", value, "/f")
