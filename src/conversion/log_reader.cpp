@@ -26,11 +26,11 @@ class ItemReader {
     return line_;
   }
 
-  // Only line ends and blanks are left: a trailing blank line starts no record.
+  // Only line ends, spaces and tabs are left: a trailing blank line starts no record.
   bool at_end_of_data() const {
     if (comma_pending_) return false;
     for (std::size_t i = pos_; i < data_.size(); ++i)
-      if (!is_blank(data_[i]) && data_[i] != '\r' && data_[i] != '\n') return false;
+      if (!is_blank(data_[i]) && data_[i] != '\t' && data_[i] != '\r' && data_[i] != '\n') return false;
     return true;
   }
 
@@ -72,7 +72,7 @@ class ItemReader {
     v.kind = kind;
     v.text = text;
   }
-  static bool is_blank(char c) { return c == ' ' || c == '\t'; }
+  static bool is_blank(char c) { return c == ' '; }  // a tab is part of an item
   static bool is_delimiter(char c) { return c == ',' || c == '\r' || c == '\n'; }
 
   // CR LF is the line end; a bare LF or CR counts as one too.
