@@ -144,7 +144,10 @@ struct History::Db {
   ~Db() {
     if (handle) sq().close(handle);
   }
-  [[noreturn]] void fail() const { throw HistoryError(sq().errmsg(handle)); }
+  [[noreturn]] void fail() const {
+    const int code = sq().errcode(handle) & 0xff;
+    throw HistoryError(sq().errmsg(handle), code == SQLITE_NOTADB || code == SQLITE_CORRUPT);
+  }
   void check(int rc) const {
     if (rc != SQLITE_OK) fail();
   }
@@ -306,6 +309,17 @@ History::History(const std::string& path, Mode mode) : db_(std::make_unique<Db>(
 }
 
 History::~History() = default;
+
+std::string set_aside_damaged(const std::string& path, const platform::LocalDateTime& now) {
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, ".damaged-%04d%02d%02d-%02d%02d%02d", now.year, now.month, now.day, now.hour,
+                now.minute, now.second);
+  const std::string aside = path + stamp;
+  if (!platform::rename_file(path, aside)) return "";
+  // A journal left beside the new file would be played into it.
+  if (platform::file_size(path + "-journal") >= 0) platform::rename_file(path + "-journal", aside + "-journal");
+  return aside;
+}
 
 std::int64_t History::add_run(const HistoryEntry& run, const std::vector<DocumentContact>& contacts) {
   Transaction t(*db_, "BEGIN IMMEDIATE");

@@ -16,6 +16,7 @@
 #include <nlohmann/json.hpp>
 
 #include "conversion/conversion.h"
+#include "platform/clock.h"
 
 namespace quillon {
 
@@ -61,8 +62,18 @@ std::int64_t run_under_way(const std::string& folder);
 // A history that cannot be opened, read or written; what() is UTF-8.
 class HistoryError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit HistoryError(const std::string& what, bool damaged = false) : std::runtime_error(what), damaged_(damaged) {}
+  // SQLite found no database, or a damaged one, in the file.
+  bool damaged() const { return damaged_; }
+
+ private:
+  bool damaged_;
 };
+
+// A damaged history renamed beside itself with the local time
+// (uploads.sqlite.damaged-YYYYMMDD-HHMMSS), its journal with it, so that a
+// new one can start; the new name, or "" when it could not be moved.
+std::string set_aside_damaged(const std::string& path, const platform::LocalDateTime& now);
 
 // Which runs that ended "ok" carried the contacts asked about.
 struct SentContacts {

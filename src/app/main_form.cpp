@@ -88,6 +88,11 @@ void MainView::history_not_read(const std::string& why) {
   message_box(cp932::text("送信履歴を読めませんでした。送信済みかどうかは確かめていません。\n") + reason(why));
 }
 
+void MainView::history_set_aside(const std::string& aside) {
+  message_box(cp932::text("送信履歴が壊れていたため、新しく作り直しました。古い履歴は次の名前で残してあります: ") +
+              reason(aside));
+}
+
 // The window's texts are fixed; a history that cannot be written is said where it can be.
 void MainView::history_not_written(const std::string& why) {
   platform::write_text(platform::Stream::Err, "quillon: history not written: " + why + "\n");

@@ -32,6 +32,7 @@ class MainView : public RunObserver {
   Send decide(const SentReport& report) final;
   bool wait_for_other() final;
   void history_not_read(const std::string& why) final;
+  void history_set_aside(const std::string& aside) final;
   void history_not_written(const std::string& why) final;
   void retrying(int) final {}
   // The status line alone tells of the mode.

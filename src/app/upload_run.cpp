@@ -30,16 +30,26 @@ bool reached_the_server(RunEnd end) {
 
 std::string why_not(const HistoryError& e) { return *e.what() ? e.what() : "unknown failure"; }
 
+// A damaged history is kept aside and a new one begun, rather than failing
+// every run for good; false when it is not damage or cannot be moved.
+bool set_aside(const std::string& path, const HistoryError& e, platform::Clock& clock, RunObserver& observer) {
+  if (!e.damaged()) return false;
+  const std::string aside = set_aside_damaged(path, clock.now());
+  if (!aside.empty()) observer.history_set_aside(aside);
+  return !aside.empty();
+}
+
 // The history of one run: opened on first use; after a failure it is left
 // alone, and the failure said once.
 class RunHistory {
  public:
-  RunHistory(std::string path, RunObserver& observer) : path_(std::move(path)), observer_(observer) {}
+  RunHistory(std::string path, RunObserver& observer, platform::Clock& clock)
+      : path_(std::move(path)), observer_(observer), clock_(clock) {}
   template <class Step>
   void write(Step step) {
     if (failed_) return;
     try {
-      if (!history_) history_ = std::make_unique<History>(path_, History::Mode::Write);
+      if (!history_) history_ = open();
       step(*history_);
     } catch (const HistoryError& e) {
       failed_ = true;
@@ -48,8 +58,18 @@ class RunHistory {
   }
 
  private:
+  std::unique_ptr<History> open() {
+    try {
+      return std::make_unique<History>(path_, History::Mode::Write);
+    } catch (const HistoryError& e) {
+      if (!set_aside(path_, e, clock_, observer_)) throw;
+    }
+    return std::make_unique<History>(path_, History::Mode::Write);
+  }
+
   std::string path_;
   RunObserver& observer_;
+  platform::Clock& clock_;
   std::unique_ptr<History> history_;
   bool failed_ = false;
 };
@@ -147,7 +167,7 @@ class UploadRun::Record {
  public:
   Record(UploadRun& run)
       : run_(run),
-        history_(history_file(run.request_.folder), run.observer_),
+        history_(history_file(run.request_.folder), run.observer_, run.services_.clock),
         entry_(entry_for(run.services_, cp932::to_utf8_lossy(run.state_.settings.callsign))) {}
 
   HistoryEntry& entry() { return entry_; }
@@ -252,7 +272,8 @@ void UploadRun::look_up_history() {
     remembered_mode_ = history.remembered_mode(services_.ftp_host, services_.ftp_port);
     taken_name_ = cp932::from_utf8(history.newest_remote_name(services_.ftp_host, services_.ftp_port), "remote name");
   } catch (const HistoryError& e) {
-    observer_.history_not_read(e.what());
+    // Nothing in a damaged history to refuse by; the run's record begins a new one.
+    if (!set_aside(history_file(request_.folder), e, services_.clock, observer_)) observer_.history_not_read(e.what());
   } catch (const cp932::EncodingError&) {
     // A name no CP932 callsign gives is no name this run could repeat.
   }

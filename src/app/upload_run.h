@@ -76,6 +76,8 @@ class RunObserver : public FtpView {
   // Another upload holds the lock. True: wait for it (up to the request's bound).
   virtual bool wait_for_other() = 0;
   virtual void history_not_read(const std::string& why) = 0;  // nothing refused; the run goes on
+  // The history was damaged: kept under this name (UTF-8), a new one begun.
+  virtual void history_set_aside(const std::string& aside) = 0;
   virtual void history_not_written(const std::string& why) = 0;
   virtual void retrying(int seconds) = 0;
   // The store starts in passive mode, as the newest ok run to this server needed.

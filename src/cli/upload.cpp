@@ -70,6 +70,9 @@ class ConsoleView final : public RunObserver {
     return true;
   }
   void history_not_read(const std::string& why) override { say("history not read, nothing refused: " + why); }
+  void history_set_aside(const std::string& aside) override {
+    say("the history was damaged and is begun anew; the old one is kept as " + aside);
+  }
   void history_not_written(const std::string& why) override { say("history not written: " + why); }
   void retrying(int seconds) override { say("trying again in " + std::to_string(seconds) + " s"); }
   void passive_remembered() override {

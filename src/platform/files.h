@@ -50,4 +50,7 @@ bool create_if_missing(const std::string& path);
 // Creates an empty file, replacing any file of that name.
 bool create_empty_file(const std::string& path);
 
+// Renames a file, never over another: false when `to` exists or the rename fails.
+bool rename_file(const std::string& from, const std::string& to);
+
 }  // namespace quillon::platform

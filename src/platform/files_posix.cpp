@@ -119,6 +119,11 @@ bool create(const std::string& path, int flags, mode_t mode) {
 }  // namespace
 
 bool create_if_missing(const std::string& path) { return create(path, 0, 0600); }
+
+// A hard link cannot replace what is there; the old name then goes.
+bool rename_file(const std::string& from, const std::string& to) {
+  return ::link(from.c_str(), to.c_str()) == 0 && ::unlink(from.c_str()) == 0;
+}
 bool create_empty_file(const std::string& path) { return create(path, O_TRUNC, 0666); }
 
 }  // namespace quillon::platform

@@ -115,6 +115,10 @@ bool create(const std::string& path, DWORD disposition) {
 }  // namespace
 
 bool create_if_missing(const std::string& path) { return create(path, OPEN_ALWAYS); }
+
+bool rename_file(const std::string& from, const std::string& to) {
+  return ::MoveFileExW(wide(from).c_str(), wide(to).c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+}
 bool create_empty_file(const std::string& path) { return create(path, CREATE_ALWAYS); }
 
 }  // namespace quillon::platform

@@ -10,6 +10,7 @@ struct SqliteApi {
   decltype(&sqlite3_close) close;
   decltype(&sqlite3_busy_timeout) busy_timeout;
   decltype(&sqlite3_errmsg) errmsg;
+  decltype(&sqlite3_errcode) errcode;
   decltype(&sqlite3_exec) exec;
   decltype(&sqlite3_prepare_v2) prepare_v2;
   decltype(&sqlite3_finalize) finalize;

@@ -54,6 +54,20 @@ TEST(Files, ReplacingFile) {
   }
 }
 
+// A rename never replaces what stands at the new name.
+TEST(Files, RenameNeverOverAnother) {
+  testing::TempDir dir;
+  write_file(dir.file("a"), "a");
+  write_file(dir.file("taken"), "taken");
+  EXPECT_FALSE(rename_file(dir.file("a"), dir.file("taken")));
+  EXPECT_FALSE(rename_file(dir.file("missing"), dir.file("b")));
+  EXPECT_EQ(listing(dir), (std::set<std::string>{"a", "taken"}));
+  EXPECT_EQ(read_file(dir.file("taken")), "taken");
+  EXPECT_TRUE(rename_file(dir.file("a"), dir.file("b")));
+  EXPECT_EQ(listing(dir), (std::set<std::string>{"b", "taken"}));
+  EXPECT_EQ(read_file(dir.file("b")), "a");
+}
+
 // The lock one upload holds: another taker is refused while it stands and
 // takes it once it is gone; its note is read meanwhile, nothing after.
 TEST(FileLock, HeldUntilReleasedAndItsNoteReadMeanwhile) {
