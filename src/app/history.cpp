@@ -314,7 +314,7 @@ std::string set_aside_damaged(const std::string& path, const platform::LocalDate
   char stamp[32];
   std::snprintf(stamp, sizeof stamp, ".damaged-%04d%02d%02d-%02d%02d%02d", now.year, now.month, now.day, now.hour,
                 now.minute, now.second);
-  const std::string aside = path + stamp;
+  std::string aside = path + stamp;
   if (!platform::rename_file(path, aside)) return "";
   // A journal left beside the new file would be played into it.
   if (platform::file_size(path + "-journal") >= 0) platform::rename_file(path + "-journal", aside + "-journal");
