@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "command_table.h"
@@ -27,6 +28,8 @@ struct ParsedOptions {
   std::optional<std::string> error;
 };
 ParsedOptions parse_options(const std::vector<std::string>& args, const CommandSpec& command);
+// A whole number from 0 to max, written in digits alone; empty for anything else.
+std::optional<unsigned long> whole_number(std::string_view text, unsigned long max);
 // --server HOST[:PORT], else the built-in host; false when it is malformed.
 bool server_option(const ParsedOptions& options, std::string& host, std::uint16_t& port);
 

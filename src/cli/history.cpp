@@ -1,5 +1,5 @@
-#include <charconv>
 #include <cstdio>
+#include <limits>
 
 #include "app/history.h"
 #include "commands.h"
@@ -74,11 +74,9 @@ int history(const std::vector<std::string>& args) {
   if (call != options.values.end()) return contacts(call->second, json);
   std::optional<std::size_t> n;
   if (last != options.values.end()) {
-    const std::string& text = last->second;
-    std::size_t value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size()) return usage_error(command, "--last takes a number");
-    n = value;
+    const auto value = whole_number(last->second, std::numeric_limits<unsigned long>::max());
+    if (!value) return usage_error(command, "--last takes a number");
+    n = *value;
   }
   std::vector<HistoryEntry> entries;
   if (!read_history([&](History& h) { entries = h.runs(n, run_under_way(platform::settings_folder())); }))

@@ -79,12 +79,17 @@ bool server_option(const ParsedOptions& options, std::string& host, std::uint16_
   host = text.substr(0, colon);
   if (host.empty()) return false;
   if (colon == std::string::npos) return true;
-  const std::string digits = text.substr(colon + 1);
-  unsigned value = 0;
-  auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-  if (ec != std::errc() || end != digits.data() + digits.size() || value == 0 || value > 65535) return false;
-  port = static_cast<std::uint16_t>(value);
+  const auto value = whole_number(std::string_view(text).substr(colon + 1), 65535);
+  if (!value || *value == 0) return false;
+  port = static_cast<std::uint16_t>(*value);
   return true;
+}
+
+std::optional<unsigned long> whole_number(std::string_view text, unsigned long max) {
+  unsigned long value = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size() || value > max) return std::nullopt;
+  return value;
 }
 
 }  // namespace quillon::cli

@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <charconv>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -151,10 +150,9 @@ int upload(const std::vector<std::string>& args) {
   if (!server_option(options, host, port)) return usage_error(command, "--server takes HOST or HOST:PORT");
   int retries = 0;
   if (auto retry = options.values.find("--retry"); retry != options.values.end()) {
-    const std::string& n = retry->second;
-    auto [end, ec] = std::from_chars(n.data(), n.data() + n.size(), retries);
-    if (ec != std::errc() || end != n.data() + n.size() || retries < 0 || retries > kMaxRetries)
-      return usage_error(command, "--retry takes a number from 0 to " + std::to_string(kMaxRetries));
+    const auto n = whole_number(retry->second, kMaxRetries);
+    if (!n) return usage_error(command, "--retry takes a number from 0 to " + std::to_string(kMaxRetries));
+    retries = static_cast<int>(*n);
   }
 
   const std::unique_ptr<platform::Internet> inet = platform::make_internet();
