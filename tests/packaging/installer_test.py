@@ -1,11 +1,10 @@
-"""The installer and the archives as a user meets them, under Wine, on a 32-bit
-or a 64-bit prefix: a silent install for this user and one for everyone, each
-putting the programs of the system's kind, quillon-cli.exe and quillon.exe
-started from where they were put, a silent uninstall that leaves the user's
-settings alone; an install by hand on a Japanese and on an English system,
-whose last page starts Quillon.
+"""The installer and the archive as a user meets them, under Wine: a silent
+install for this user and one for everyone, each putting programs of the
+system's kind, quillon-cli.exe and quillon.exe started from where they were
+put, a silent uninstall that leaves the user's settings alone; an install by
+hand on a Japanese and on an English system, whose last page starts Quillon.
 
-  installer_test.py win32|win64 PREFIX SETUP_EXE VERSION ZIP32 ZIP64
+  installer_test.py PREFIX SETUP_EXE ZIP VERSION
 """
 import os
 import struct
@@ -87,14 +86,14 @@ def check_by_hand(desktop, setup, lang, title, folder):
 
 
 def main():
-    arch, prefix, setup, version = sys.argv[1:5]
-    for archive, kind in zip(sys.argv[5:7], ("win32", "win64")):
-        with zipfile.ZipFile(archive) as z:
-            top = "quillon-%s/" % version
-            names = sorted(z.namelist())
-            assert names == [top, top + "quillon-cli.exe", top + "quillon.exe", top + README], names
-            for program in ("quillon.exe", "quillon-cli.exe"):
-                assert machine(z.read(top + program)) == MACHINES[kind], "%s holds a wrong %s" % (archive, program)
+    prefix, setup, archive, version = sys.argv[1:5]
+    arch = "win64"
+    with zipfile.ZipFile(archive) as z:
+        top = "quillon-%s/" % version
+        names = sorted(z.namelist())
+        assert names == [top, top + "quillon-cli.exe", top + "quillon.exe", top + README], names
+        for program in ("quillon.exe", "quillon-cli.exe"):
+            assert machine(z.read(top + program)) == MACHINES[arch], "%s holds a wrong %s" % (archive, program)
     with Desktop(prefix, arch) as desktop:
         drive = os.path.join(desktop.prefix, "drive_c")
         roaming = os.path.dirname(desktop.settings_folder())
@@ -105,7 +104,6 @@ def main():
             f.write(b"kept\r\n")
         check_mode(desktop, setup, "CurrentUser", os.path.join(user, "AppData", "Local", "Programs", "Quillon"),
                    os.path.join(roaming, "Microsoft", "Windows", "Start Menu", "Programs"), version)
-        # 64-bit programs in Program Files on either kind, never in Program Files (x86).
         check_mode(desktop, setup, "AllUsers", os.path.join(drive, "Program Files", "Quillon"),
                    os.path.join(drive, "ProgramData", "Microsoft", "Windows", "Start Menu", "Programs"), version)
         with open(settings, "rb") as f:
