@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <regex>
 #include <sstream>
@@ -45,6 +46,21 @@ class Case : public testing::CaseFile {
       for (std::getline(lines, line); std::getline(lines, line);)
         block += line.substr(std::min<std::size_t>(4, line.size())) + "\n";
       EXPECT_EQ("\n" + out_ + "\n", block) << where();
+    } else if (verb == "json-keys") {
+      // json-keys [PATH] KEY...: stdout is one JSON object on one line; its keys (or those of
+      // the first element of its list PATH) are these, in this order.
+      std::istringstream words(rest);
+      std::vector<std::string> want{std::istream_iterator<std::string>(words), {}}, keys;
+      auto object = nlohmann::ordered_json::parse(out_, nullptr, false);
+      const bool one_line = !out_.empty() && out_.find('\n') == out_.size() - 1;
+      if (!want.empty() && want[0].front() == '/') {
+        object = object.is_object() && object.contains(want[0].substr(1)) ? object[want[0].substr(1)][0] : nullptr;
+        want.erase(want.begin());
+      }
+      if (object.is_object())
+        for (const auto& item : object.items()) keys.push_back(item.key());
+      EXPECT_TRUE(one_line) << where() << ": stdout is not one line\n" << out_;
+      EXPECT_EQ(keys, want) << where() << "\n" << out_;
     } else if (verb == "server") {
       testing::FtpServer::Options options;
       if (rest.rfind("mode=", 0) == 0) options.mode = rest.substr(5);
