@@ -119,6 +119,8 @@ bool CaseFile::file_step(const std::string& verb, const std::string& rest) {
         path, arg.rfind('@', 0) == 0 ? read_file(std::string(QUILLON_TEST_DATA_DIR) + "/" + arg.substr(1)) : text(arg));
   } else if (verb == "file-is") {
     EXPECT_EQ(shown(read_file(path)), expand(replace_all(arg, "\\s", " "))) << where();
+  } else if (verb == "mode") {
+    EXPECT_EQ(testing::permission_bits(path), arg) << where();
   } else if (verb == "files") {
     std::set<std::string> names;
     for (const auto& e : fs::directory_iterator(utf8_path(path))) names.insert(e.path().filename().string());
