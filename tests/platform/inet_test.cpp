@@ -103,6 +103,37 @@ TEST(Internet, StoresTheDocumentAsItLiesWithOneLoginAndANotificationEach) {
   EXPECT_GT(l.sent, 700u * 1024);
 }
 
+TEST(Internet, RepliesAsRealServersSendThem) {
+  // Wine's WinINet keeps only a reply's last line, without its line end.
+  const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
+      {"multi-line", "257-The first line of three,\r\n257-the second,\r\n257 \"/\" is the current directory.\r\n",
+       "226-The first line of three,\r\n226-the second,\r\n226 Transfer complete.\r\n", "226 Transfer complete."},
+      {"split-replies", "257 \"/\" is the current directory.\r\n", "226 Transfer complete.\r\n",
+       "226 Transfer complete."},
+      {"bare-code", "257 \"/\" is the current directory.\r\n", "226 \r\n", "226 "}};
+  // The login's last reply is PWD's, which the curl layer asks after it.
+  for (const auto& [mode, login, stored, wine_stored] : cases) {
+    SCOPED_TRACE(mode);
+    FtpServer server({.mode = mode});
+    Layer l;
+    auto reply = [&l] {
+      std::vector<char> text(512);
+      std::uint32_t length = 512, code = 0;
+      EXPECT_TRUE(l.inet->last_response_info(&code, text.data(), &length));
+      return std::string(text.data(), length);
+    };
+    const InetHandle c = l.connect(server);
+    ASSERT_NE(c, 0u) << l.inet->last_error();
+    if (!kWindows) {
+      EXPECT_EQ(reply(), login);
+    }
+    ASSERT_TRUE(l.inet->put_file(c, l.dir.file("a"), kRemote, kTransferAscii, 1)) << l.inet->last_error();
+    EXPECT_EQ(testing::read_file(server.root() + kRemote), document(5000));
+    EXPECT_EQ(reply(), kWindows ? wine_stored : stored);
+    EXPECT_TRUE(l.inet->close_handle(c));
+  }
+}
+
 TEST(Internet, FailuresCarryWinInetNumbers) {
   FtpServer server;
   Layer l;

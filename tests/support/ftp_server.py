@@ -33,6 +33,10 @@ NO_ACTIVE = {"no-active": "425 Can't connect to specified address.",
              "no-connect-back": "200 Active data connection established.",
              "active-425": "200 Active data connection established."}
 NO_PASSIVE = ("refuse-passive", "refuse-both")  # EPSV and PASV: 502
+# Replies as real servers send them: the greeting, the login, PWD and the
+# store's end in several lines; each reply in two pieces, a pause between; the
+# store's end a code and no text.
+REAL_REPLIES = ("multi-line", "split-replies", "bare-code")
 
 
 def coded(text, mode):
@@ -50,7 +54,7 @@ def main():
     args = ap.parse_args()
     mode = args.mode
     if mode not in ("normal", "refuse-store", "drop", "stall-transfer", "stall-replies", "silent-greeting",
-                    "no-226", "busy-once", "late-226", *NO_ACTIVE, *NO_PASSIVE) and not CODED.match(mode):
+                    "no-226", "busy-once", "late-226", *NO_ACTIVE, *NO_PASSIVE, *REAL_REPLIES) and not CODED.match(mode):
         ap.error("no mode " + mode)
     log = open(args.log, "a", buffering=1, encoding="utf-8", errors="replace")
 
@@ -165,6 +169,15 @@ def main():
             if mode == "silent-greeting" or (mode == "no-226" and resp.startswith("226")):
                 note("== not sent: " + resp)
                 return
+            if mode == "multi-line" and resp[:3] in ("220", "230", "257", "226"):
+                self.push("%s-The first line of three,\r\n%s-the second,\r\n" % (resp[:3], resp[:3]))
+            if mode == "bare-code" and resp.startswith("226"):
+                resp = "226 "
+            if mode == "split-replies":
+                note("-> " + resp + "  (in two pieces)")
+                self.socket.sendall(resp[:2].encode())
+                time.sleep(0.1)
+                return FTPHandler.push(self, resp[2:] + "\r\n")
             super().respond(resp, *rest, **kw)
 
         def push(self, s):
@@ -172,7 +185,6 @@ def main():
                 if part:
                     note("-> " + part)
             super().push(s)
-
         def _rel(self, path):
             return "/" + os.path.relpath(path, args.root)
 
