@@ -114,6 +114,8 @@ class Case : public testing::CaseFile {
       EXPECT_EQ(n, std::stoul(rest.substr(0, sep))) << where() << "\n" << log;
     } else if (verb == "stored-count") {
       EXPECT_EQ(stored_count(), std::stoul(rest)) << where();
+    } else if (verb == "lacks") {  // lacks TEXT: stdout does not hold it
+      EXPECT_EQ(out_.find(text(rest)), std::string::npos) << where() << "\n" << out_;
     } else if (verb == "json" || verb == "says" || verb == "history") {
       // json TEXT...: stdout holds each; says TEXT...: stderr does; history N
       // TEXT...: the history has N lines, the last holds each.
