@@ -125,6 +125,33 @@ TEST_F(GuiTest, TheQuestionBoxAnswersEnterAndEsc) {
   }
 }
 
+// Each window as drawn, pixel for pixel, against its picture in
+// tests/data/windows: a colour, a font, a place or a centring that changes
+// fails. QUILLON_REDRAW=1 draws the pictures anew, for a change on purpose.
+TEST_F(GuiTest, EachWindowAsDrawn) {
+  QApplication::setCursorFlashTime(0);  // the caret stands, rather than blinks
+  start({});
+  for (const bool dialog : {false, true}) {
+    if (dialog) open_dialog();
+    QWidget* w = dialog ? dynamic_cast<QWidget*>(program().settings_dialog())
+                        : dynamic_cast<QWidget*>(program().main_window());
+    const QImage drawn = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const std::string name = dialog ? "qt-settings-dialog.png" : "qt-main-window.png";
+    const QString picture = QString::fromStdString(std::string(QUILLON_TEST_DATA_DIR) + "/windows/" + name);
+    if (qEnvironmentVariableIsSet("QUILLON_REDRAW")) {
+      EXPECT_TRUE(drawn.save(picture));
+      continue;
+    }
+    const QImage want = QImage(picture).convertToFormat(QImage::Format_RGB32);
+    int differ = want.size() == drawn.size() ? 0 : -1;
+    for (int y = 0; differ >= 0 && y < want.height(); ++y)
+      for (int x = 0; x < want.width(); ++x) differ += want.pixel(x, y) != drawn.pixel(x, y);
+    const std::string seen = std::string(QUILLON_BINARY_DIR) + "/drawn-" + name;
+    if (differ != 0) drawn.save(QString::fromStdString(seen));
+    EXPECT_EQ(differ, 0) << name << ": pixels that differ (-1: another size); as drawn: " << seen;
+  }
+}
+
 }  // namespace quillon::testing
 
 #include "app/window_cases.h"
