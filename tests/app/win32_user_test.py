@@ -14,6 +14,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from wine_desktop import Desktop  # noqa: E402
 
 MAIN = "Quillon for Tarnis"
+PICTURES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "windows")
 BOX = "quillon"
 OPEN = "開く"  # the system's file dialog on the desktop's Japanese system
 NAVY = (0, 0, 128)
@@ -99,6 +100,18 @@ def ended(process, what, timeout=20):
         raise AssertionError(what + " did not end")
 
 
+def as_drawn(desktop, name, title):
+    """The window, pixel for pixel, against its picture in tests/data/windows;
+    QUILLON_REDRAW=1 draws the picture anew."""
+    picture, drawn = os.path.join(PICTURES, name), os.path.join(os.path.dirname(desktop.prefix), "drawn-" + name)
+    desktop.screenshot(desktop.window(title), drawn)
+    if os.environ.get("QUILLON_REDRAW"):
+        shutil.copy(drawn, picture)
+        return
+    differ = subprocess.run(["compare", "-metric", "AE", picture, drawn, "null:"], capture_output=True, text=True)
+    assert differ.stderr.strip() == "0", "%s: %s pixels differ; as drawn: %s" % (name, differ.stderr, drawn)
+
+
 def first_session(screen, desktop, quillon, data):
     folder = desktop.settings_folder()
     shutil.rmtree(folder, ignore_errors=True)
@@ -115,9 +128,11 @@ def first_session(screen, desktop, quillon, data):
     ended(second, "the second quillon.exe")
     assert first.poll() is None, "the first quillon.exe ended too"
     screen.wait(MAIN, lambda seen: not is_dialog(seen))
+    as_drawn(desktop, "win32-main-window.png", MAIN)
 
     screen.click(main, "設定")
     dialog = screen.wait(MAIN, is_dialog, what="as the settings dialog")
+    as_drawn(desktop, "win32-settings-dialog.png", MAIN)
     assert edits(dialog)[:2] == ["tarnis.csv", "qsoupdata.xml"], edits(dialog)
     screen.click(dialog, "ＯＫ")
     screen.answer("コールサインを入力して下さい")
