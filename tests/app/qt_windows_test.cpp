@@ -133,8 +133,8 @@ TEST_F(GuiTest, EachWindowAsDrawn) {
   start({});
   for (const bool dialog : {false, true}) {
     if (dialog) open_dialog();
-    QWidget* w = dialog ? dynamic_cast<QWidget*>(program().settings_dialog())
-                        : dynamic_cast<QWidget*>(program().main_window());
+    QWidget* w =
+        dialog ? dynamic_cast<QWidget*>(program().settings_dialog()) : dynamic_cast<QWidget*>(program().main_window());
     const QImage drawn = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
     const std::string name = dialog ? "qt-settings-dialog.png" : "qt-main-window.png";
     const QString picture = QString::fromStdString(std::string(QUILLON_TEST_DATA_DIR) + "/windows/" + name);

@@ -173,6 +173,12 @@ TEST(Internet, FailuresCarryWinInetNumbers) {
   for (const auto& [local, remote, code] : puts)
     l.failed(l.inet->put_file(c, local, remote, kTransferAscii, 1), code, local + " " + remote);
   EXPECT_EQ(count(server.log(), "STOR") + count(server.log(), "EPRT"), 0) << server.log();
+  // The data connection refused in passive mode: the number of a refused connection.
+  FtpServer closed({.mode = "passive-closed"});
+  const InetHandle p = l.inet->connect(l.session, "127.0.0.1", closed.port(), "Q1AAA", "secret", kServiceFtp,
+                                       kFlagAsync | kFlagPassive, 1);
+  ASSERT_NE(p, 0u) << l.inet->last_error();
+  l.failed(l.inet->put_file(p, l.dir.file("a"), kRemote, kTransferAscii, 1), ie::kCannotConnect, "passive refused");
   // Handles: unknown ones, a session where a connection belongs.
   l.failed(l.inet->put_file(0x7777, l.dir.file("a"), "/log/x", kTransferAscii, 1), ie::kInvalidHandle, "put 0x7777");
   l.failed(l.inet->put_file(l.session, l.dir.file("a"), "/log/x", kTransferAscii, 1), ie::kIncorrectHandleType,

@@ -39,6 +39,13 @@ NO_PASSIVE = ("refuse-passive", "refuse-both")  # EPSV and PASV: 502
 REAL_REPLIES = ("multi-line", "split-replies", "bare-code")
 
 
+def closed_port():
+    """A port of 127.0.0.1 nobody listens on: passive-closed names it for the data."""
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
 def coded(text, mode):
     return "%s %s refused by the test server.\r\n" % (mode[-3:], text)
 
@@ -54,7 +61,7 @@ def main():
     args = ap.parse_args()
     mode = args.mode
     if mode not in ("normal", "refuse-store", "drop", "stall-transfer", "stall-replies", "silent-greeting",
-                    "no-226", "busy-once", "late-226", *NO_ACTIVE, *NO_PASSIVE, *REAL_REPLIES) and not CODED.match(mode):
+                    "no-226", "busy-once", "late-226", "passive-closed", *NO_ACTIVE, *NO_PASSIVE, *REAL_REPLIES) and not CODED.match(mode):
         ap.error("no mode " + mode)
     log = open(args.log, "a", buffering=1, encoding="utf-8", errors="replace")
 
@@ -133,11 +140,18 @@ def main():
             if mode in NO_PASSIVE:
                 self.respond("502 Passive mode refused by the test server.")
                 return
+            if mode == "passive-closed":
+                port = closed_port()
+                self.respond("227 Entering passive mode (127,0,0,1,%d,%d)." % (port >> 8, port & 255))
+                return
             return super().ftp_PASV(line)
 
         def ftp_EPSV(self, line):
             if mode in NO_PASSIVE:
                 self.respond("502 Passive mode refused by the test server.")
+                return
+            if mode == "passive-closed":
+                self.respond("229 Entering extended passive mode (|||%d|)." % closed_port())
                 return
             return super().ftp_EPSV(line)
 
