@@ -32,6 +32,10 @@ class ReplacingFile {
   std::unique_ptr<Impl> impl_;
 };
 
+// How many files this process has written through to the disk: the test
+// switch stands in for a failing flush, so this is how the real one is seen.
+unsigned long files_flushed();
+
 // The whole file into `data`; false when it cannot be opened or read.
 bool read_whole_file(const std::string& path, std::string& data);
 // The system's words for why this thread's last file call failed (CP932).

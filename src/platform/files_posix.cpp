@@ -1,3 +1,4 @@
+#include <atomic>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -61,9 +62,16 @@ bool ReplacingFile::write(std::string_view bytes) {
   return true;
 }
 
+namespace {
+std::atomic<unsigned long> flushes{0};
+bool counted(bool flushed) { return flushed && (++flushes, true); }
+}  // namespace
+
+unsigned long files_flushed() { return flushes; }
+
 bool ReplacingFile::commit() {
   if (impl_->fd < 0) return false;
-  const bool synced = !test_failure("fail-flush", impl_->reason) && (::fsync(impl_->fd) == 0 || impl_->fail());
+  const bool synced = !test_failure("fail-flush", impl_->reason) && (counted(::fsync(impl_->fd) == 0) || impl_->fail());
   const bool closed = ::close(impl_->fd) == 0 || impl_->fail();
   impl_->fd = -1;
   if (!synced || !closed) return false;

@@ -60,9 +60,17 @@ bool ReplacingFile::write(std::string_view bytes) {
   return true;
 }
 
+namespace {
+std::atomic<unsigned long> flushes{0};
+bool counted(bool flushed) { return flushed && (++flushes, true); }
+}  // namespace
+
+unsigned long files_flushed() { return flushes; }
+
 bool ReplacingFile::commit() {
   if (impl_->file == INVALID_HANDLE_VALUE) return false;
-  const bool flushed = !test_failure("fail-flush", impl_->reason) && (::FlushFileBuffers(impl_->file) || impl_->fail());
+  const bool flushed =
+      !test_failure("fail-flush", impl_->reason) && (counted(::FlushFileBuffers(impl_->file) != 0) || impl_->fail());
   const bool closed = ::CloseHandle(impl_->file) || impl_->fail();
   impl_->file = INVALID_HANDLE_VALUE;
   if (!flushed || !closed) return false;

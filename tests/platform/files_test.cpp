@@ -31,7 +31,9 @@ TEST(Files, ReplacingFile) {
       ReplacingFile f(dir.file("t"), access);
       EXPECT_TRUE(f.ok() && f.write("new ") && f.write("bytes"));
       EXPECT_EQ(read_file(dir.file("t")), "old");  // untouched until the commit
+      const unsigned long flushed = files_flushed();
       EXPECT_TRUE(f.commit());
+      EXPECT_EQ(files_flushed(), flushed + 1);  // through to the disk before the rename
     }
     EXPECT_EQ(testing::permission_bits(dir.file("t")), access == ReplacingFile::Access::OwnerOnly && !testing::kWindows
                                                            ? "600"
