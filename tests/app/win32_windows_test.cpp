@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/forms.h"
 #include "support/program_fixture.h"
 #include "win32/Frmsetteiftp.h"
 #include "win32/frmstartftp.h"
@@ -111,6 +112,29 @@ class Win32Test : public ProgramFixture {
   win32::Win32Toolkit toolkit_{[this] { ++quits; }};
 };
 using WindowTest = Win32Test;
+
+// What the tables cannot say of a Win32 control: the character set its font
+// was made with, and that a label with a tool tip hears the mouse (without
+// SS_NOTIFY a static control gets none, and its tip never shows).
+TEST_F(Win32Test, FontsCharacterSetsAndLabelTipsAsTheFormsDescribeThem) {
+  start({});
+  for (const form::Form* described : {&form::kFrmstartftp, &form::kFrmsetteiftp}) {
+    if (described == &form::kFrmsetteiftp) open_dialog();
+    auto& window = described == &form::kFrmstartftp ? dynamic_cast<win32::FormWindow&>(*program().main_window())
+                                                    : dynamic_cast<win32::FormWindow&>(*program().settings_dialog());
+    for (const form::Control& c : described->controls) {
+      const form::Font& want = c.font.family ? c.font : described->font;
+      LOGFONTW lf{};
+      const auto font = reinterpret_cast<HFONT>(::SendMessageW(window.control(c.name), WM_GETFONT, 0, 0));
+      if (font != nullptr && ::GetObjectW(font, sizeof lf, &lf)) {
+        EXPECT_EQ(lf.lfCharSet, want.ansi ? ANSI_CHARSET : SHIFTJIS_CHARSET) << c.name;
+      }
+      if (c.kind == form::Kind::Label && c.tooltip) {
+        EXPECT_TRUE(::GetWindowLongPtrW(window.control(c.name), GWL_STYLE) & SS_NOTIFY) << c.name;
+      }
+    }
+  }
+}
 
 }  // namespace quillon::testing
 
