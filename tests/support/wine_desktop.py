@@ -3,7 +3,6 @@ Japanese fonts mapped and Wine's own title bars, an X display, and the moves a
 user makes (xdotool). The user test and scripts/screenshots share it.
 """
 import fcntl
-import glob
 import os
 import shutil
 import subprocess
@@ -17,12 +16,7 @@ FONT_SUBSTITUTES = {
 }
 
 
-def wine_kinds():
-    """What this Wine can run: a prefix made before that changed fails every
-    program (a 64-bit one once the 32-bit Wine is installed), so it is made anew."""
-    version = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip()
-    kinds = sorted(glob.glob("/usr/lib/wine/wine*") + glob.glob("/usr/lib/*/wine/*-*"))
-    return " ".join([version] + kinds) + "\n"
+WINE_RUN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "wine-run")
 
 
 class Desktop:
@@ -57,7 +51,9 @@ class Desktop:
 
     def _prepare_prefix(self):
         ready = os.path.join(self.prefix, ".quillon-ready")
-        made_for = self.arch + " " + wine_kinds()
+        # What the prefix is made for, as scripts/wine-run says it: made anew when that changed.
+        made_for = subprocess.run(["sh", WINE_RUN, "--made-for"], env=self.env, capture_output=True,
+                                  text=True, check=True).stdout
         if not os.path.exists(ready) or open(ready).read() != made_for:
             shutil.rmtree(self.prefix, ignore_errors=True)
             self.wine("wineboot", "-i")
