@@ -1,8 +1,11 @@
 ; The Windows installer: quillon.exe and quillon-cli.exe for this user alone
 ; (no administrator needed, the default) or for everyone under Program Files.
-; makensis -DVERSION=x.y.z -DSTAGE=folder -DICON=quillon.ico -DOUTFILE=setup.exe quillon.nsi
+; A 32-bit program itself, so that it starts on both kinds of Windows; it puts
+; the 64-bit programs on 64-bit Windows and the 32-bit ones elsewhere.
+; makensis -DVERSION=x.y.z -DSTAGE32=folder -DSTAGE64=folder -DICON=quillon.ico
+;          -DOUTFILE=setup.exe quillon.nsi
 Unicode true
-Target amd64-unicode  ; the 32-bit stub does nothing where only 64-bit Windows runs
+Target x86-unicode
 SetCompressor /SOLID lzma
 
 !define MULTIUSER_EXECUTIONLEVEL Highest
@@ -18,6 +21,7 @@ SetCompressor /SOLID lzma
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillon"
 !include MultiUser.nsh
 !include MUI2.nsh
+!include x64.nsh
 
 Name "Quillon ${VERSION}"
 OutFile "${OUTFILE}"
@@ -45,19 +49,34 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (C) 2026 Quillon"
 !insertmacro MUI_LANGUAGE "Japanese"
 !insertmacro MUI_LANGUAGE "English"
 
+; A 64-bit program's keys are in the 64-bit view of the registry, and
+; MultiUser reads the install mode from there.
+!macro REGISTRY_VIEW
+  ${If} ${RunningX64}
+    SetRegView 64
+  ${EndIf}
+!macroend
+
 Function .onInit
+  !insertmacro REGISTRY_VIEW
   !insertmacro MULTIUSER_INIT
 FunctionEnd
 
 Function un.onInit
+  !insertmacro REGISTRY_VIEW
   !insertmacro MULTIUSER_UNINIT
 FunctionEnd
 
 Section "Quillon"
   SetOutPath "$INSTDIR"
-  File "${STAGE}/quillon.exe"
-  File "${STAGE}/quillon-cli.exe"
-  File "${STAGE}/${README}"
+  ${If} ${RunningX64}
+    File "${STAGE64}/quillon.exe"
+    File "${STAGE64}/quillon-cli.exe"
+  ${Else}
+    File "${STAGE32}/quillon.exe"
+    File "${STAGE32}/quillon-cli.exe"
+  ${EndIf}
+  File "${STAGE32}/${README}"
   WriteUninstaller "$INSTDIR\uninstall.exe"
   CreateShortcut "$SMPROGRAMS\Quillon.lnk" "$INSTDIR\quillon.exe"
   CreateShortcut "$SMPROGRAMS\Quillon お読みください.lnk" "$INSTDIR\${README}"

@@ -1,10 +1,12 @@
-"""The installer and the archive as a user meets them, under Wine: a silent
-install for this user and one for everyone, each putting programs of the
-system's kind, quillon-cli.exe and quillon.exe started from where they were
-put, a silent uninstall that leaves the user's settings alone; an install by
-hand on a Japanese and on an English system, whose last page starts Quillon.
+"""The installer and the archives as a user meets them, under Wine, on a 32-bit
+and on a 64-bit system: a silent install for this user and one for everyone,
+each putting programs of the system's kind, quillon-cli.exe and quillon.exe
+started from where they were put, a silent uninstall that leaves the user's
+settings alone; an install by hand on a Japanese and on an English system,
+whose last page starts Quillon.
 
-  installer_test.py PREFIX SETUP_EXE ZIP VERSION
+  installer_test.py PREFIXES SETUP_EXE VERSION ZIP32 ZIP64
+  (the prefixes are PREFIXES-win32 and PREFIXES-win64)
 """
 import os
 import struct
@@ -32,12 +34,17 @@ MACHINES = {"win32": 0x14C, "win64": 0x8664}  # a PE file's machine: Intel 386, 
 MANIFEST_ARCH = {0x14C: b'processorArchitecture="x86"', 0x8664: b'processorArchitecture="amd64"'}
 
 
-def machine(program):
-    """The machine a Windows program's PE header names, once its manifest is
-    seen to name the same and Windows 7, 8, 8.1 and 10/11 as supported."""
+def pe_machine(program):
+    """The machine a Windows program's PE header names."""
     at = struct.unpack_from("<I", program, 0x3C)[0]
     assert program[at:at + 4] == b"PE\0\0", "not a PE file"
-    kind = struct.unpack_from("<H", program, at + 4)[0]
+    return struct.unpack_from("<H", program, at + 4)[0]
+
+
+def machine(program):
+    """The machine of one of ours, once its manifest is seen to name the same
+    and Windows 7, 8, 8.1 and 10/11 as supported."""
+    kind = pe_machine(program)
     manifest = program[program.find(b"<assembly"):program.find(b"</assembly>")]
     assert MANIFEST_ARCH[kind] in manifest.split(b">")[1], "the manifest names another architecture"
     assert manifest.count(b"<supportedOS ") == 4, "the manifest does not name Windows 7 to 11"
@@ -85,15 +92,16 @@ def check_by_hand(desktop, setup, lang, title, folder):
     wait_until(lambda: not os.path.exists(folder), "uninstall after %s left %r" % (lang, folder))
 
 
-def main():
-    prefix, setup, archive, version = sys.argv[1:5]
-    arch = "win64"
+def check_archive(archive, arch, version):
     with zipfile.ZipFile(archive) as z:
         top = "quillon-%s/" % version
         names = sorted(z.namelist())
         assert names == [top, top + "quillon-cli.exe", top + "quillon.exe", top + README], names
         for program in ("quillon.exe", "quillon-cli.exe"):
             assert machine(z.read(top + program)) == MACHINES[arch], "%s holds a wrong %s" % (archive, program)
+
+
+def check_system(prefix, arch, setup, version):
     with Desktop(prefix, arch) as desktop:
         drive = os.path.join(desktop.prefix, "drive_c")
         roaming = os.path.dirname(desktop.settings_folder())
@@ -102,16 +110,28 @@ def main():
         os.makedirs(os.path.dirname(settings), exist_ok=True)
         with open(settings, "wb") as f:
             f.write(b"kept\r\n")
-        check_mode(desktop, setup, "CurrentUser", os.path.join(user, "AppData", "Local", "Programs", "Quillon"),
+        mine = os.path.join(user, "AppData", "Local", "Programs", "Quillon")
+        check_mode(desktop, setup, "CurrentUser", mine,
                    os.path.join(roaming, "Microsoft", "Windows", "Start Menu", "Programs"), version)
+        # Program Files on either kind: the programs are the system's own kind.
         check_mode(desktop, setup, "AllUsers", os.path.join(drive, "Program Files", "Quillon"),
                    os.path.join(drive, "ProgramData", "Microsoft", "Windows", "Start Menu", "Programs"), version)
+        assert not os.path.exists(os.path.join(drive, "Program Files (x86)", "Quillon")), "put under Program Files (x86)"
         with open(settings, "rb") as f:
             assert f.read() == b"kept\r\n", "the uninstaller touched the settings"
-        mine = os.path.join(user, "AppData", "Local", "Programs", "Quillon")
         check_by_hand(desktop, setup, "ja_JP.UTF-8", "Quillon %s セットアップ" % version, mine)
         check_by_hand(desktop, setup, "en_US.UTF-8", "Quillon %s Setup" % version, mine)
     print("on %s: installed, run and uninstalled for one user and for all, by hand in Japanese and in English" % arch)
+
+
+def main():
+    prefixes, setup, version, zip32, zip64 = sys.argv[1:6]
+    with open(setup, "rb") as f:
+        assert pe_machine(f.read()) == MACHINES["win32"], "the installer is not a 32-bit program"
+    check_archive(zip32, "win32", version)
+    check_archive(zip64, "win64", version)
+    for arch in ("win32", "win64"):
+        check_system("%s-%s" % (prefixes, arch), arch, setup, version)
 
 
 if __name__ == "__main__":
