@@ -2,7 +2,7 @@
 // uploads.sqlite in the settings folder: a row for every upload run and one for
 // every contact a run carried, so that a user can tell what reached which
 // server and when, and no contact goes up twice by mistake. A run is written
-// before it connects and again when it ends; one that never ended reads back
+// just before its store and again when it ends; one that never ended reads back
 // as "interrupted".
 #include <cstdint>
 #include <map>

@@ -161,8 +161,9 @@ std::string record(const std::string& folder, const HistoryEntry& e) {
   return {};
 }
 
-// The run's line in the history: written once the document is, before
-// connecting; its remote name before the store; its outcome at the end.
+// The run's line in the history and the contacts it carries: written ahead of
+// the store, with its remote name, in one transaction (a run's syncs are most
+// of its time); its outcome at the end.
 class UploadRun::Record {
  public:
   Record(UploadRun& run)
@@ -171,18 +172,23 @@ class UploadRun::Record {
         entry_(entry_for(run.services_, cp932::to_utf8_lossy(run.state_.settings.callsign))) {}
 
   HistoryEntry& entry() { return entry_; }
-  // A try begins: its line and the contacts it carries.
-  void ahead(const std::vector<DocumentContact>& contacts) {
+  // A try begins.
+  void begin(const std::vector<DocumentContact>& contacts) {
     start_ = std::chrono::steady_clock::now();
     entry_.started = platform::iso8601_now();
     entry_.remote_name.clear();
     entry_.outcome.clear();
+    contacts_ = &contacts;
     id_ = 0;
-    history_.write([&](History& h) { id_ = h.add_run(entry_, contacts); });
-    if (id_ != 0 && run_.lock_) run_.lock_->note(std::to_string(id_));
   }
   void storing(const std::string& remote) {
-    if (id_ != 0) history_.write([&](History& h) { h.set_remote_name(id_, cp932::to_utf8_lossy(remote)); });
+    entry_.remote_name = cp932::to_utf8_lossy(remote);
+    if (id_ != 0) {
+      history_.write([&](History& h) { h.set_remote_name(id_, entry_.remote_name); });
+      return;
+    }
+    history_.write([&](History& h) { id_ = h.add_run(entry_, *contacts_); });
+    if (id_ != 0 && run_.lock_) run_.lock_->note(std::to_string(id_));
   }
   void finish(RunEnd end) {
     entry_.outcome = stage_name(end);
@@ -198,7 +204,7 @@ class UploadRun::Record {
     entry_.elapsed_s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     history_.write([&](History& h) {
       if (id_ != 0) h.end_run(id_, entry_);
-      else h.add_run(entry_);
+      else h.add_run(entry_, contacts_ ? *contacts_ : std::vector<DocumentContact>{});
     });
     run_.result_.entry = entry_;
   }
@@ -207,6 +213,7 @@ class UploadRun::Record {
   UploadRun& run_;
   RunHistory history_;
   HistoryEntry entry_;
+  const std::vector<DocumentContact>* contacts_ = nullptr;  // once a try began
   std::int64_t id_ = 0;
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
@@ -315,7 +322,7 @@ bool UploadRun::write_document() {
 }
 
 RunEnd UploadRun::send_once(Record& record) {
-  record.ahead(contacts_);
+  record.begin(contacts_);
   FtpEnv env = ftp_env(state_, observer_, services_);
   env.job.taken_name = taken_name_;
   env.job.passive = passive_;
@@ -354,6 +361,7 @@ RunEnd UploadRun::send_once(Record& record) {
 }
 
 RunResult UploadRun::operator()() {
+  services_.inet.load_ahead();
   observer_.set_status(ftp_text::connecting());
   observer_.repaint();
   set_buttons(observer_, false);

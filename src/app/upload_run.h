@@ -2,7 +2,7 @@
 // One upload run, whichever front end starts it. Prepare: the log read once,
 // its contacts, its fingerprint, what the history knows of them; decide: all,
 // only the new ones, or nothing; run: the document and the store; record:
-// the history, written before connecting and again at the end. One upload at
+// the history, written just before the store and again at the end. One upload at
 // a time per settings folder holds the lock beside the history.
 #include <cstdint>
 #include <memory>

@@ -68,6 +68,9 @@ class Internet {
   virtual bool last_response_info(std::uint32_t* error, char* buffer, std::uint32_t* length) = 0;
   // InternetAutodialHangup.
   virtual void autodial_hangup(std::uint32_t reserved) = 0;
+  // A run that will connect soon says so: a layer loaded on first use may
+  // start loading now, off the calling thread.
+  virtual void load_ahead() {}
 };
 
 // Bounds of the layer, so that a silent server never hangs the program.

@@ -1,11 +1,14 @@
 #include <dlfcn.h>
 
+#include <future>
 #include <map>
 #include <memory>
 #include <string>
+#include <system_error>
 
 #include "platform/inet.h"
 #include "platform/module_posix.h"
+#include "platform/sqlite_api.h"
 #include "platform/test_switch.h"
 
 namespace quillon::platform {
@@ -34,14 +37,34 @@ class UnavailableInternet final : public Internet {
 
 using Factory = Internet* (*)(const InternetTimeouts*);
 
-// Loaded once and kept, since the layers it makes live as long as the process.
-Factory factory() {
-  static const Factory found = [] {
-    void* module = open_module(QUILLON_INET_MODULE);
-    return module ? reinterpret_cast<Factory>(::dlsym(module, "quillon_make_internet")) : Factory{};
-  }();
-  return found;
+Factory load_factory() {
+  void* module = open_module(QUILLON_INET_MODULE);
+  return module ? reinterpret_cast<Factory>(::dlsym(module, "quillon_make_internet")) : Factory{};
 }
+
+// Loaded once and kept, since the layers it makes live as long as the process;
+// on a thread of its own when asked ahead. The history's module goes first
+// there: the loader takes one load at a time, and the run needs it sooner.
+std::shared_future<Factory> layer_module(bool ahead) {
+  static const std::shared_future<Factory> loaded = [ahead] {
+    if (ahead) {
+      try {
+        return std::async(std::launch::async,
+                          [] {
+                            (void)sqlite_api();
+                            return load_factory();
+                          })
+            .share();
+      } catch (const std::system_error&) {
+        // No thread to spare: loaded when first used.
+      }
+    }
+    return std::async(std::launch::deferred, load_factory).share();
+  }();
+  return loaded;
+}
+
+Factory factory() { return layer_module(false).get(); }
 
 // Opens sessions of its own and loads the layer only when a session is first
 // used, so a window opens its session at once and maps the network stack
@@ -88,6 +111,7 @@ class LazyInternet final : public Internet {
   void autodial_hangup(std::uint32_t reserved) override {
     if (real_) real_->autodial_hangup(reserved);
   }
+  void load_ahead() override { (void)layer_module(true); }
 
  private:
   struct Session {

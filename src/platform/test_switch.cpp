@@ -67,6 +67,7 @@ class SwitchedInternet final : public Internet {
     return ok;
   }
   void autodial_hangup(std::uint32_t reserved) override { layer_->autodial_hangup(reserved); }
+  void load_ahead() override { layer_->load_ahead(); }
 
  private:
   bool switched(std::string_view word) {
