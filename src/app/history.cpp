@@ -281,8 +281,12 @@ void create_tables(const History::Db& db, const std::string& path) {
 History::History(const std::string& path, Mode mode) : db_(std::make_unique<Db>()) {
   if (!platform::sqlite_api()) throw HistoryError("the history's SQLite module is missing");
   std::string read_only_disk;  // a test's stand-in for a disk mounted read-only
-  const bool writable = mode == Mode::Write && !platform::test_failure("read-only-history", read_only_disk);
   const bool on_disk = mode == Mode::Write || platform::file_size(path) > 0;
+  // A journal beside it is a commit cut off (a run killed, the power lost): only
+  // a connection that may write plays it back, and until then nothing is read.
+  const bool cut_off = on_disk && platform::file_size(path + "-journal") > 0;
+  const bool writable =
+      (mode == Mode::Write || cut_off) && !platform::test_failure("read-only-history", read_only_disk);
   if (writable && !platform::create_if_missing(path)) throw HistoryError(utf8(platform::last_file_error()));
   const int flags = writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
   if (sq().open_v2(on_disk ? path.c_str() : ":memory:", &db_->handle, on_disk ? flags : SQLITE_OPEN_READWRITE,
@@ -315,10 +319,8 @@ std::string set_aside_damaged(const std::string& path, const platform::LocalDate
   std::snprintf(stamp, sizeof stamp, ".damaged-%04d%02d%02d-%02d%02d%02d", now.year, now.month, now.day, now.hour,
                 now.minute, now.second);
   std::string aside = path + stamp;
-  if (!platform::rename_file(path, aside)) return "";
-  // A journal left beside the new file would be played into it.
-  if (platform::file_size(path + "-journal") >= 0) platform::rename_file(path + "-journal", aside + "-journal");
-  return aside;
+  // No journal to take along: SQLite has played or dropped it before it finds the damage.
+  return platform::rename_file(path, aside) ? aside : "";
 }
 
 std::int64_t History::add_run(const HistoryEntry& run, const std::vector<DocumentContact>& contacts) {
