@@ -47,19 +47,6 @@ TEST(History, AContactIsWhatTheServiceSeesOfItAtOneServer) {
   }
 }
 
-TEST(History, TheNewestRunThatCarriedAContactAnswers) {
-  testing::TempDir dir;
-  History history(dir.file("h.sqlite"), History::Mode::Write);
-  Query q;
-  const std::int64_t first = history.add_run(q.run, {q.contact});
-  q.run.started = "2026-02-01T00:00:00+09:00";
-  const std::int64_t second = history.add_run(q.run, {q.contact});
-  const SentContacts found = history.sent("h", 21, "Q1AAA", "", {q.contact});
-  ASSERT_EQ(found.run_of, std::vector<std::int64_t>{second});
-  EXPECT_EQ(found.runs.at(second).started, "2026-02-01T00:00:00+09:00");
-  EXPECT_NE(first, second);
-}
-
 // The run whose upload holds the lock reads as under way; any other that
 // never ended, before or after it, as interrupted.
 TEST(History, UnderWayOnlyWhileItsUploadHoldsTheLock) {
