@@ -1,4 +1,5 @@
-// Draws the pictures of README: both windows, the main window's question and
+// Draws the pictures of README: both windows, the main window's question, its
+// status line falling back to passive mode and
 // the progress bar at 0, 37 and 100 %, as PNGs in OUT_DIR. scripts/screenshots runs it under Xvfb, so
 // that the fonts are the system's. Settings come from a throwaway folder.
 #include <QApplication>
@@ -15,6 +16,7 @@
 
 #include "app/program.h"
 #include "app/settings.h"
+#include "ftp/ftp_texts.h"
 #include "platform/cp932.h"
 #include "qt/form_support.h"
 #include "qt/qimage_surface.h"
@@ -77,6 +79,9 @@ int main(int argc, char** argv) {
     quillon::Program program(toolkit);
     if (!program.start()) return 1;
     ok = save(dynamic_cast<QWidget*>(program.main_window()), out + "/main-window.png");
+    // The status line while the run falls back to passive mode.
+    program.main_window()->set_status(quillon::ftp_text::to_passive());
+    ok = save(dynamic_cast<QWidget*>(program.main_window()), out + "/main-window-fallback.png") && ok;
     // The question of a log with one of three contacts sent, as the window asks it.
     quillon::SentReport report;
     report.contacts = 3;
