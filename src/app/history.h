@@ -71,8 +71,8 @@ class HistoryError : public std::runtime_error {
 };
 
 // A damaged history renamed beside itself with the local time
-// (uploads.sqlite.damaged-YYYYMMDD-HHMMSS), so that a new one can start; the new name, or "" when it could not be
-// moved.
+// (uploads.sqlite.damaged-YYYYMMDD-HHMMSS), so that a new one can start;
+// the new name, or "" when it could not be moved.
 std::string set_aside_damaged(const std::string& path, const platform::LocalDateTime& now);
 
 // Which runs that ended "ok" carried the contacts asked about.

@@ -162,8 +162,8 @@ std::string record(const std::string& folder, const HistoryEntry& e) {
 }
 
 // The run's line in the history and the contacts it carries: written ahead of
-// the store, with its remote name, in one transaction (a run's syncs are most
-// of its time); its outcome at the end.
+// the store, with its remote name, in one commit (each costs four syncs); its
+// outcome at the end.
 class UploadRun::Record {
  public:
   Record(UploadRun& run)
