@@ -1,7 +1,7 @@
 // Draws the pictures of README: both windows, the main window's question, its
-// status line falling back to passive mode and
-// the progress bar at 0, 37 and 100 %, as PNGs in OUT_DIR. scripts/screenshots runs it under Xvfb, so
-// that the fonts are the system's. Settings come from a throwaway folder.
+// status line falling back to passive mode and the progress bar at 0, 37 and
+// 100 %, as PNGs in OUT_DIR. scripts/screenshots runs it under Xvfb, so that
+// the fonts are the system's. Settings come from a throwaway folder.
 #include <QApplication>
 #include <QDir>
 #include <QFontDatabase>

@@ -5,7 +5,7 @@ started from where they were put, a silent uninstall that leaves the user's
 settings alone; an install by hand on a Japanese and on an English system,
 whose last page starts Quillon.
 
-  installer_test.py PREFIXES SETUP_EXE VERSION ZIP32 ZIP64
+  installer_test.py PREFIXES VERSION SETUP_EXE ZIP32 ZIP64
   (the prefixes are PREFIXES-win32 and PREFIXES-win64)
 """
 import os
@@ -125,7 +125,7 @@ def check_system(prefix, arch, setup, version):
 
 
 def main():
-    prefixes, setup, version, zip32, zip64 = sys.argv[1:6]
+    prefixes, version, setup, zip32, zip64 = sys.argv[1:6]
     with open(setup, "rb") as f:
         assert pe_machine(f.read()) == MACHINES["win32"], "the installer is not a 32-bit program"
     check_archive(zip32, "win32", version)
