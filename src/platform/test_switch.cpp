@@ -84,6 +84,7 @@ class SwitchedInternet final : public Internet {
 
 InternetTimeouts switched_timeouts(InternetTimeouts timeouts) {
   if (const auto ms = test_switch("accept-ms")) timeouts.accept_ms = static_cast<long>(*ms);
+  if (const auto ms = test_switch("reply-ms")) timeouts.reply_ms = static_cast<long>(*ms);
   return timeouts;
 }
 

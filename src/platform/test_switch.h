@@ -21,7 +21,8 @@ bool test_failure(std::string_view word, std::string& reason);
 // The layer with the switches fail-open, fail-connect, fail-put and fail-close
 // (each "=NUMBER", the error it reports); the layer itself where none is set.
 std::unique_ptr<Internet> with_test_switches(std::unique_ptr<Internet> layer);
-// The bounds, with "accept-ms=N" shortening the wait for the server's data connection.
+// The bounds, with "accept-ms=N" shortening the wait for the server's data
+// connection and "reply-ms=N" that for each reply.
 InternetTimeouts switched_timeouts(InternetTimeouts timeouts);
 
 }  // namespace quillon::platform

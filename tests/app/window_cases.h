@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "app/forms.h"
 #include "conversion/conversion.h"
 #include "platform/cp932.h"
 #include "platform/file_lock.h"
@@ -61,6 +62,9 @@ TEST_F(WindowTest, BothWindowsAsTheTablesLayThemDown) {
   EXPECT_EQ(program().main_window(), nullptr);
   const auto dialog = probe_dialog();
   check_table(*dialog, "Frmsetteiftp.tsv");
+  // Each name of the focus order is a control the dialog holds: on Qt its
+  // controls are made in that order, so a lost name would change nothing seen.
+  for (const char* name : form::kFrmsetteiftp.tab_order) EXPECT_TRUE(dialog->control(name)) << name;
 }
 
 TEST_F(WindowTest, TextsCrossTheEdgeAsCodePage932) {

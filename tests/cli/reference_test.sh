@@ -1,7 +1,8 @@
 #!/bin/bash
 # The manual pages and the completion the build made: man reads each page
-# without a warning, every option of every command's --help is in the page and
-# in the completion, and a real bash completes the cases of cases.txt.
+# without a warning, every option of every command's --help is in the page (as
+# --help writes it, with its value word, in SYNOPSIS and the command's section)
+# and in the completion, and a real bash completes the cases of cases.txt.
 # usage: reference_test.sh QUILLON-CLI REFERENCE-FOLDER CASES
 set -u
 cli=$1 ref=$2 cases=$3
@@ -35,9 +36,17 @@ for command in convert upload check history; do
   got=$(offered "quillon-cli $command --")
   [ "$got" = "$want" ] || fail "quillon-cli $command --: offered \"$got\", --help lists \"$want\""
   section=$(printf '%s\n' "$manual" | sed -n "/^   $command\$/,/^   [a-z]*\$/p")
-  for option in $options; do
-    grep -q -- "^       $option\b" <<<"$section" || fail "the manual page's $command has no $option"
-  done
+  [ -n "$section" ] || fail "the manual page has no command $command"
+  synopsis=$(printf '%s\n' "$manual" | grep -m1 "^       quillon-cli $command ")
+  # Each option as --help writes it, with its value word: "--settings FILE".
+  while IFS= read -r spec; do
+    found=0
+    while IFS= read -r line; do
+      [[ $line == "       $spec" || $line == "       $spec "* ]] && found=1
+    done <<<"$section"
+    [ $found = 1 ] || fail "the manual page's $command has no \"$spec\""
+    [[ $synopsis == *"$spec]"* || $synopsis == *"$spec |"* ]] || fail "the manual page's SYNOPSIS has no \"$spec\" for $command"
+  done < <("$cli" "$command" --help | sed -n 's/^  \(--[a-z-]*\( [A-Z][^ ]*\)\{0,1\}\) .*/\1/p')
 done
 for code in $("$cli" --help | sed -n '/^exit codes:/,$p' | grep -o '[0-9] ' | tr -d ' '); do
   grep -q "^       $code  " <<<"$manual" || fail "the manual page has no exit status $code"

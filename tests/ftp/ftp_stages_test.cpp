@@ -4,6 +4,7 @@
 
 #include "ftp/ftp.h"
 #include "support/scripted.h"
+#include "support/system.h"
 
 namespace quillon {
 namespace {
@@ -79,6 +80,38 @@ TEST_F(Stages, LastResponseText) {
     std::string calls;
     for (const std::string& line : t) calls.append(calls.empty() ? "" : " ").append(line, 14);
     EXPECT_EQ(calls, c.calls) << c.want.substr(0, 80);
+  }
+}
+
+// A name the destination holds already is not stored over: the step waits for
+// the next second, and should the clock stand still, goes on after 200 pauses
+// (about 10 s) rather than hold the run for ever.
+TEST_F(Stages, TheNewestNameWaitsForTheNextSecondWithinItsBound) {
+  testing::TempDir dir;
+  testing::write_file(dir.file("doc.xml"), "x");
+  struct Case {
+    bool still;
+    const char* taken;
+    int pauses;
+    const char* stored;
+  };
+  const Case cases[] = {
+      {false, "/log/Q1AAA.20020103090507.Varnel_System_format.Ver.qso", 1, "20020103090508"},
+      {true, "/log/Q1AAA.20020103090507.Varnel_System_format.Ver.qso", 200, "20020103090507"},
+      {true, "/log/Q1AAA.20020103090506.Varnel_System_format.Ver.qso", 0, "20020103090507"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.pauses);
+    t.clear();
+    clock = ScriptedClock{};
+    clock.still = c.still;
+    state = FtpState{};
+    state.bar().Target(&view.picture1());
+    state.session_handle = 0x100;
+    env.job = UploadJob{"h", 21, "Q1AAA", "pw", dir.file("doc.xml"), ".Varnel_System_format.", ".qso", false, c.taken};
+    EXPECT_EQ(ftpdata(env), FtpOutcome::Stored);
+    EXPECT_EQ(clock.pauses, c.pauses);
+    EXPECT_EQ(state.remote_name, std::string("/log/Q1AAA.") + c.stored + ".Varnel_System_format.Ver.qso");
   }
 }
 

@@ -22,8 +22,9 @@ REFUSE_TEXT = ("550-Storing is refused:\r\n"
                " this test server does not accept uploads\r\n"
                "550 into the log folder right now.\r\n")
 # greet-NNN, stor-NNN, end-NNN: that reply in place of the greeting, of
-# STOR's 150, of the 226 that follows the data.
-CODED = re.compile(r"(greet|stor|end)-[1-5][0-9][0-9]$")
+# STOR's 150, of the 226 that follows the data; port-NNN, pasv-NNN: to PORT
+# and EPRT, to EPSV and PASV.
+CODED = re.compile(r"(greet|stor|end|port|pasv)-[1-5][0-9][0-9]$")
 
 
 # What PORT and EPRT get: refused, or taken and then never connected.
@@ -61,7 +62,7 @@ def main():
     args = ap.parse_args()
     mode = args.mode
     if mode not in ("normal", "refuse-store", "drop", "stall-transfer", "stall-replies", "silent-greeting",
-                    "no-226", "busy-once", "late-226", "passive-closed", *NO_ACTIVE, *NO_PASSIVE, *REAL_REPLIES) and not CODED.match(mode):
+                    "no-226", "busy-once", "late-226", "passive-closed", "passive-silent", *NO_ACTIVE, *NO_PASSIVE, *REAL_REPLIES) and not CODED.match(mode):
         ap.error("no mode " + mode)
     log = open(args.log, "a", buffering=1, encoding="utf-8", errors="replace")
 
@@ -129,16 +130,29 @@ def main():
                 return
             super().handle()
 
-        def ftp_PORT(self, line):
-            if mode in NO_ACTIVE:
+        def active_refused(self):
+            if mode.startswith("port-"):
+                self.respond(coded("Active mode", mode).rstrip())
+            elif mode in NO_ACTIVE:
                 self.active_asked = True
                 self.respond(NO_ACTIVE[mode])
-                return
-            return super().ftp_PORT(line)
+            return mode in NO_ACTIVE or mode.startswith("port-")
+
+        def passive_refused(self):
+            if mode.startswith("pasv-"):
+                self.respond(coded("Passive mode", mode).rstrip())
+            elif mode in NO_PASSIVE:
+                self.respond("502 Passive mode refused by the test server.")
+            elif mode == "passive-silent":
+                note("== not answered")
+            return mode in NO_PASSIVE or mode.startswith("pasv-") or mode == "passive-silent"
+
+        def ftp_PORT(self, line):
+            if not self.active_refused():
+                return super().ftp_PORT(line)
 
         def ftp_PASV(self, line):
-            if mode in NO_PASSIVE:
-                self.respond("502 Passive mode refused by the test server.")
+            if self.passive_refused():
                 return
             if mode == "passive-closed":
                 port = closed_port()
@@ -147,8 +161,7 @@ def main():
             return super().ftp_PASV(line)
 
         def ftp_EPSV(self, line):
-            if mode in NO_PASSIVE:
-                self.respond("502 Passive mode refused by the test server.")
+            if self.passive_refused():
                 return
             if mode == "passive-closed":
                 self.respond("229 Entering extended passive mode (|||%d|)." % closed_port())
@@ -168,11 +181,8 @@ def main():
             return super().ftp_STOR(file, mode_)
 
         def ftp_EPRT(self, line):
-            if mode in NO_ACTIVE:
-                self.active_asked = True
-                self.respond(NO_ACTIVE[mode])
-                return
-            return super().ftp_EPRT(line)
+            if not self.active_refused():
+                return super().ftp_EPRT(line)
 
         def respond(self, resp, *rest, **kw):
             if mode == "late-226" and resp.startswith("226"):

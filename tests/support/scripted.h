@@ -123,17 +123,21 @@ class ScriptedInternet : public platform::Internet {
 };
 
 // Hands out the readings in turn, then repeats the last; a pause lets the
-// last one move on by a second.
+// last one move on by a second, unless the clock stands still.
 class ScriptedClock : public platform::Clock {
  public:
   std::deque<platform::LocalDateTime> readings{{2002, 1, 3, 9, 5, 7}};
+  bool still = false;
+  int pauses = 0;
   platform::LocalDateTime now() override {
     const platform::LocalDateTime t = readings.front();
     if (readings.size() > 1) readings.pop_front();
     return t;
   }
   void pause() override {
-    if (readings.size() > 1) return;
+    // A caller that never gives up would hang the test; it fails it instead.
+    if (++pauses > 100000) throw std::runtime_error("paused for ever");
+    if (readings.size() > 1 || still) return;
     platform::LocalDateTime& t = readings.front();
     if (++t.second == 60) t.second = 0, ++t.minute;  // a test's clock never reaches the next hour
   }
