@@ -1,28 +1,23 @@
 #include "platform/test_switch.h"
 
-#include <algorithm>
-#include <cstdlib>
 #include <string>
 
 #include "platform/inet.h"
 
 namespace quillon::platform {
+namespace {
+
+TestLayer& installed() {
+  static TestLayer layer;
+  return layer;
+}
+
+}  // namespace
+
+void install_test_layer(const TestLayer& layer) { installed() = layer; }
 
 std::optional<std::uint32_t> test_switch(std::string_view word) {
-#ifdef QUILLON_TEST_SWITCHES
-  const char* env = std::getenv("QUILLON_TEST");
-  std::string_view rest = env ? env : "";
-  while (!rest.empty()) {
-    const std::string_view item = rest.substr(0, rest.find(','));
-    rest.remove_prefix(std::min(rest.size(), item.size() + 1));
-    if (item == word) return 0;
-    if (item.size() > word.size() && item.substr(0, word.size()) == word && item[word.size()] == '=')
-      return static_cast<std::uint32_t>(std::strtoul(std::string(item.substr(word.size() + 1)).c_str(), nullptr, 10));
-  }
-#else
-  (void)word;
-#endif
-  return std::nullopt;
+  return installed().lookup ? installed().lookup(word) : std::nullopt;
 }
 
 bool test_failure(std::string_view word, std::string& reason) {
@@ -31,57 +26,6 @@ bool test_failure(std::string_view word, std::string& reason) {
   return true;
 }
 
-namespace {
-
-// Passes every call on, failing those a switch names; a failed close still closes.
-class SwitchedInternet final : public Internet {
- public:
-  explicit SwitchedInternet(std::unique_ptr<Internet> layer) : layer_(std::move(layer)) {}
-
-  InetHandle open() override { return switched("fail-open") ? 0 : layer_->open(); }
-  void set_status_callback(InetHandle session, StatusCallback callback) override {
-    layer_->set_status_callback(session, std::move(callback));
-  }
-  InetHandle connect(InetHandle session, const std::string& host, std::uint16_t port, const std::string& user,
-                     const std::string& password, std::uint32_t service, std::uint32_t flags,
-                     std::uintptr_t context) override {
-    if (switched("fail-connect")) return 0;
-    connection_ = layer_->connect(session, host, port, user, password, service, flags, context);
-    return connection_;
-  }
-  bool put_file(InetHandle connection, const std::string& local_path, const std::string& remote_path,
-                std::uint32_t flags, std::uintptr_t context) override {
-    return !switched("fail-put") && layer_->put_file(connection, local_path, remote_path, flags, context);
-  }
-  bool close_handle(InetHandle handle) override {
-    const bool closed = layer_->close_handle(handle);
-    if (handle == connection_ && switched("fail-close")) return false;
-    error_.reset();
-    return closed;
-  }
-  bool data_opened() const override { return layer_->data_opened(); }
-  std::uint32_t last_error() const override { return error_ ? *error_ : layer_->last_error(); }
-  bool last_response_info(std::uint32_t* error, char* buffer, std::uint32_t* length) override {
-    const bool ok = layer_->last_response_info(error, buffer, length);
-    if (!ok) error_.reset();  // the layer's own failure, say a small buffer
-    return ok;
-  }
-  void autodial_hangup(std::uint32_t reserved) override { layer_->autodial_hangup(reserved); }
-  void load_ahead() override { layer_->load_ahead(); }
-
- private:
-  bool switched(std::string_view word) {
-    error_ = test_switch(word);
-    return error_.has_value();
-  }
-
-  std::unique_ptr<Internet> layer_;
-  InetHandle connection_ = 0;
-  std::optional<std::uint32_t> error_;
-};
-
-}  // namespace
-
 InternetTimeouts switched_timeouts(InternetTimeouts timeouts) {
   if (const auto ms = test_switch("accept-ms")) timeouts.accept_ms = static_cast<long>(*ms);
   if (const auto ms = test_switch("reply-ms")) timeouts.reply_ms = static_cast<long>(*ms);
@@ -89,9 +33,7 @@ InternetTimeouts switched_timeouts(InternetTimeouts timeouts) {
 }
 
 std::unique_ptr<Internet> with_test_switches(std::unique_ptr<Internet> layer) {
-  for (const char* word : {"fail-open", "fail-connect", "fail-put", "fail-close"})
-    if (test_switch(word)) return std::make_unique<SwitchedInternet>(std::move(layer));
-  return layer;
+  return installed().wrap ? installed().wrap(std::move(layer)) : std::move(layer);
 }
 
 }  // namespace quillon::platform

@@ -1,6 +1,7 @@
 """The Debian package as apt and a user meet it, leaving the system alone: its
 fields and files, apt resolving its dependencies (simulated), the programs run
-from the package unpacked into a temp folder, its desktop entry and metainfo.
+from the package unpacked into a temp folder (none answering the tests'
+switches), its desktop entry and metainfo.
 
   deb_test.py BUILD_DIR SAMPLE_SETTINGS SAMPLE_LOG VERSION
 """
@@ -10,6 +11,8 @@ import shutil
 import subprocess
 import sys
 import tempfile
+
+import shipped
 
 
 def check(args, expect_rc=0, cwd=None):
@@ -64,6 +67,13 @@ def main():
         # The history's module is found the same way: the failed run is recorded.
         assert "history not" not in upload.stderr, upload.stderr
         assert os.path.getsize(os.path.join(work, "quillon", "uploads.sqlite")) > 0
+
+        # Nothing of the tests in the package.
+        shipped.no_test_hook(os.path.join(folder, name) for folder, _, names in os.walk(root) for name in names
+                             if not os.path.islink(os.path.join(folder, name)))
+        shipped.stores_despite_fail_put(lambda server, more: subprocess.run(
+            [cli, "upload", "--settings", "s.qsl", "--server", server, "--force"], capture_output=True, text=True,
+            timeout=60, env=dict(env, **more), cwd=work))
 
         # Built as Debian builds its own: hardening-check's "no" exits 1. Control flow
         # marks are left out: Debian 12's own start files (crti.o) lack them, so no
