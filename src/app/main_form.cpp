@@ -102,8 +102,8 @@ void MainForm::Form_Load() {
   AppState& s = program_.state();
   MainView& view = *view_;
 
-  // 1. Before anything is read or written. Said on stderr too, since the box
-  // of a program that is about to end may never be seen.
+  // One instance a settings folder, before anything is read or written. Said on
+  // stderr too, since the box of a program that is about to end may never be seen.
   if (!program_.claim_single_instance()) {
     std::fprintf(stderr, "%s\n", kAlreadyRunning);
     std::fflush(stderr);
@@ -111,14 +111,14 @@ void MainForm::Form_Load() {
     program_.close_main_and_end();
     return;
   }
-  // 2, 3.
+  // The bar draws on Picture1, hidden until a transfer runs.
   s.ftp.bar().Target(&view.picture1());
   view.set_picture_visible(false);
-  // 4, 5.
+  // The settings folder and the two files in it.
   s.win_dir = platform::settings_folder();
   s.settings_path = s.win_dir + platform::kPathSeparator + "qsodata.qsl";
   s.work_xml_path = s.win_dir + platform::kPathSeparator + "qsoupdata.xml";
-  // 6.
+  // The settings; on a first start, empty ones and an empty document, after the note.
   if (platform::ordinary_file_exists(s.settings_path)) {
     try {
       s.settings = read_settings(s.settings_path);
@@ -135,9 +135,9 @@ void MainForm::Form_Load() {
     if (!platform::create_empty_file(s.work_xml_path))
       view.message_box(cp932::text("作業ファイルを作成できませんでした。\n") + s.work_xml_path);
   }
-  // 7.
+  // The program's notice in the status line.
   view.set_status(kCopyright);
-  // 8.
+  // The internet session, once for the process: a window made again keeps it.
   if (s.ftp.inet_state != "ok") {
     FtpEnv env = ftp_env(s, view, program_.services());
     ftpinit(env);

@@ -38,13 +38,14 @@ void SettingsForm::Form_Load() {
   Settings& s = program_.state().settings;
   SettingsView& view = *view_;
   Dlg1_FileName.clear();  // a fresh dialog object each time the dialog opens
-  // 1, 2: the change handlers copy the boxes into csv_path and xml_path; they
-  // are called here too, since setting an unchanged text raises no change.
+  // The two paths, the defaults when empty: the change handlers copy the boxes
+  // into csv_path and xml_path; they are called here too, since setting an
+  // unchanged text raises no change.
   view.set_text(SettingsBox::FrmsetteiftpText1, s.csv_path.empty() ? "tarnis.csv" : s.csv_path);
   FrmsetteiftpText1_Change();
   view.set_text(SettingsBox::FRMsetteiftpText2, s.xml_path.empty() ? "qsoupdata.xml" : s.xml_path);
   FRMsetteiftpText2_Change();
-  // 3 to 7.
+  // Every other value as stored; the check boxes ticked for 1.
   view.set_text(SettingsBox::frmsetteiftpText3, s.callsign);
   view.set_text(SettingsBox::frmsetteiftpText4, s.server_password);
   view.set_text(SettingsBox::settei_my_portable, s.my_portable);
@@ -56,7 +57,6 @@ void SettingsForm::Form_Load() {
   view.set_text(SettingsBox::settei_path, s.qsl_path);
   view.set_checked(SettingsCheck::settei_log_Check, s.log_search == 1);
   view.set_text(SettingsBox::settei_name, s.qsl_name);
-  // 8.
   view.show();
 }
 

@@ -1,7 +1,8 @@
 """The installer and the archives as a user meets them, under Wine, on a 32-bit
 and on a 64-bit system: a silent install for this user and one for everyone,
 each putting programs of the system's kind, quillon-cli.exe and quillon.exe
-started from where they were put, a silent uninstall that leaves the user's
+started from where they were put (holding nothing of the tests: an upload
+asked by QUILLON_TEST to fail its store stores), a silent uninstall that leaves the user's
 settings alone; an install by hand on a Japanese and on an English system,
 whose last page starts Quillon.
 
@@ -17,9 +18,11 @@ import zipfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from wine_desktop import Desktop  # noqa: E402
+import shipped  # noqa: E402
 
 
 README = "readme-ja.txt"
+LOG = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "sample.csv"))
 MENU = ["Quillon.lnk", "Quillon お読みください.lnk"]
 
 
@@ -63,6 +66,12 @@ def check_mode(desktop, setup, mode, folder, menu, version):
         assert got == MACHINES[desktop.arch], "%s put a %#x %s on %s" % (mode, got, program, desktop.arch)
     out = desktop.wine(os.path.join(folder, "quillon-cli.exe"), "--version").stdout.decode("utf-8")
     assert out == "quillon-cli %s\n" % version, "installed quillon-cli --version said %r" % out
+    shipped.no_test_hook(os.path.join(folder, name) for name in files)
+    with open(os.path.join(desktop.prefix, "drive_c", "s.qsl"), "wb") as f:
+        f.write(shipped.settings("Z:" + LOG, "C:\\out.xml"))
+    shipped.stores_despite_fail_put(lambda server, more: subprocess.run(
+        ["wine", os.path.join(folder, "quillon-cli.exe"), "upload", "--settings", "C:\\s.qsl", "--server", server,
+         "--force"], env=dict(desktop.env, **more), stdin=subprocess.DEVNULL, capture_output=True, timeout=120))
     desktop.start(os.path.join(folder, "quillon.exe"))
     desktop.window("(Quillon for Tarnis|quillon)")  # the main window, or a first start's box
     desktop.end_programs()
