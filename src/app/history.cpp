@@ -125,6 +125,16 @@ constexpr const char* kRunColumns =
 
 std::string utf8(std::string_view cp932) { return cp932::to_utf8_lossy(cp932); }
 
+// SQLite says what went wrong in UTF-8; the error's text is CP932.
+[[noreturn]] void history_failed(std::string_view utf8_text, int code) {
+  std::string text(utf8_text);
+  try {
+    text = cp932::from_utf8(utf8_text, "");
+  } catch (const cp932::EncodingError&) {
+  }
+  throw Error(Failed::History, text, static_cast<std::uint32_t>(code));
+}
+
 // A contact's texts as the database keeps them.
 struct Kept {
   std::string callsign, call, daytime, frequency, mode, remarks;
@@ -144,10 +154,7 @@ struct History::Db {
   ~Db() {
     if (handle) sq().close(handle);
   }
-  [[noreturn]] void fail() const {
-    const int code = sq().errcode(handle) & 0xff;
-    throw HistoryError(sq().errmsg(handle), code == SQLITE_NOTADB || code == SQLITE_CORRUPT);
-  }
+  [[noreturn]] void fail() const { history_failed(sq().errmsg(handle), sq().errcode(handle) & 0xff); }
   void check(int rc) const {
     if (rc != SQLITE_OK) fail();
   }
@@ -254,7 +261,7 @@ void create_tables(const History::Db& db, const std::string& path) {
   Statement version(db, "PRAGMA user_version");
   version.step();
   const std::int64_t have = version.integer(0);
-  if (have > kVersion) throw HistoryError(path + " was written by a newer Quillon");
+  if (have > kVersion) throw Error(Failed::History, path + " was written by a newer Quillon");
   if (have == 1) db.exec((std::string(kModeColumns) + "PRAGMA user_version = 2;").c_str());
   if (have == 0) {
     db.exec(kSchema);
@@ -279,7 +286,7 @@ void create_tables(const History::Db& db, const std::string& path) {
 }  // namespace
 
 History::History(const std::string& path, Mode mode) : db_(std::make_unique<Db>()) {
-  if (!platform::sqlite_api()) throw HistoryError("the history's SQLite module is missing");
+  if (!platform::sqlite_api()) throw Error(Failed::History, "the history's SQLite module is missing");
   std::string read_only_disk;  // a test's stand-in for a disk mounted read-only
   const bool on_disk = mode == Mode::Write || platform::file_size(path) > 0;
   // A journal beside it is a commit cut off (a run killed, the power lost): only
@@ -287,18 +294,18 @@ History::History(const std::string& path, Mode mode) : db_(std::make_unique<Db>(
   const bool cut_off = on_disk && platform::file_size(path + "-journal") > 0;
   const bool writable =
       (mode == Mode::Write || cut_off) && !platform::test_failure("read-only-history", read_only_disk);
-  if (writable && !platform::create_if_missing(path)) throw HistoryError(utf8(platform::last_file_error()));
+  if (writable && !platform::create_if_missing(path)) throw Error(Failed::History, platform::last_file_error());
   const int flags = writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
   if (sq().open_v2(on_disk ? path.c_str() : ":memory:", &db_->handle, on_disk ? flags : SQLITE_OPEN_READWRITE,
                    nullptr) != SQLITE_OK) {
-    if (!db_->handle) throw HistoryError("out of memory");
+    if (!db_->handle) throw Error(Failed::History, "out of memory");
     db_->fail();
   }
   sq().busy_timeout(db_->handle, 5000);
   if (on_disk && mode == Mode::Read) {
     Statement version(*db_, "PRAGMA user_version");
     version.step();
-    if (version.integer(0) > kVersion) throw HistoryError(path + " was written by a newer Quillon");
+    if (version.integer(0) > kVersion) throw Error(Failed::History, path + " was written by a newer Quillon");
     if (version.integer(0) == kVersion) return;
     if (version.integer(0) == 1) {
       db_->exec(kVersion1Runs);
@@ -313,6 +320,11 @@ History::History(const std::string& path, Mode mode) : db_(std::make_unique<Db>(
 }
 
 History::~History() = default;
+
+bool damaged(const Error& e) {
+  const auto code = static_cast<int>(e.number());
+  return e.failed() == Failed::History && (code == SQLITE_NOTADB || code == SQLITE_CORRUPT);
+}
 
 std::string set_aside_damaged(const std::string& path, const platform::LocalDateTime& now) {
   char stamp[32];

@@ -17,6 +17,7 @@
 
 #include "conversion/conversion.h"
 #include "platform/clock.h"
+#include "platform/error.h"
 
 namespace quillon {
 
@@ -59,16 +60,10 @@ std::string upload_lock_file(const std::string& folder);
 // The run whose upload holds the lock in `folder`; 0 for none.
 std::int64_t run_under_way(const std::string& folder);
 
-// A history that cannot be opened, read or written; what() is UTF-8.
-class HistoryError : public std::runtime_error {
- public:
-  explicit HistoryError(const std::string& what, bool damaged = false) : std::runtime_error(what), damaged_(damaged) {}
-  // SQLite found no database, or a damaged one, in the file.
-  bool damaged() const { return damaged_; }
-
- private:
-  bool damaged_;
-};
+// A history that cannot be opened, read or written throws Error (Failed::History,
+// with SQLite's result code where it gave one). True when SQLite found no
+// database, or a damaged one, in the file.
+bool damaged(const Error& e);
 
 // A damaged history renamed beside itself with the local time
 // (uploads.sqlite.damaged-YYYYMMDD-HHMMSS), so that a new one can start;
@@ -94,7 +89,7 @@ class History {
     Write,  // creates the file (owner-only) and takes in an uploads.jsonl beside it, once
     Read,   // never writes; a missing file reads as that uploads.jsonl alone
   };
-  // Throws HistoryError.
+  // Throws Error.
   History(const std::string& path, Mode mode);
   ~History();
   History(const History&) = delete;
@@ -130,7 +125,7 @@ class History {
 
 // The log at `csv_path` (CP932) read into `contacts` as the document would carry
 // them, and which of them `uploader` sent to host:port. Throws Error when the log
-// is refused, HistoryError when the history cannot be read.
+// is refused or the history cannot be read.
 SentContacts sent_from_log(const std::string& csv_path, std::string_view uploader, const std::string& host, int port,
                            std::vector<DocumentContact>& contacts);
 

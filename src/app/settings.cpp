@@ -40,7 +40,7 @@ std::string sjis(std::string_view utf8) { return cp932::text(utf8); }
 Settings read_settings(const std::string& path) {
   std::string data;
   if (!platform::read_whole_file(path, data))
-    throw Error(sjis("設定ファイルを開けません: ") + path + " (" + platform::last_file_error() + ")");
+    throw Error(Failed::Settings, sjis("設定ファイルを開けません: ") + path + " (" + platform::last_file_error() + ")");
   std::vector<std::string> lines;
   std::string_view rest = data;
   while (static_cast<int>(lines.size()) < kLines && !rest.empty()) {
@@ -80,9 +80,10 @@ void write_settings(const std::string& path, const Settings& s) {
 
   // Owner-only, since it holds the server password.
   platform::ReplacingFile file(path, platform::ReplacingFile::Access::OwnerOnly);
-  if (!file.ok()) throw Error(sjis("設定ファイルを作成できません: ") + path + " (" + file.reason() + ")");
+  if (!file.ok())
+    throw Error(Failed::Settings, sjis("設定ファイルを作成できません: ") + path + " (" + file.reason() + ")");
   if (!file.write(bytes) || !file.commit())
-    throw Error(sjis("設定ファイルを書き込めません: ") + path + " (" + file.reason() + ")");
+    throw Error(Failed::Settings, sjis("設定ファイルを書き込めません: ") + path + " (" + file.reason() + ")");
 }
 
 }  // namespace quillon

@@ -28,12 +28,17 @@ bool reached_the_server(RunEnd end) {
          end == RunEnd::NotClosed || end == RunEnd::StoredNotClosed;
 }
 
-std::string why_not(const HistoryError& e) { return *e.what() ? e.what() : "unknown failure"; }
+std::string why_not(const Error& e) { return *e.what() ? e.utf8() : "unknown failure"; }
+
+// The history's own failures are said and passed by; any other goes on up.
+void history_only(const Error& e) {
+  if (e.failed() != Failed::History) throw;
+}
 
 // A damaged history is kept aside and a new one begun, rather than failing
 // every run for good; false when it is not damage or cannot be moved.
-bool set_aside(const std::string& path, const HistoryError& e, platform::Clock& clock, RunObserver& observer) {
-  if (!e.damaged()) return false;
+bool set_aside(const std::string& path, const Error& e, platform::Clock& clock, RunObserver& observer) {
+  if (!damaged(e)) return false;
   const std::string aside = set_aside_damaged(path, clock.now());
   if (!aside.empty()) observer.history_set_aside(aside);
   return !aside.empty();
@@ -51,7 +56,8 @@ class RunHistory {
     try {
       if (!history_) history_ = open();
       step(*history_);
-    } catch (const HistoryError& e) {
+    } catch (const Error& e) {
+      history_only(e);
       failed_ = true;
       observer_.history_not_written(why_not(e));
     }
@@ -61,7 +67,7 @@ class RunHistory {
   std::unique_ptr<History> open() {
     try {
       return std::make_unique<History>(path_, History::Mode::Write);
-    } catch (const HistoryError& e) {
+    } catch (const Error& e) {
       if (!set_aside(path_, e, clock_, observer_)) throw;
     }
     return std::make_unique<History>(path_, History::Mode::Write);
@@ -155,7 +161,8 @@ HistoryEntry unstarted(const RunServices& services, RunEnd end) {
 std::string record(const std::string& folder, const HistoryEntry& e) {
   try {
     History(history_file(folder), History::Mode::Write).add_run(e);
-  } catch (const HistoryError& error) {
+  } catch (const Error& error) {
+    history_only(error);
     return why_not(error);
   }
   return {};
@@ -278,11 +285,12 @@ void UploadRun::look_up_history() {
       found_ = history.sent(services_.ftp_host, services_.ftp_port, s, fnv1a_hex(state_.log.data), contacts_);
     remembered_mode_ = history.remembered_mode(services_.ftp_host, services_.ftp_port);
     taken_name_ = cp932::from_utf8(history.newest_remote_name(services_.ftp_host, services_.ftp_port), "remote name");
-  } catch (const HistoryError& e) {
-    // Nothing in a damaged history to refuse by; the run's record begins a new one.
-    if (!set_aside(history_file(request_.folder), e, services_.clock, observer_)) observer_.history_not_read(e.what());
   } catch (const cp932::EncodingError&) {
     // A name no CP932 callsign gives is no name this run could repeat.
+  } catch (const Error& e) {
+    history_only(e);
+    // Nothing in a damaged history to refuse by; the run's record begins a new one.
+    if (!set_aside(history_file(request_.folder), e, services_.clock, observer_)) observer_.history_not_read(e.utf8());
   }
 }
 

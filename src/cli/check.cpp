@@ -83,8 +83,6 @@ int check(const std::vector<std::string>& args) {
   } else if (problems.empty()) {
     try {
       list_sent(csv_path, *settings, host, port, sent_text, sent);
-    } catch (const HistoryError& e) {
-      say(std::string("contacts sent not listed: ") + e.what());
     } catch (const Error& e) {
       say("contacts sent not listed: " + e.utf8());
     }

@@ -28,8 +28,8 @@ bool read_history(Ask ask) {
     History history(history_path(), History::Mode::Read);
     ask(history);
     return true;
-  } catch (const HistoryError& e) {
-    platform::write_text(platform::Stream::Err, std::string("quillon-cli history: ") + e.what() + "\n");
+  } catch (const Error& e) {
+    platform::write_text(platform::Stream::Err, "quillon-cli history: " + e.utf8() + "\n");
     return false;
   }
 }

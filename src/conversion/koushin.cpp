@@ -16,7 +16,7 @@ class DocumentFile {
  public:
   explicit DocumentFile(const std::string& path)
       : path_(path), file_(platform::native_path(path), platform::ReplacingFile::Access::Ordinary) {
-    if (!file_.ok()) throw Error(conversion_text::cannot_create_document(path));
+    if (!file_.ok()) throw Error(Failed::File, conversion_text::cannot_create_document(path));
     buffer_.reserve(kBufferSize + 4096);
   }
 
@@ -46,7 +46,7 @@ class DocumentFile {
     if (!file_.write(buffer_)) fail();
     buffer_.clear();
   }
-  [[noreturn]] void fail() { throw Error(conversion_text::cannot_write_document(path_)); }
+  [[noreturn]] void fail() { throw Error(Failed::File, conversion_text::cannot_write_document(path_)); }
 
   std::string path_;  // as the settings hold it, for messages
   platform::ReplacingFile file_;
@@ -120,7 +120,8 @@ Contact take(const LogRecord& r, const std::string& csv_path, std::vector<LogPro
     const std::optional<std::int16_t> n = whole_number(v);
     if (n) return std::to_string(*n);
     if (!problems)
-      throw Error(conversion_text::not_a_whole_number(csv_path, r.file_record, r.file_line, field, v.text));
+      throw Error(Failed::Log,
+                  conversion_text::not_a_whole_number(csv_path, r.file_record, r.file_line, field, v.text));
     problems->push_back(
         {r.file_record, r.file_line, field, std::string(v.text), reads_as_number(v) ? "out of range" : "not a number"});
     return std::string("0");

@@ -98,7 +98,7 @@ void read_records(const std::string& path, ContactLog& log, std::vector<LogProbl
   log.csv_path = path;
   log.numbers.clear();
   if (!platform::read_whole_file(platform::native_path(path), log.data))
-    throw Error(conversion_text::cannot_open_log(path));
+    throw Error(Failed::Log, conversion_text::cannot_open_log(path));
   log.numbers.reserve(log.data.size() * 2 + 2);  // a plain form is at most one byte longer
   // A record takes at least 34 commas and a line end: room for all at once.
   log.log_records.reserve(std::min<std::size_t>(kMaxLogRecords, log.data.size() / 35) + 2);
@@ -110,7 +110,7 @@ void read_records(const std::string& path, ContactLog& log, std::vector<LogProbl
     const int line = items.line();
     // Checked before field 30 is seen, so it fires even for a record that would be dropped.
     if (log.log_count + 1 > kMaxLogRecords) {
-      if (!problems) throw Error(conversion_text::too_many_records(path, file_record, line));
+      if (!problems) throw Error(Failed::Log, conversion_text::too_many_records(path, file_record, line));
       problems->push_back({file_record, line, 0, {}, "past the 2000th record"});
       return;
     }
@@ -121,7 +121,7 @@ void read_records(const std::string& path, ContactLog& log, std::vector<LogProbl
     record.file_line = line;
     for (LogValue& field : record.fields)
       if (!items.next(field)) {
-        if (!problems) throw Error(conversion_text::ends_inside_record(path, file_record, line));
+        if (!problems) throw Error(Failed::Log, conversion_text::ends_inside_record(path, file_record, line));
         problems->push_back({file_record, line, 0, {}, "ends inside the record"});
         --log.log_count;
         return;

@@ -10,7 +10,7 @@ namespace quillon::cp932 {
 
 class EncodingError : public Error {
  public:
-  using Error::Error;
+  explicit EncodingError(const std::string& text) : Error(Failed::Encoding, text) {}
 };
 
 // Bytes that are not valid CP932 throw EncodingError.

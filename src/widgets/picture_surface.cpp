@@ -10,7 +10,7 @@ namespace {
 
 void check_scale(float value, const char* what) {
   if (value == 0.0f || !std::isfinite(value))
-    throw Error(std::string("picture box: invalid ") + what + " " + std::to_string(value));
+    throw Error(Failed::Display, std::string("picture box: invalid ") + what + " " + std::to_string(value));
 }
 
 }  // namespace
@@ -21,7 +21,7 @@ PictureSurface::PictureSurface(int width, int height, Colour box_color)
       box_color_(box_color),
       scale_w_(static_cast<float>(width)),
       scale_h_(static_cast<float>(height)) {
-  if (width <= 0 || height <= 0) throw Error("picture box: the size must be positive");
+  if (width <= 0 || height <= 0) throw Error(Failed::Display, "picture box: the size must be positive");
 }
 
 void PictureSurface::set_scale_width(float w) {
@@ -36,7 +36,7 @@ void PictureSurface::set_scale_height(float h) {
 
 void PictureSurface::set_draw_mode(int mode) {
   if (mode != kDrawModeCopyPen && mode != kDrawModeNotXorPen)
-    throw Error("picture box: unsupported draw mode " + std::to_string(mode));
+    throw Error(Failed::Display, "picture box: unsupported draw mode " + std::to_string(mode));
   draw_mode_ = mode;
 }
 

@@ -15,21 +15,21 @@ constexpr Colour kWhite = 0xFFFFFF;
 std::int32_t round_scale(float v, const char* what) {
   const double r = std::nearbyint(static_cast<double>(v));
   if (!std::isfinite(r) || r < std::numeric_limits<std::int32_t>::min() || r > std::numeric_limits<std::int32_t>::max())
-    throw Error(std::string("progress bar: the ") + what + " " + std::to_string(v) +
-                " does not fit a 32-bit whole number");
+    throw Error(Failed::Display, std::string("progress bar: the ") + what + " " + std::to_string(v) +
+                                     " does not fit a 32-bit whole number");
   return static_cast<std::int32_t>(r);
 }
 
 float to_single(double v, const char* what) {
   if (!std::isfinite(v) || std::fabs(v) > std::numeric_limits<float>::max())
-    throw Error(std::string("progress bar: the ") + what + " is not a finite number");
+    throw Error(Failed::Display, std::string("progress bar: the ") + what + " is not a finite number");
   return static_cast<float>(v);
 }
 
 std::int32_t checked_sub(std::int32_t a, std::int32_t b) {
   const std::int64_t r = std::int64_t{a} - std::int64_t{b};
   if (r < std::numeric_limits<std::int32_t>::min() || r > std::numeric_limits<std::int32_t>::max())
-    throw Error("progress bar: the bar height overflows a 32-bit whole number");
+    throw Error(Failed::Display, "progress bar: the bar height overflows a 32-bit whole number");
   return static_cast<std::int32_t>(r);
 }
 
@@ -56,7 +56,7 @@ void clsProgressBar::Value(std::int32_t lngNewValue) {
   }
   value_ = v;
 
-  if (!target_) throw Error("progress bar: no target picture box has been set");
+  if (!target_) throw Error(Failed::Display, "progress bar: no target picture box has been set");
   Surface& pic = *target_;
 
   const std::int32_t w = round_scale(pic.scale_width(), "scale width");
@@ -100,9 +100,9 @@ void clsProgressBar::BarColor(Colour lngNewBarColor) {
 
 void clsProgressBar::Max(std::int32_t lngNewMax) {
   // A zero scale is meaningless to the picture box; refuse it while the bar is intact.
-  if (lngNewMax == 0) throw Error("progress bar: Max must not be 0");
+  if (lngNewMax == 0) throw Error(Failed::Display, "progress bar: Max must not be 0");
   max_ = lngNewMax;
-  if (!target_) throw Error("progress bar: no target picture box has been set");
+  if (!target_) throw Error(Failed::Display, "progress bar: no target picture box has been set");
   target_->set_scale_width(static_cast<float>(max_));
   target_->set_scale_height(static_cast<float>(max_));
   Redraw();

@@ -41,7 +41,7 @@ GdiSurface::GdiSurface(int width, int height, Colour box_color)
   void* bits = nullptr;
   gdi_->dc = ::CreateCompatibleDC(nullptr);
   gdi_->bitmap = ::CreateDIBSection(gdi_->dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  if (gdi_->dc == nullptr || gdi_->bitmap == nullptr) throw Error("picture box: no GDI bitmap");
+  if (gdi_->dc == nullptr || gdi_->bitmap == nullptr) throw Error(Failed::Display, "picture box: no GDI bitmap");
   gdi_->bits = static_cast<const std::uint32_t*>(bits);
   gdi_->old_bitmap = ::SelectObject(gdi_->dc, gdi_->bitmap);
   ::SetBkMode(gdi_->dc, TRANSPARENT);

@@ -54,8 +54,8 @@ TEST(Cp932, RefusalsAndTheEdges) {
   EXPECT_EQ(cp932::to_utf8_or_as_is(bad), bad);                  // a terminal
   EXPECT_EQ(cp932::to_utf8_lossy(bad), "ok \xEF\xBF\xBD 東");    // a window
   EXPECT_EQ(cp932::to_utf8_lossy("\xB1\x93"), "ｱ\xEF\xBF\xBD");  // cut at the end
-  EXPECT_EQ(Error(bad).utf8(), bad);
-  EXPECT_EQ(Error("\x93\x8C").utf8(), "東");
+  EXPECT_EQ(Error(Failed::Log, bad).utf8(), bad);
+  EXPECT_EQ(Error(Failed::Log, "\x93\x8C").utf8(), "東");
 }
 
 }  // namespace

@@ -53,7 +53,7 @@ class RecordingSurface : public Surface {
  private:
   void log(const std::string& s) const { calls.push_back(s); }
   void set_scale(const char* which, float v, float& field) {
-    if (v == 0) throw Error("picture box: invalid scale");
+    if (v == 0) throw Error(Failed::Display, "picture box: invalid scale");
     log(std::string("scale_") + which + " " + num(v));
     field = v;
   }
