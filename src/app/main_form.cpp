@@ -154,9 +154,7 @@ RunEnd MainForm::cmdOK_Click() {
     // Nothing may unwind into the toolkit's event loop; leave the window usable.
     view.set_cursor(Cursor::Default);
     view.message_box(e.what());
-    view.set_enabled(Button::cmdOK, true);
-    view.set_enabled(Button::Cmdcancel, true);
-    view.set_enabled(Button::Command1, true);
+    set_buttons(view, true);
     return RunEnd::NotStored;
   }
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <iterator>
 #include <map>
 #include <string>
 #include <utility>
@@ -17,16 +18,32 @@
 namespace quillon {
 namespace {
 
-void set_buttons(FtpView& view, bool enabled) {
-  view.set_enabled(Button::cmdOK, enabled);
-  view.set_enabled(Button::Cmdcancel, enabled);
-  view.set_enabled(Button::Command1, enabled);
+// Each end of a run: its name in the history and the JSON, and whether the run
+// got as far as the server.
+struct EndSpec {
+  RunEnd end;
+  const char* stage;
+  bool reached_the_server;
+};
+// In the order of RunEnd, row for row (checked below).
+constexpr EndSpec kEnds[] = {
+    {RunEnd::Uploaded, "ok", true},          {RunEnd::NoSettings, "settings", false},
+    {RunEnd::NoSession, "session", false},   {RunEnd::NoLog, "log", false},
+    {RunEnd::LogRefused, "log", false},      {RunEnd::NotWritten, "convert", false},
+    {RunEnd::Busy, "busy", false},           {RunEnd::Declined, "already-sent", false},
+    {RunEnd::NotConnected, "connect", true}, {RunEnd::NotStored, "store", true},
+    {RunEnd::NotClosed, "close", true},      {RunEnd::StoredNotClosed, "close", true},
+};
+constexpr bool each_end_in_its_row() {
+  for (std::size_t i = 0; i < std::size(kEnds); ++i)
+    if (static_cast<std::size_t>(kEnds[i].end) != i) return false;
+  return std::size(kEnds) == static_cast<std::size_t>(RunEnd::StoredNotClosed) + 1;
 }
+static_assert(each_end_in_its_row());
 
-bool reached_the_server(RunEnd end) {
-  return end == RunEnd::Uploaded || end == RunEnd::NotConnected || end == RunEnd::NotStored ||
-         end == RunEnd::NotClosed || end == RunEnd::StoredNotClosed;
-}
+const EndSpec& spec(RunEnd end) { return kEnds[static_cast<std::size_t>(end)]; }
+
+bool reached_the_server(RunEnd end) { return spec(end).reached_the_server; }
 
 std::string why_not(const Error& e) { return *e.what() ? e.utf8() : "unknown failure"; }
 
@@ -97,23 +114,7 @@ HistoryEntry entry_for(const RunServices& services, const std::string& uploader)
 
 }  // namespace
 
-const char* stage_name(RunEnd end) {
-  switch (end) {
-    case RunEnd::Uploaded: return "ok";
-    case RunEnd::NoSettings: return "settings";
-    case RunEnd::NoSession: return "session";
-    case RunEnd::NoLog:
-    case RunEnd::LogRefused: return "log";
-    case RunEnd::NotWritten: return "convert";
-    case RunEnd::Busy: return "busy";
-    case RunEnd::Declined: return "already-sent";
-    case RunEnd::NotConnected: return "connect";
-    case RunEnd::NotStored: return "store";
-    case RunEnd::NotClosed:
-    case RunEnd::StoredNotClosed: break;
-  }
-  return "close";
-}
+const char* stage_name(RunEnd end) { return spec(end).stage; }
 
 bool worth_another_try(RunEnd end, const HistoryEntry& e) {
   if (end != RunEnd::NotConnected && end != RunEnd::NotStored) return false;

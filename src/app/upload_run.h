@@ -47,7 +47,7 @@ enum class RunEnd {
   NotConnected,
   NotStored,
   NotClosed,        // the leftover connection would not close; nothing sent
-  StoredNotClosed,  // stored, but closing the connection failed
+  StoredNotClosed,  // stored, but closing the connection failed; a new end goes last, named in kEnds
 };
 // The name a recorded run's outcome gives it in the history and the JSON.
 const char* stage_name(RunEnd end);

@@ -32,6 +32,10 @@ class FtpView {
   virtual void beep() = 0;
 };
 
+// The three buttons, in the order the window sets them: the one place a run
+// takes them away and gives them back.
+void set_buttons(FtpView& view, bool enabled);
+
 // The session, the connection and the progress of the transfer; they outlive
 // the main window around the settings dialog.
 struct FtpState {

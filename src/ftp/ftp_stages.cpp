@@ -32,12 +32,6 @@ std::string remote_name(const UploadJob& job, const std::string& date, const std
   return "/log/" + job.callsign + "." + date + time + job.format_tag + "Ver" + job.remote_ext;
 }
 
-void enable_buttons(FtpView& view) {
-  view.set_enabled(Button::cmdOK, true);
-  view.set_enabled(Button::Cmdcancel, true);
-  view.set_enabled(Button::Command1, true);
-}
-
 std::int32_t to_int32_saturated(long long v) {
   if (v > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
   if (v < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
@@ -51,6 +45,12 @@ void report_transfer_failure(FtpEnv& env, std::uint32_t error) {
 }
 
 }  // namespace
+
+void set_buttons(FtpView& view, bool enabled) {
+  view.set_enabled(Button::cmdOK, enabled);
+  view.set_enabled(Button::Cmdcancel, enabled);
+  view.set_enabled(Button::Command1, enabled);
+}
 
 void ftpinit(FtpEnv& env) {
   FtpState& state = env.ftp;
@@ -102,7 +102,7 @@ void errchk(FtpEnv& env) {
     env.view.message_box(ftp_text::init_report());
   } else if (stage == kStageData) {
     env.view.message_box(ftp_text::transfer_report());
-    enable_buttons(env.view);
+    set_buttons(env.view, true);
     env.view.set_picture_visible(false);
     state.bar().Value(0);
   } else if (stage == kStageOut) {
@@ -210,7 +210,7 @@ FtpOutcome ftpdata(FtpEnv& env) {
     return FtpOutcome::StoredNotClosed;
   }
 
-  enable_buttons(view);
+  set_buttons(view, true);
   view.set_picture_visible(false);
   state.bar().Value(0);
   view.set_status(ftp_text::upload_done());
