@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
         box->close();
       }
     });
-    program.main_window()->decide(report);
+    quillon::WindowRun(*program.main_window(), program.state().ftp).decide(report);
     program.open_settings();
     ok = save(dynamic_cast<QWidget*>(program.settings_dialog()), out + "/settings-dialog.png") && ok;
   }

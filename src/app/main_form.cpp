@@ -7,6 +7,7 @@
 #include "app/program.h"
 #include "app/settings.h"
 #include "ftp/ftp.h"
+#include "ftp/ftp_texts.h"
 #include "platform/cp932.h"
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -53,7 +54,7 @@ std::string run_lines(const SentReport& r) {
 
 }  // namespace
 
-Send MainView::decide(const SentReport& r) {
+Send WindowRun::decide(const SentReport& r) {
   Question q;
   enum { kFresh, kAll, kStop };
   std::vector<int> meaning;
@@ -69,33 +70,115 @@ Send MainView::decide(const SentReport& r) {
     q.buttons = {"中止", "すべて送信"};
     meaning = {kStop, kAll};
   }
-  int answer = meaning.at(static_cast<std::size_t>(ask(in_cp932(q))));
+  int answer = meaning.at(static_cast<std::size_t>(view_.ask(in_cp932(q))));
   if (answer == kAll) {
     const Question sure{
         "送信済みの" + n(r.sent) + "件も、もう一度送信します。よろしいですか?", {"はい", "いいえ"}, 1, 1};
-    if (ask(in_cp932(sure)) != 0) answer = kStop;
+    if (view_.ask(in_cp932(sure)) != 0) answer = kStop;
   }
-  if (answer == kStop) set_status(cp932::text("   アップロードを中止しました"));
+  if (answer == kStop) view_.set_status(cp932::text("   アップロードを中止しました"));
   return answer == kFresh ? Send::OnlyNew : answer == kAll ? Send::All : Send::Nothing;
 }
 
-bool MainView::wait_for_other() {
-  message_box(cp932::text("別のアップロードが実行中です。終わってからもう一度押して下さい。"));
+bool WindowRun::wait_for_other() {
+  view_.message_box(cp932::text("別のアップロードが実行中です。終わってからもう一度押して下さい。"));
   return false;
 }
 
-void MainView::history_not_read(const std::string& why) {
-  message_box(cp932::text("送信履歴を読めませんでした。送信済みかどうかは確かめていません。\n") + reason(why));
+void set_buttons(MainView& view, bool enabled) {
+  view.set_enabled(Button::cmdOK, enabled);
+  view.set_enabled(Button::Cmdcancel, enabled);
+  view.set_enabled(Button::Command1, enabled);
 }
 
-void MainView::history_set_aside(const std::string& aside) {
-  message_box(cp932::text("送信履歴が壊れていたため、新しく作り直しました。古い履歴は次の名前で残してあります: ") +
-              reason(aside));
+void WindowRun::on(const RunEvent& e) {
+  switch (e.kind) {
+    case RunEvent::Kind::Ftp: on_ftp(e.ftp); break;
+    case RunEvent::Kind::Status: view_.set_status(e.text); break;
+    case RunEvent::Kind::Repaint: view_.repaint(); break;
+    case RunEvent::Kind::Busy: set_buttons(view_, false); break;
+    case RunEvent::Kind::Idle: set_buttons(view_, true); break;
+    case RunEvent::Kind::Message: view_.message_box(e.text); break;
+    case RunEvent::Kind::HistoryNotRead:
+      view_.message_box(cp932::text("送信履歴を読めませんでした。送信済みかどうかは確かめていません。\n") +
+                        reason(e.text));
+      break;
+    case RunEvent::Kind::HistorySetAside:
+      view_.message_box(
+          cp932::text("送信履歴が壊れていたため、新しく作り直しました。古い履歴は次の名前で残してあります: ") +
+          reason(e.text));
+      break;
+    // The window's texts are fixed; a history that cannot be written is said where it can be.
+    case RunEvent::Kind::HistoryNotWritten:
+      platform::write_text(platform::Stream::Err, "quillon: history not written: " + e.text + "\n");
+      break;
+    // The status line alone tells of a retry and of the mode.
+    case RunEvent::Kind::Retrying:
+    case RunEvent::Kind::PassiveRemembered:
+    case RunEvent::Kind::FallingBack: break;
+  }
 }
 
-// The window's texts are fixed; a history that cannot be written is said where it can be.
-void MainView::history_not_written(const std::string& why) {
-  platform::write_text(platform::Stream::Err, "quillon: history not written: " + why + "\n");
+void WindowRun::on_ftp(const FtpEvent& e) {
+  switch (e.kind) {
+    case FtpEvent::Kind::Wait: view_.set_cursor(Cursor::Wait); break;
+    case FtpEvent::Kind::WaitOver: view_.set_cursor(Cursor::Default); break;
+    case FtpEvent::Kind::Connected: view_.repaint(); break;
+    case FtpEvent::Kind::Uploading:
+      view_.set_picture_visible(true);
+      view_.set_status(ftp_text::uploading());
+      view_.repaint();
+      break;
+    case FtpEvent::Kind::Storing: break;
+    case FtpEvent::Kind::Progress:
+      // Inside the layer's transfer loop: a drawing failure must not unwind
+      // through it, and the bar is only a display.
+      try {
+        ftp_.bar().Value(e.value);
+      } catch (const std::exception&) {
+      }
+      break;
+    case FtpEvent::Kind::NotConnected:
+      view_.set_status(e.error == platform::inet_error::kExtendedError ? ftp_text::extended_error()
+                                                                       : ftp_text::aborted());
+      break;
+    case FtpEvent::Kind::NotStored: view_.message_box(ftp_text::transfer_failed(view_.status(), e.error)); break;
+    case FtpEvent::Kind::NotClosed:
+      if (e.error == platform::inet_error::kExtendedError) {
+        view_.set_status(view_.status() + ftp_text::extended_error());
+        break;
+      }
+      view_.beep();
+      view_.set_status(view_.status() + e.text);
+      view_.message_box(ftp_text::close_failed(e.error));
+      break;
+    case FtpEvent::Kind::Stored:
+      set_buttons(view_, true);
+      view_.set_picture_visible(false);
+      ftp_.bar().Value(0);
+      view_.set_status(ftp_text::upload_done());
+      view_.set_label1_caption(ftp_text::label1_design());
+      break;
+    case FtpEvent::Kind::SessionFailed:
+      view_.beep();
+      view_.message_box(ftp_text::session_failed(e.error));
+      break;
+    case FtpEvent::Kind::Report: errchk(e.text); break;
+  }
+}
+
+// The failure report: the stage's message, the window set back as far as the
+// stage requires.
+void WindowRun::errchk(const std::string& stage) {
+  ftp_.failed_stage = stage;
+  if (const std::string message = ftp_text::report(ftp_.failed_stage); !message.empty()) view_.message_box(message);
+  if (ftp_.failed_stage == kStageData) {
+    set_buttons(view_, true);
+    view_.set_picture_visible(false);
+    ftp_.bar().Value(0);
+  }
+  ftp_.failed_stage.clear();
+  view_.set_cursor(Cursor::Default);
 }
 
 void MainForm::Form_Load() {
@@ -139,9 +222,8 @@ void MainForm::Form_Load() {
   view.set_status(kCopyright);
   // The internet session, once for the process: a window made again keeps it.
   if (s.ftp.inet_state != "ok") {
-    FtpEnv env = ftp_env(s, view, program_.services());
-    ftpinit(env);
-    if (!s.ftp.failed_stage.empty()) errchk(env);
+    WindowRun window(view, s.ftp);
+    open_session(s, program_.services(), [&window](const FtpEvent& e) { window.on_ftp(e); });
   }
 }
 
@@ -149,7 +231,10 @@ RunEnd MainForm::cmdOK_Click() {
   MainView& view = *view_;
   try {
     AppState& s = program_.state();
-    return UploadRun(s, view, program_.services(), RunRequest{s.win_dir})().end;
+    WindowRun window(view, s.ftp);
+    RunRequest request{s.win_dir};
+    request.xml_declaration = view.label3_caption();
+    return UploadRun(s, window, program_.services(), std::move(request))().end;
   } catch (const std::exception& e) {
     // Nothing may unwind into the toolkit's event loop; leave the window usable.
     view.set_cursor(Cursor::Default);

@@ -43,6 +43,11 @@ static_assert(each_end_in_its_row());
 
 const EndSpec& spec(RunEnd end) { return kEnds[static_cast<std::size_t>(end)]; }
 
+// Where a run ends for each way the upload step ends, in FtpOutcome's order.
+constexpr RunEnd kFtpEnds[] = {RunEnd::Uploaded, RunEnd::NotConnected, RunEnd::NotStored, RunEnd::NotClosed,
+                               RunEnd::StoredNotClosed};
+static_assert(std::size(kFtpEnds) == static_cast<std::size_t>(FtpOutcome::StoredNotClosed) + 1);
+
 bool reached_the_server(RunEnd end) { return spec(end).reached_the_server; }
 
 std::string why_not(const Error& e) { return *e.what() ? e.utf8() : "unknown failure"; }
@@ -57,7 +62,7 @@ void history_only(const Error& e) {
 bool set_aside(const std::string& path, const Error& e, platform::Clock& clock, RunObserver& observer) {
   if (!damaged(e)) return false;
   const std::string aside = set_aside_damaged(path, clock.now());
-  if (!aside.empty()) observer.history_set_aside(aside);
+  if (!aside.empty()) observer.on({RunEvent::Kind::HistorySetAside, aside});
   return !aside.empty();
 }
 
@@ -76,7 +81,7 @@ class RunHistory {
     } catch (const Error& e) {
       history_only(e);
       failed_ = true;
-      observer_.history_not_written(why_not(e));
+      observer_.on({RunEvent::Kind::HistoryNotWritten, why_not(e)});
     }
   }
 
@@ -139,9 +144,9 @@ HeadValues head_values(const Settings& s) {
   return {s.callsign, s.my_portable, s.qsl_name, s.address1, s.address2, s.address3, s.log_search};
 }
 
-FtpEnv ftp_env(AppState& state, FtpView& view, const RunServices& services) {
+FtpEnv ftp_env(AppState& state, const RunServices& services, FtpEvents tell) {
   const Settings& s = state.settings;
-  return FtpEnv{state.ftp, view, services.inet, services.clock,
+  return FtpEnv{state.ftp, services.inet, services.clock,
                 UploadJob{services.ftp_host,
                           services.ftp_port,
                           s.callsign,
@@ -150,7 +155,15 @@ FtpEnv ftp_env(AppState& state, FtpView& view, const RunServices& services) {
                           state.format_tag,
                           state.remote_ext,
                           services.mode == ModeChoice::Passive,
-                          {}}};
+                          {}},
+                std::move(tell)};
+}
+
+bool open_session(AppState& state, const RunServices& services, const FtpEvents& tell) {
+  FtpEnv env = ftp_env(state, services, tell);
+  if (ftpinit(env)) return true;
+  tell(FtpEvent{FtpEvent::Kind::Report, 0, kStageInit});
+  return false;
 }
 
 HistoryEntry unstarted(const RunServices& services, RunEnd end) {
@@ -231,8 +244,12 @@ UploadRun::UploadRun(AppState& state, RunObserver& observer, const RunServices& 
 
 UploadRun::~UploadRun() = default;
 
+void UploadRun::tell(RunEvent::Kind kind, std::string text) { observer_.on({kind, std::move(text)}); }
+
+void UploadRun::tell_ftp(const FtpEvent& event) { observer_.on({RunEvent::Kind::Ftp, {}, event}); }
+
 RunEnd UploadRun::end(RunEnd end, bool buttons_back) {
-  if (buttons_back) set_buttons(observer_, true);
+  if (buttons_back) tell(RunEvent::Kind::Idle);
   result_.end = end;
   return end;
 }
@@ -242,14 +259,14 @@ RunEnd UploadRun::end(RunEnd end, bool buttons_back) {
 bool UploadRun::prepare() {
   const std::string& csv_path = state_.settings.csv_path;
   if (!platform::ordinary_file_exists(platform::native_path(csv_path))) {
-    observer_.message_box(ftp_text::file_not_found() + csv_path);
+    tell(RunEvent::Kind::Message, ftp_text::file_not_found() + csv_path);
     end(RunEnd::NoLog, true);
     return false;
   }
   try {
     read_log(csv_path, state_.log);
   } catch (const Error& e) {
-    observer_.message_box(e.what());
+    tell(RunEvent::Kind::Message, e.what());
     end(RunEnd::LogRefused, true);
     return false;
   }
@@ -291,7 +308,8 @@ void UploadRun::look_up_history() {
   } catch (const Error& e) {
     history_only(e);
     // Nothing in a damaged history to refuse by; the run's record begins a new one.
-    if (!set_aside(history_file(request_.folder), e, services_.clock, observer_)) observer_.history_not_read(e.utf8());
+    if (!set_aside(history_file(request_.folder), e, services_.clock, observer_))
+      tell(RunEvent::Kind::HistoryNotRead, e.utf8());
   }
 }
 
@@ -322,58 +340,52 @@ bool UploadRun::decide() {
 bool UploadRun::write_document() {
   try {
     koushin(state_.log, head_values(state_.settings), state_.settings.xml_path, services_.clock,
-            observer_.label3_caption());
+            request_.xml_declaration);
     return true;
   } catch (const Error& e) {
-    observer_.message_box(e.what());
+    tell(RunEvent::Kind::Message, e.what());
     return false;
   }
 }
 
 RunEnd UploadRun::send_once(Record& record) {
   record.begin(contacts_);
-  FtpEnv env = ftp_env(state_, observer_, services_);
+  FtpEnv env = ftp_env(state_, services_, [this, &record](const FtpEvent& e) {
+    if (e.kind == FtpEvent::Kind::Storing) record.storing(e.text);
+    else tell_ftp(e);
+  });
   env.job.taken_name = taken_name_;
   env.job.passive = passive_;
-  env.storing = [&record](const std::string& remote) { record.storing(remote); };
-  bool again = false;
   put_error_.reset();
-  env.other_mode = [&] {
-    // Reading the reply may set the layer's last error (a buffer too small).
-    put_error_ = services_.inet.last_error();
-    again = services_.mode == ModeChoice::First && !fell_back_ && data_connection_refused(services_.inet, passive_);
-    return again;
-  };
-  FtpOutcome sent = ftpdata(env);
-  if (again) {
-    fell_back_ = true;
-    passive_ = !passive_;
-    state_.ftp.failed_stage.clear();
-    if (!state_.ftp.remote_name.empty()) env.job.taken_name = taken_name_ = state_.ftp.remote_name;
-    env.job.passive = passive_;
-    put_error_.reset();
-    observer_.set_status(passive_ ? ftp_text::to_passive() : ftp_text::to_active());
-    observer_.repaint();
-    observer_.falling_back(passive_);
-    sent = ftpdata(env);
+  FtpResult sent = ftpdata(env);
+  // The server could not open the data connection in this mode: the other,
+  // once, before the failure is told.
+  if (sent.put_failed) {
+    put_error_ = sent.error;
+    if (services_.mode == ModeChoice::First && !fell_back_ && data_connection_refused(services_.inet, passive_)) {
+      fell_back_ = true;
+      passive_ = !passive_;
+      if (!state_.ftp.remote_name.empty()) env.job.taken_name = taken_name_ = state_.ftp.remote_name;
+      env.job.passive = passive_;
+      put_error_.reset();
+      tell(RunEvent::Kind::Status, passive_ ? ftp_text::to_passive() : ftp_text::to_active());
+      tell(RunEvent::Kind::Repaint);
+      observer_.on({RunEvent::Kind::FallingBack, {}, {}, 0, passive_});
+      sent = ftpdata(env);
+      if (sent.put_failed) put_error_ = sent.error;
+    }
   }
-  if (!state_.ftp.failed_stage.empty()) errchk(env);
+  if (sent.outcome == FtpOutcome::NotStored) tell_ftp({FtpEvent::Kind::NotStored, sent.error, {}});
+  if (sent.outcome != FtpOutcome::Stored) tell_ftp({FtpEvent::Kind::Report, 0, sent.stage});
   if (!state_.ftp.remote_name.empty()) taken_name_ = state_.ftp.remote_name;
-  switch (sent) {
-    case FtpOutcome::Stored: return RunEnd::Uploaded;
-    case FtpOutcome::NotConnected: return RunEnd::NotConnected;
-    case FtpOutcome::NotStored: return RunEnd::NotStored;
-    case FtpOutcome::StoredNotClosed: return RunEnd::StoredNotClosed;
-    case FtpOutcome::NotClosed: break;
-  }
-  return RunEnd::NotClosed;
+  return kFtpEnds[static_cast<std::size_t>(sent.outcome)];
 }
 
 RunResult UploadRun::operator()() {
   services_.inet.load_ahead();
-  observer_.set_status(ftp_text::connecting());
-  observer_.repaint();
-  set_buttons(observer_, false);
+  tell(RunEvent::Kind::Status, ftp_text::connecting());
+  tell(RunEvent::Kind::Repaint);
+  tell(RunEvent::Kind::Busy);
   state_.log.log_count = 0;
 
   Record record(*this);
@@ -393,10 +405,7 @@ RunResult UploadRun::operator()() {
   record.entry().log_fnv1a = fnv1a_hex(state_.log.data);
   record.entry().records = state_.log.log_count;
   if (request_.open_session && state_.ftp.inet_state != "ok") {
-    FtpEnv env = ftp_env(state_, observer_, services_);
-    ftpinit(env);
-    if (!state_.ftp.failed_stage.empty()) {
-      errchk(env);
+    if (!open_session(state_, services_, [this](const FtpEvent& e) { tell_ftp(e); })) {
       record.entry().error = services_.inet.last_error();
       record.finish(end(RunEnd::NoSession, false));
       return result_;
@@ -410,17 +419,17 @@ RunResult UploadRun::operator()() {
   passive_ = services_.mode == ModeChoice::Passive;
   if (services_.mode == ModeChoice::First && remembered_mode_ == "passive") {
     passive_ = true;
-    observer_.passive_remembered();
+    tell(RunEvent::Kind::PassiveRemembered);
   }
   for (int attempt = 0;; ++attempt) {
     const RunEnd sent = send_once(record);
     record.finish(end(sent, false));
     if (attempt >= request_.retries || !worth_another_try(sent, record.entry())) return result_;
     const int wait = 1 << attempt;
-    observer_.retrying(wait);
+    observer_.on({RunEvent::Kind::Retrying, {}, {}, wait});
     platform::sleep_seconds(wait);
-    observer_.set_status(ftp_text::connecting());
-    observer_.repaint();
+    tell(RunEvent::Kind::Status, ftp_text::connecting());
+    tell(RunEvent::Kind::Repaint);
   }
 }
 

@@ -66,33 +66,50 @@ struct SentReport {
 
 enum class Send { All, OnlyNew, Nothing };
 
-// Everything a run tells its front end, and the one question it asks. Texts
-// of the view are CP932; the others UTF-8.
-class RunObserver : public FtpView {
+// What a run tells its front end, in order: values, so that they could be
+// handed to another thread. Texts are CP932, but for the history's notes (UTF-8).
+struct RunEvent {
+  enum class Kind {
+    Ftp,                // ftp: what a stage did
+    Status,             // text: the status line's new text
+    Repaint,            // the window shows what it holds now, before blocking work
+    Busy,               // the run has begun: the buttons are taken away
+    Idle,               // the run has ended where nothing else gives them back
+    Message,            // text: a message box (OK only)
+    HistoryNotRead,     // text: why; nothing refused, the run goes on
+    HistorySetAside,    // text: the damaged history's new name; a new one begun
+    HistoryNotWritten,  // text: why
+    Retrying,           // seconds: the next try after this wait
+    PassiveRemembered,  // the store starts passive, as the newest ok run there needed
+    FallingBack,        // to_passive: the store again at once, in the other mode
+  };
+  Kind kind;
+  std::string text;
+  FtpEvent ftp{};
+  int seconds = 0;
+  bool to_passive = false;
+};
+
+// The front end of a run: it shows the events and answers the one question.
+class RunObserver {
  public:
-  virtual std::string label3_caption() const = 0;
+  virtual void on(const RunEvent& event) = 0;
   // Some of the log's contacts went up already: what to send.
   virtual Send decide(const SentReport& report) = 0;
   // Another upload holds the lock. True: wait for it (up to the request's bound).
   virtual bool wait_for_other() = 0;
-  virtual void history_not_read(const std::string& why) = 0;  // nothing refused; the run goes on
-  // The history was damaged: kept under this name (UTF-8), a new one begun.
-  virtual void history_set_aside(const std::string& aside) = 0;
-  virtual void history_not_written(const std::string& why) = 0;
-  virtual void retrying(int seconds) = 0;
-  // The store starts in passive mode, as the newest ok run to this server needed.
-  virtual void passive_remembered() = 0;
-  // The server could not open the data connection: the store again at once, in
-  // passive mode (to_passive) or active mode. The status line says so already.
-  virtual void falling_back(bool to_passive) = 0;
+
+ protected:
+  ~RunObserver() = default;
 };
 
 struct RunRequest {
-  std::string folder;         // the settings folder: the history and the lock
-  bool open_session = false;  // the window's session is open since its load
-  int retries = 0;            // further tries after a transient failure
-  int lock_wait_s = 0;        // the longest wait for another upload
-  bool ask_sent = true;       // false: everything goes, sent or not (--force), and nobody asks
+  std::string folder;                             // the settings folder: the history and the lock
+  bool open_session = false;                      // the window's session is open since its load
+  int retries = 0;                                // further tries after a transient failure
+  int lock_wait_s = 0;                            // the longest wait for another upload
+  bool ask_sent = true;                           // false: everything goes, sent or not (--force), and nobody asks
+  std::string xml_declaration = kXmlDeclaration;  // what the document copies (Label3's caption)
 };
 
 struct RunResult {
@@ -119,6 +136,8 @@ class UploadRun {
   bool write_document();
   RunEnd send_once(Record& record);
   RunEnd end(RunEnd end, bool buttons_back);
+  void tell(RunEvent::Kind kind, std::string text = {});
+  void tell_ftp(const FtpEvent& event);
 
   AppState& state_;
   RunObserver& observer_;
@@ -136,7 +155,7 @@ class UploadRun {
 };
 
 // Who the run is for and where it goes, as the FTP stages take it.
-FtpEnv ftp_env(AppState& state, FtpView& view, const RunServices& services);
+FtpEnv ftp_env(AppState& state, const RunServices& services, FtpEvents tell);
 HeadValues head_values(const Settings& settings);
 // The line of a run that ended before it started (the settings refused).
 HistoryEntry unstarted(const RunServices& services, RunEnd end);
@@ -147,6 +166,9 @@ std::string record(const std::string& folder, const HistoryEntry& entry);
 // work: in active mode PORT/EPRT refused, a 425, or no connection within the
 // accept bound; in passive mode EPSV and PASV refused.
 bool data_connection_refused(platform::Internet& inet, bool passive);
+// The session of a window that outlives its runs: opened once (ftpinit), its
+// failure told and reported as errchk does.
+bool open_session(AppState& state, const RunServices& services, const FtpEvents& tell);
 // Worth another try: no connection, a timeout, a dropped line, or a server
 // that says "not now" (4xx). Never a refused login or another 5xx.
 bool worth_another_try(RunEnd end, const HistoryEntry& entry);

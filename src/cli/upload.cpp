@@ -9,11 +9,11 @@
 #include "commands.h"
 #include "console.h"
 #include "conversion/conversion.h"
+#include "ftp/ftp_texts.h"
 #include "platform/clock.h"
 #include "platform/inet.h"
 #include "platform/paths.h"
 #include "platform/terminal.h"
-#include "widgets/caption_surface.h"
 
 namespace quillon::cli {
 namespace {
@@ -23,32 +23,40 @@ constexpr int kLockWaitS = 300;
 
 void say(const std::string& line) { platform::write_text(platform::Stream::Err, "quillon-cli upload: " + line + "\n"); }
 
-// The main window on a terminal: status texts on stdout (stderr when stdout
-// carries JSON), message boxes on stderr; what the window would ask is
-// answered by --only-new (--force sends all without asking).
+// A run on a terminal: the status texts on stdout (stderr when stdout carries
+// JSON), the message boxes and the notes on stderr, the bar's value as a
+// rewritten percentage line; what the window would ask is answered by
+// --only-new (--force sends all without asking).
 class ConsoleView final : public RunObserver {
  public:
   ConsoleView(bool json, bool only_new, std::string host_port)
       : status_stream_(json ? platform::Stream::Err : platform::Stream::Out),
         only_new_(only_new),
         host_port_(std::move(host_port)) {}
-  void set_status(std::string_view text) override {
-    status_ = text;
-    end_progress_line();
-    platform::write_text(status_stream_, for_terminal(text) + "\n");
+
+  void on(const RunEvent& e) override {
+    switch (e.kind) {
+      case RunEvent::Kind::Ftp: on_ftp(e.ftp); break;
+      case RunEvent::Kind::Status: status(e.text); break;
+      case RunEvent::Kind::Message: message(e.text); break;
+      case RunEvent::Kind::HistoryNotRead: say("history not read, nothing refused: " + e.text); break;
+      case RunEvent::Kind::HistorySetAside:
+        say("the history was damaged and is begun anew; the old one is kept as " + e.text);
+        break;
+      case RunEvent::Kind::HistoryNotWritten: say("history not written: " + e.text); break;
+      case RunEvent::Kind::Retrying: say("trying again in " + std::to_string(e.seconds) + " s"); break;
+      case RunEvent::Kind::PassiveRemembered:
+        say("passive mode, as the last upload to " + host_port_ + " needed (--active tries active mode)");
+        break;
+      case RunEvent::Kind::FallingBack:
+        say(e.to_passive ? "the server could not connect back in active mode; trying passive mode"
+                         : "the server refused passive mode; trying active mode");
+        break;
+      case RunEvent::Kind::Repaint:
+      case RunEvent::Kind::Busy:
+      case RunEvent::Kind::Idle: break;  // a window's, not a terminal's
+    }
   }
-  std::string status() const override { return status_; }
-  void set_enabled(Button, bool) override {}
-  void set_picture_visible(bool) override {}
-  void set_cursor(Cursor) override {}
-  void repaint() override {}
-  void set_label1_caption(std::string_view) override {}
-  std::string label3_caption() const override { return kXmlDeclaration; }
-  void message_box(std::string_view text) override {
-    end_progress_line();
-    platform::write_text(platform::Stream::Err, for_terminal(text) + "\n");
-  }
-  void beep() override {}
 
   Send decide(const SentReport& r) override {
     say(std::to_string(r.sent) + " of " + counted(r.contacts, "contact") + " went up to " + host_port_ + " already:");
@@ -68,28 +76,51 @@ class ConsoleView final : public RunObserver {
     say("another upload is under way; waiting");
     return true;
   }
-  void history_not_read(const std::string& why) override { say("history not read, nothing refused: " + why); }
-  void history_set_aside(const std::string& aside) override {
-    say("the history was damaged and is begun anew; the old one is kept as " + aside);
-  }
-  void history_not_written(const std::string& why) override { say("history not written: " + why); }
-  void retrying(int seconds) override { say("trying again in " + std::to_string(seconds) + " s"); }
-  void passive_remembered() override {
-    say("passive mode, as the last upload to " + host_port_ + " needed (--active tries active mode)");
-  }
-  void falling_back(bool to_passive) override {
-    say(to_passive ? "the server could not connect back in active mode; trying passive mode"
-                   : "the server refused passive mode; trying active mode");
-  }
-
-  // The bar's caption ("37%") as one rewritten line, on a terminal only.
-  void show_progress(const std::string& caption) {
-    if (!tty_) return;
-    platform::write_text(platform::Stream::Out, "\r" + caption);
-    progress_shown_ = true;
-  }
 
  private:
+  // The stages' events as the window's status line and boxes say them.
+  void on_ftp(const FtpEvent& e) {
+    switch (e.kind) {
+      case FtpEvent::Kind::Uploading: status(ftp_text::uploading()); break;
+      case FtpEvent::Kind::Progress: progress(e.value); break;
+      case FtpEvent::Kind::NotConnected:
+        status(e.error == platform::inet_error::kExtendedError ? ftp_text::extended_error() : ftp_text::aborted());
+        break;
+      case FtpEvent::Kind::NotStored: message(ftp_text::transfer_failed(status_, e.error)); break;
+      case FtpEvent::Kind::NotClosed:
+        if (e.error == platform::inet_error::kExtendedError) {
+          status(status_ + ftp_text::extended_error());
+          break;
+        }
+        status(status_ + e.text);
+        message(ftp_text::close_failed(e.error));
+        break;
+      case FtpEvent::Kind::Stored: status(ftp_text::upload_done()); break;
+      case FtpEvent::Kind::SessionFailed: message(ftp_text::session_failed(e.error)); break;
+      case FtpEvent::Kind::Report:
+        if (const std::string text = ftp_text::report(e.text); !text.empty()) message(text);
+        break;
+      case FtpEvent::Kind::Wait:
+      case FtpEvent::Kind::WaitOver:
+      case FtpEvent::Kind::Connected:
+      case FtpEvent::Kind::Storing: break;
+    }
+  }
+  void status(const std::string& text) {
+    status_ = text;
+    end_progress_line();
+    platform::write_text(status_stream_, for_terminal(text) + "\n");
+  }
+  void message(const std::string& text) {
+    end_progress_line();
+    platform::write_text(platform::Stream::Err, for_terminal(text) + "\n");
+  }
+  // As one rewritten line, on a terminal only.
+  void progress(std::int32_t value) {
+    if (!tty_) return;
+    platform::write_text(platform::Stream::Out, "\r" + std::to_string(value) + "%");
+    progress_shown_ = true;
+  }
   void end_progress_line() {
     if (!progress_shown_) return;
     platform::write_text(platform::Stream::Out, "\n");
@@ -177,8 +208,6 @@ int upload(const std::vector<std::string>& args) {
   }
 
   ConsoleView view(json, only_new, host + ":" + std::to_string(port));
-  CaptionSurface surface([&view](const std::string& caption) { view.show_progress(caption); });
-  state.ftp.bar().Target(&surface);
   const RunResult run = UploadRun(state, view, services, RunRequest{folder, true, retries, kLockWaitS, !force})();
   if (run.end == RunEnd::Busy) say("another upload is still under way");
   if (json) {

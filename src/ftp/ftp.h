@@ -15,26 +15,35 @@ namespace quillon {
 enum class Button { cmdOK, Cmdcancel, Command1 };
 enum class Cursor { Default, Wait };
 
-// What the stages need of the main window. Texts are CP932 bytes; the window
-// converts them at its edge.
-class FtpView {
- public:
-  virtual ~FtpView() = default;
-  virtual void set_status(std::string_view text) = 0;  // ip_status
-  virtual std::string status() const = 0;
-  virtual void set_enabled(Button button, bool enabled) = 0;
-  virtual void set_picture_visible(bool visible) = 0;  // Picture1
-  virtual void set_cursor(Cursor cursor) = 0;
-  virtual void repaint() = 0;  // at once, before blocking work
-  virtual void set_label1_caption(std::string_view text) = 0;
-  // OK button only, no icon, the application's title; returns when dismissed.
-  virtual void message_box(std::string_view text) = 0;
-  virtual void beep() = 0;
+// What the stages tell as they go, in the order it happens. They act on no
+// window: the window's logic (src/app) and the command line each show these
+// their way.
+struct FtpEvent {
+  enum class Kind {
+    Wait,           // a long call begins: the hourglass
+    WaitOver,       // it has ended: the default cursor
+    Connected,      // logged in, before the store: the window repaints
+    Uploading,      // the store begins: Picture1 and the uploading text
+    Storing,        // text: the remote name, just before the store
+    Progress,       // value: the bar's new value
+    NotConnected,   // error: connecting failed
+    NotStored,      // error: the transfer failed (told by the run, once it decided)
+    NotClosed,      // error, text (the server's reply): the close failed
+    Stored,         // on the server, the connection closed
+    SessionFailed,  // error: the internet session would not open
+    Report,         // text: the stage that failed (errchk)
+  };
+  Kind kind;
+  std::uint32_t error = 0;
+  std::string text;  // CP932
+  std::int32_t value = 0;
 };
+using FtpEvents = std::function<void(const FtpEvent&)>;
 
-// The three buttons, in the order the window sets them: the one place a run
-// takes them away and gives them back.
-void set_buttons(FtpView& view, bool enabled);
+// The stages' names, as errchk tells them apart.
+inline constexpr const char* kStageInit = "ftpinit";
+inline constexpr const char* kStageData = "ftpdata";
+inline constexpr const char* kStageOut = "ftpout";
 
 // The session, the connection and the progress of the transfer; they outlive
 // the main window around the settings dialog.
@@ -47,6 +56,7 @@ struct FtpState {
   std::int16_t sent_count = 0;
   std::int32_t sent_bytes = 0;
   std::string remote_name;  // the last store's name on the server, CP932
+  FtpEvents tell;           // where the transfer's progress goes while a step runs
   std::unique_ptr<clsProgressBar> progress_bar;
   // Created on first use.
   clsProgressBar& bar() {
@@ -70,18 +80,14 @@ struct UploadJob {
 
 struct FtpEnv {
   FtpState& ftp;
-  FtpView& view;
   platform::Internet& inet;
   platform::Clock& clock;
   UploadJob job;
-  // Told the remote name (CP932) before the store begins.
-  std::function<void(const std::string&)> storing = nullptr;
-  // Asked when a store fails: true when the run stores again in the other
-  // mode, so that this failure is not reported.
-  std::function<bool()> other_mode = nullptr;
+  FtpEvents tell;
 };
 
-// How the upload step ended; the stages report to the user themselves.
+// How the upload step ended; the stages report what they can at once (the
+// status line, a failed close), the run the rest.
 enum class FtpOutcome {
   Stored,           // on the server, connection closed
   NotConnected,     // refused or unreachable; nothing sent
@@ -90,10 +96,18 @@ enum class FtpOutcome {
   StoredNotClosed,  // on the server, but closing the connection failed
 };
 
-void ftpinit(FtpEnv& env);
-FtpOutcome ftpdata(FtpEnv& env);
-void ftpout(FtpEnv& env);
-void errchk(FtpEnv& env);
+struct FtpResult {
+  FtpOutcome outcome = FtpOutcome::Stored;
+  const char* stage = "";   // the stage that failed: "ftpdata", "ftpout"
+  std::uint32_t error = 0;  // of the call that failed
+  bool put_failed = false;  // the store itself failed (not a vanished document)
+};
+
+// False when the session would not open (said as SessionFailed).
+bool ftpinit(FtpEnv& env);
+FtpResult ftpdata(FtpEnv& env);
+// False when the close failed (said as NotClosed).
+bool ftpout(FtpEnv& env);
 void inet_status_callback(FtpState& ftp, std::uint32_t dwInternetStatus);
 // The server's last response as CP932 bytes, or empty.
 std::string last_response_text(platform::Internet& inet);

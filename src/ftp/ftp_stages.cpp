@@ -4,10 +4,10 @@
 #include <exception>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ftp/ftp.h"
-#include "ftp/ftp_texts.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 
@@ -15,10 +15,6 @@ namespace quillon {
 namespace {
 
 namespace inet_error = platform::inet_error;
-
-constexpr const char* kStageInit = "ftpinit";
-constexpr const char* kStageData = "ftpdata";
-constexpr const char* kStageOut = "ftpout";
 
 constexpr std::uintptr_t kContext = 1;  // non-zero, so the transfer reports its progress
 constexpr std::uint32_t kFirstBuffer = 80;
@@ -38,21 +34,13 @@ std::int32_t to_int32_saturated(long long v) {
   return static_cast<std::int32_t>(v);
 }
 
-// The message of a failed transfer: the status line, the code, two line breaks.
-void report_transfer_failure(FtpEnv& env, std::uint32_t error) {
-  env.view.message_box(env.view.status() + ftp_text::error_prefix() + std::to_string(error) + "\r\n\r\n");
-  env.ftp.failed_stage = kStageData;
+void tell(const FtpEnv& env, FtpEvent::Kind kind, std::uint32_t error = 0, std::string text = {}) {
+  if (env.tell) env.tell(FtpEvent{kind, error, std::move(text)});
 }
 
 }  // namespace
 
-void set_buttons(FtpView& view, bool enabled) {
-  view.set_enabled(Button::cmdOK, enabled);
-  view.set_enabled(Button::Cmdcancel, enabled);
-  view.set_enabled(Button::Command1, enabled);
-}
-
-void ftpinit(FtpEnv& env) {
+bool ftpinit(FtpEnv& env) {
   FtpState& state = env.ftp;
   state.session_handle = env.inet.open();
   if (state.session_handle != 0) {
@@ -66,50 +54,26 @@ void ftpinit(FtpEnv& env) {
       } catch (const std::exception&) {
       }
     });
-    return;
+    return true;
   }
-  const std::uint32_t error = env.inet.last_error();
-  env.view.beep();
-  env.view.message_box(ftp_text::open_failed() + ftp_text::get_last_error() + std::to_string(error));
-  state.failed_stage = kStageInit;
+  tell(env, FtpEvent::Kind::SessionFailed, env.inet.last_error());
+  return false;
 }
 
-void ftpout(FtpEnv& env) {
+bool ftpout(FtpEnv& env) {
   FtpState& state = env.ftp;
-  if (state.connection_handle == 0) return;
-  env.view.set_cursor(Cursor::Wait);
+  if (state.connection_handle == 0) return true;
+  tell(env, FtpEvent::Kind::Wait);
   const bool closed = env.inet.close_handle(state.connection_handle);
   const std::uint32_t error = closed ? 0 : env.inet.last_error();
-  env.view.set_cursor(Cursor::Default);
+  tell(env, FtpEvent::Kind::WaitOver);
   if (closed) {
     state.connection_handle = 0;
-    return;
+    return true;
   }
-  if (error == inet_error::kExtendedError) {
-    env.view.set_status(env.view.status() + ftp_text::extended_error());
-  } else {
-    env.view.beep();
-    env.view.set_status(env.view.status() + last_response_text(env.inet));
-    env.view.message_box(ftp_text::disconnect_failed() + ftp_text::get_last_error() + std::to_string(error));
-  }
-  state.failed_stage = kStageOut;
-}
-
-void errchk(FtpEnv& env) {
-  FtpState& state = env.ftp;
-  const std::string stage = state.failed_stage;
-  if (stage == kStageInit) {
-    env.view.message_box(ftp_text::init_report());
-  } else if (stage == kStageData) {
-    env.view.message_box(ftp_text::transfer_report());
-    set_buttons(env.view, true);
-    env.view.set_picture_visible(false);
-    state.bar().Value(0);
-  } else if (stage == kStageOut) {
-    env.view.message_box(ftp_text::close_report());
-  }
-  state.failed_stage.clear();
-  env.view.set_cursor(Cursor::Default);
+  tell(env, FtpEvent::Kind::NotClosed, error,
+       error == inet_error::kExtendedError ? std::string() : last_response_text(env.inet));
+  return false;
 }
 
 void inet_status_callback(FtpState& state, std::uint32_t dwInternetStatus) {
@@ -122,7 +86,7 @@ void inet_status_callback(FtpState& state, std::uint32_t dwInternetStatus) {
   // nearbyint under the default rounding mode sends halves to the even neighbour.
   const double rounded = std::nearbyint(p);
   const std::int32_t value = rounded < 100.0 ? static_cast<std::int32_t>(rounded) : 100;
-  state.bar().Value(value);
+  if (state.tell) state.tell(FtpEvent{FtpEvent::Kind::Progress, 0, {}, value});
 }
 
 std::string last_response_text(platform::Internet& inet) {
@@ -141,9 +105,10 @@ std::string last_response_text(platform::Internet& inet) {
   return std::string(buffer.data(), n);
 }
 
-FtpOutcome ftpdata(FtpEnv& env) {
+namespace {
+
+FtpResult ftpdata_steps(FtpEnv& env) {
   FtpState& state = env.ftp;
-  FtpView& view = env.view;
   const UploadJob& job = env.job;
 
   // A name the destination holds already would replace that file: the clock
@@ -157,13 +122,9 @@ FtpOutcome ftpdata(FtpEnv& env) {
   }
 
   state.remote_name.clear();
-  if (state.connection_handle != 0) ftpout(env);
-  if (!state.failed_stage.empty()) {
-    errchk(env);
-    return FtpOutcome::NotClosed;
-  }
+  if (state.connection_handle != 0 && !ftpout(env)) return {FtpOutcome::NotClosed, kStageOut};
 
-  view.set_cursor(Cursor::Wait);
+  tell(env, FtpEvent::Kind::Wait);
   state.sent_count = 0;
   state.sent_bytes = 0;
 
@@ -172,50 +133,37 @@ FtpOutcome ftpdata(FtpEnv& env) {
       platform::kFlagAsync | (job.passive ? platform::kFlagPassive : 0u), kContext);
   if (state.connection_handle == 0) {
     const std::uint32_t error = env.inet.last_error();
-    view.set_status(error == inet_error::kExtendedError ? ftp_text::extended_error() : ftp_text::aborted());
-    state.failed_stage = kStageData;
-    return FtpOutcome::NotConnected;
+    tell(env, FtpEvent::Kind::NotConnected, error);
+    return {FtpOutcome::NotConnected, kStageData, error};
   }
-  view.repaint();
+  tell(env, FtpEvent::Kind::Connected);
 
   const std::string document = platform::native_path(job.xml_path);
   const long long size = platform::file_size(document);
-  if (size < 0) {
-    // The document vanished after it was written: a failed transfer, reported as one.
-    report_transfer_failure(env, inet_error::kFileNotFound);
-    return FtpOutcome::NotStored;
-  }
+  // The document vanished after it was written: a failed transfer, reported as one.
+  if (size < 0) return {FtpOutcome::NotStored, kStageData, inet_error::kFileNotFound};
   state.upload_size = to_int32_saturated(size);
 
-  view.set_picture_visible(true);
-  view.set_status(ftp_text::uploading());
-  view.repaint();
-
+  tell(env, FtpEvent::Kind::Uploading);
   const std::string remote = remote_name(job, date, time);
   state.remote_name = remote;
-  if (env.storing) env.storing(remote);
-  if (!env.inet.put_file(state.connection_handle, document, remote, platform::kTransferAscii, kContext)) {
-    const std::uint32_t error = env.inet.last_error();
-    if (env.other_mode && env.other_mode()) {
-      state.failed_stage = kStageData;
-      return FtpOutcome::NotStored;
-    }
-    report_transfer_failure(env, error);
-    return FtpOutcome::NotStored;
-  }
+  tell(env, FtpEvent::Kind::Storing, 0, remote);
+  if (!env.inet.put_file(state.connection_handle, document, remote, platform::kTransferAscii, kContext))
+    return {FtpOutcome::NotStored, kStageData, env.inet.last_error(), true};
 
-  ftpout(env);
-  if (!state.failed_stage.empty()) {
-    errchk(env);
-    return FtpOutcome::StoredNotClosed;
-  }
+  if (!ftpout(env)) return {FtpOutcome::StoredNotClosed, kStageOut};
+  tell(env, FtpEvent::Kind::Stored);
+  return {};
+}
 
-  set_buttons(view, true);
-  view.set_picture_visible(false);
-  state.bar().Value(0);
-  view.set_status(ftp_text::upload_done());
-  view.set_label1_caption(ftp_text::label1_design());
-  return FtpOutcome::Stored;
+}  // namespace
+
+FtpResult ftpdata(FtpEnv& env) {
+  // The layer's progress goes where this step's events go, while it runs.
+  env.ftp.tell = env.tell;
+  const FtpResult result = ftpdata_steps(env);
+  env.ftp.tell = nullptr;
+  return result;
 }
 
 }  // namespace quillon

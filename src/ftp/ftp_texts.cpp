@@ -1,5 +1,6 @@
 #include "ftp/ftp_texts.h"
 
+#include "ftp/ftp.h"
 #include "platform/cp932.h"
 
 namespace quillon::ftp_text {
@@ -31,5 +32,20 @@ QUILLON_FIXED_TEXT(transfer_report, "転送に失敗しました。再処理し�
 QUILLON_FIXED_TEXT(close_report, "切断に失敗しました。")
 
 #undef QUILLON_FIXED_TEXT
+
+std::string session_failed(std::uint32_t error) { return open_failed() + get_last_error() + std::to_string(error); }
+
+std::string close_failed(std::uint32_t error) { return disconnect_failed() + get_last_error() + std::to_string(error); }
+
+std::string transfer_failed(const std::string& status, std::uint32_t error) {
+  return status + error_prefix() + std::to_string(error) + "\r\n\r\n";
+}
+
+std::string report(std::string_view stage) {
+  if (stage == kStageInit) return init_report();
+  if (stage == kStageData) return transfer_report();
+  if (stage == kStageOut) return close_report();
+  return {};
+}
 
 }  // namespace quillon::ftp_text

@@ -1,7 +1,9 @@
 #pragma once
 // Fixed texts of the FTP stages and the upload run, as CP932 bytes (converted
 // once from the UTF-8 literals in ftp_texts.cpp).
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace quillon::ftp_text {
 
@@ -26,5 +28,13 @@ const std::string& error_prefix();       // "ERROR: "
 const std::string& init_report();      // "初期化に失敗しました。再処理して下さい。"
 const std::string& transfer_report();  // "転送に失敗しました。再処理して下さい。"
 const std::string& close_report();     // "切断に失敗しました。"
+
+// The messages the failures make, the same in the window and on the command line.
+std::string session_failed(std::uint32_t error);  // open_failed, get_last_error, the number
+std::string close_failed(std::uint32_t error);    // disconnect_failed, get_last_error, the number
+// The status line, then "ERROR: ", the number and two line breaks.
+std::string transfer_failed(const std::string& status, std::uint32_t error);
+// errchk's message for the stage; empty for a name it does not know.
+std::string report(std::string_view stage);
 
 }  // namespace quillon::ftp_text

@@ -2,6 +2,7 @@
 // progress arithmetic, the reply buffer protocol, errchk's exact comparison.
 #include <gtest/gtest.h>
 
+#include "app/main_view.h"
 #include "ftp/ftp.h"
 #include "support/scripted.h"
 #include "support/system.h"
@@ -20,7 +21,8 @@ struct Stages : ::testing::Test {
   RecordingMainView view{t};
   ScriptedInternet inet{t};
   ScriptedClock clock;
-  FtpEnv env{state, view, inet, clock, UploadJob{}};
+  WindowRun window{view, state};
+  FtpEnv env{state, inet, clock, UploadJob{}, [this](const FtpEvent& e) { window.on_ftp(e); }};
 };
 
 TEST_F(Stages, ProgressFromTheSixthNotification) {
@@ -40,6 +42,7 @@ TEST_F(Stages, ProgressFromTheSixthNotification) {
     SCOPED_TRACE(c.size);
     state = FtpState{};
     state.bar().Target(&view.picture1());
+    state.tell = env.tell;  // as while a step runs
     t.clear();
     state.upload_size = c.size;
     for (std::uint32_t other : {0u, 30u, 32u}) inet_status_callback(state, other);
@@ -109,7 +112,7 @@ TEST_F(Stages, TheNewestNameWaitsForTheNextSecondWithinItsBound) {
     state.bar().Target(&view.picture1());
     state.session_handle = 0x100;
     env.job = UploadJob{"h", 21, "Q1AAA", "pw", dir.file("doc.xml"), ".Varnel_System_format.", ".qso", false, c.taken};
-    EXPECT_EQ(ftpdata(env), FtpOutcome::Stored);
+    EXPECT_EQ(ftpdata(env).outcome, FtpOutcome::Stored);
     EXPECT_EQ(clock.pauses, c.pauses);
     EXPECT_EQ(state.remote_name, std::string("/log/Q1AAA.") + c.stored + ".Varnel_System_format.Ver.qso");
   }
@@ -118,8 +121,7 @@ TEST_F(Stages, TheNewestNameWaitsForTheNextSecondWithinItsBound) {
 TEST_F(Stages, ErrchkComparesTheStageExactly) {
   for (const char* stage : {"", "FTPDATA", "ftpdata ", "ftpout2", "whatever"}) {
     t.clear();
-    state.failed_stage = stage;
-    errchk(env);
+    window.on_ftp({FtpEvent::Kind::Report, 0, stage});
     EXPECT_EQ(t, Transcript{"main cursor default"}) << stage;
     EXPECT_EQ(state.failed_stage, "");
   }
