@@ -18,7 +18,7 @@
 #include "conversion/conversion.h"
 #include "platform/cp932.h"
 #include "support/case_file.h"
-#include "widgets/caption_surface.h"
+#include "support/caption_surface.h"
 
 namespace quillon::testing {
 

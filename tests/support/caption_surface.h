@@ -1,6 +1,6 @@
 #pragma once
-// A picture box with no pixels, for places without a window (the command line,
-// tests): it keeps the caption the bar prints and hands it on at each refresh.
+// A picture box with no pixels, for the scripted windows: it keeps the caption
+// the bar prints and hands it on at each refresh.
 #include <functional>
 #include <string>
 #include <utility>
