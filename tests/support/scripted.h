@@ -17,8 +17,8 @@
 #include "app/program.h"
 #include "conversion/conversion.h"
 #include "platform/cp932.h"
-#include "support/case_file.h"
 #include "support/caption_surface.h"
+#include "support/case_file.h"
 
 namespace quillon::testing {
 
