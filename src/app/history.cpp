@@ -127,12 +127,7 @@ std::string utf8(std::string_view cp932) { return cp932::to_utf8_lossy(cp932); }
 
 // SQLite says what went wrong in UTF-8; the error's text is CP932.
 [[noreturn]] void history_failed(std::string_view utf8_text, int code) {
-  std::string text(utf8_text);
-  try {
-    text = cp932::from_utf8(utf8_text, "");
-  } catch (const cp932::EncodingError&) {
-  }
-  throw Error(Failed::History, text, static_cast<std::uint32_t>(code));
+  throw Error(Failed::History, cp932::from_utf8_or_as_is(utf8_text), static_cast<std::uint32_t>(code));
 }
 
 // A contact's texts as the database keeps them.

@@ -28,15 +28,6 @@ Question in_cp932(Question q) {
   return q;
 }
 
-// A reason from elsewhere (UTF-8), as near as CP932 can show it.
-std::string reason(const std::string& utf8) {
-  try {
-    return cp932::from_utf8(utf8, "");
-  } catch (const cp932::EncodingError&) {
-    return utf8;
-  }
-}
-
 // "2026-12-01T21:30:45+09:00" as "2026/12/01 21:30".
 std::string when(const std::string& iso) {
   if (iso.size() < 16) return iso;
@@ -101,12 +92,12 @@ void WindowRun::on(const RunEvent& e) {
     case RunEvent::Kind::Message: view_.message_box(e.text); break;
     case RunEvent::Kind::HistoryNotRead:
       view_.message_box(cp932::text("送信履歴を読めませんでした。送信済みかどうかは確かめていません。\n") +
-                        reason(e.text));
+                        cp932::from_utf8_or_as_is(e.text));
       break;
     case RunEvent::Kind::HistorySetAside:
       view_.message_box(
           cp932::text("送信履歴が壊れていたため、新しく作り直しました。古い履歴は次の名前で残してあります: ") +
-          reason(e.text));
+          cp932::from_utf8_or_as_is(e.text));
       break;
     // The window's texts are fixed; a history that cannot be written is said where it can be.
     case RunEvent::Kind::HistoryNotWritten:
@@ -138,10 +129,7 @@ void WindowRun::on_ftp(const FtpEvent& e) {
       } catch (const std::exception&) {
       }
       break;
-    case FtpEvent::Kind::NotConnected:
-      view_.set_status(e.error == platform::inet_error::kExtendedError ? ftp_text::extended_error()
-                                                                       : ftp_text::aborted());
-      break;
+    case FtpEvent::Kind::NotConnected: view_.set_status(ftp_text::not_connected(e.error)); break;
     case FtpEvent::Kind::NotStored: view_.message_box(ftp_text::transfer_failed(view_.status(), e.error)); break;
     case FtpEvent::Kind::NotClosed:
       if (e.error == platform::inet_error::kExtendedError) {
@@ -171,8 +159,8 @@ void WindowRun::on_ftp(const FtpEvent& e) {
 // stage requires.
 void WindowRun::errchk(const std::string& stage) {
   ftp_.failed_stage = stage;
-  if (const std::string message = ftp_text::report(ftp_.failed_stage); !message.empty()) view_.message_box(message);
-  if (ftp_.failed_stage == kStageData) {
+  if (const std::string message = ftp_text::report(stage); !message.empty()) view_.message_box(message);
+  if (stage == kStageData) {
     set_buttons(view_, true);
     view_.set_picture_visible(false);
     ftp_.bar().Value(0);

@@ -83,9 +83,7 @@ class ConsoleView final : public RunObserver {
     switch (e.kind) {
       case FtpEvent::Kind::Uploading: status(ftp_text::uploading()); break;
       case FtpEvent::Kind::Progress: progress(e.value); break;
-      case FtpEvent::Kind::NotConnected:
-        status(e.error == platform::inet_error::kExtendedError ? ftp_text::extended_error() : ftp_text::aborted());
-        break;
+      case FtpEvent::Kind::NotConnected: status(ftp_text::not_connected(e.error)); break;
       case FtpEvent::Kind::NotStored: message(ftp_text::transfer_failed(status_, e.error)); break;
       case FtpEvent::Kind::NotClosed:
         if (e.error == platform::inet_error::kExtendedError) {

@@ -33,6 +33,10 @@ QUILLON_FIXED_TEXT(close_report, "切断に失敗しました。")
 
 #undef QUILLON_FIXED_TEXT
 
+const std::string& not_connected(std::uint32_t error) {
+  return error == platform::inet_error::kExtendedError ? extended_error() : aborted();
+}
+
 std::string session_failed(std::uint32_t error) { return open_failed() + get_last_error() + std::to_string(error); }
 
 std::string close_failed(std::uint32_t error) { return disconnect_failed() + get_last_error() + std::to_string(error); }

@@ -30,6 +30,8 @@ const std::string& transfer_report();  // "転送に失敗しました。再処�
 const std::string& close_report();     // "切断に失敗しました。"
 
 // The messages the failures make, the same in the window and on the command line.
+// The status line after a failed connect: extended_error for 12003, else aborted.
+const std::string& not_connected(std::uint32_t error);
 std::string session_failed(std::uint32_t error);  // open_failed, get_last_error, the number
 std::string close_failed(std::uint32_t error);    // disconnect_failed, get_last_error, the number
 // The status line, then "ERROR: ", the number and two line breaks.

@@ -11,6 +11,14 @@ std::string Error::utf8() const { return cp932::to_utf8_or_as_is(what()); }
 
 namespace cp932 {
 
+std::string from_utf8_or_as_is(std::string_view utf8) {
+  try {
+    return from_utf8(utf8, "");
+  } catch (const EncodingError&) {
+    return std::string(utf8);
+  }
+}
+
 std::string to_utf8_or_as_is(std::string_view bytes) {
   try {
     return to_utf8(bytes);

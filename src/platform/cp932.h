@@ -18,6 +18,9 @@ std::string to_utf8(std::string_view cp932_bytes);
 
 // For a terminal: bytes that are not CP932 come back as they are.
 std::string to_utf8_or_as_is(std::string_view bytes);
+// The other way, for a text from elsewhere (a library, the system): UTF-8 that
+// CP932 cannot hold passes as it is.
+std::string from_utf8_or_as_is(std::string_view utf8);
 
 // For a window: each byte that does not start a CP932 character shows as U+FFFD.
 std::string to_utf8_lossy(std::string_view bytes);
