@@ -66,18 +66,15 @@ Setup& setup() {
 void BM_LayerUpload(benchmark::State& state) {
   Setup& s = setup();
   auto inet = platform::make_internet();
-  const platform::InetHandle session = inet->open();
   int notices = 0;
-  inet->set_status_callback(
-      session, [&](platform::InetHandle, std::uintptr_t, std::uint32_t, const void*, std::uint32_t) { ++notices; });
+  inet->open([&](std::uint32_t) { ++notices; });
   for (auto _ : state) {
-    const platform::InetHandle c = inet->connect(session, "127.0.0.1", s.server.port(), "Q1AAA", "secret",
-                                                 platform::kServiceFtp, platform::kFlagAsync, 1);
-    if (c == 0 || !inet->put_file(c, s.path, "/log/layer.qso", platform::kTransferAscii, 1)) {
+    if (!inet->connect({"127.0.0.1", s.server.port(), "Q1AAA", "secret", false}).ok() ||
+        !inet->put_file(s.path, "/log/layer.qso", platform::TransferType::Ascii).ok()) {
       state.SkipWithError("upload failed");
       break;
     }
-    inet->close_handle(c);
+    inet->close();
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * s.size));
   state.counters["doc_bytes"] = static_cast<double>(s.size);

@@ -237,7 +237,7 @@ void MainForm::Command1_Click() { program_.open_settings(); }
 void MainForm::cmdCancel_Click() {
   AppState& s = program_.state();
   s.ftp.progress_bar.reset();
-  if (s.settings.hangup_on_exit == 1) program_.inet().autodial_hangup(0);
+  if (s.settings.hangup_on_exit == 1) program_.inet().autodial_hangup();
   program_.close_main_and_end();
 }
 

@@ -132,12 +132,11 @@ bool worth_another_try(RunEnd end, const HistoryEntry& e) {
          e.error == ie::kConnectionReset;
 }
 
-bool data_connection_refused(platform::Internet& inet, bool passive) {
-  if (inet.data_opened()) return false;
-  const std::string code = last_response_text(inet).substr(0, 3);
+bool data_connection_refused(const FtpResult& sent, bool passive) {
+  if (!sent.put_failed || sent.data_opened) return false;
+  const std::string code = sent.reply.substr(0, 3);
   if (code == "500" || code == "502" || code == "504") return true;
-  return !passive &&
-         (code == "425" || code == "501" || code == "522" || inet.last_error() == platform::inet_error::kTimeout);
+  return !passive && (code == "425" || code == "501" || code == "522" || sent.error == platform::inet_error::kTimeout);
 }
 
 HeadValues head_values(const Settings& s) {
@@ -159,11 +158,11 @@ FtpEnv ftp_env(AppState& state, const RunServices& services, FtpEvents tell) {
                 std::move(tell)};
 }
 
-bool open_session(AppState& state, const RunServices& services, const FtpEvents& tell) {
+std::uint32_t open_session(AppState& state, const RunServices& services, const FtpEvents& tell) {
   FtpEnv env = ftp_env(state, services, tell);
-  if (ftpinit(env)) return true;
-  tell(FtpEvent{FtpEvent::Kind::Report, 0, kStageInit});
-  return false;
+  const platform::InetResult opened = ftpinit(env);
+  if (!opened.ok()) tell(FtpEvent{FtpEvent::Kind::Report, 0, kStageInit});
+  return opened.error;
 }
 
 HistoryEntry unstarted(const RunServices& services, RunEnd end) {
@@ -219,8 +218,8 @@ class UploadRun::Record {
       entry_.mode = run_.passive_ ? "passive" : "active";
       entry_.fell_back = run_.fell_back_;
       entry_.bytes = document_size(run_.state_.settings);
-      entry_.error = end == RunEnd::Uploaded ? 0 : run_.put_error_.value_or(run_.services_.inet.last_error());
-      entry_.reply = cp932::to_utf8_lossy(last_response_text(run_.services_.inet));
+      entry_.error = run_.sent_.error;
+      entry_.reply = cp932::to_utf8_lossy(run_.sent_.reply);
     }
     entry_.elapsed_s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     history_.write([&](History& h) {
@@ -356,25 +355,20 @@ RunEnd UploadRun::send_once(Record& record) {
   });
   env.job.taken_name = taken_name_;
   env.job.passive = passive_;
-  put_error_.reset();
-  FtpResult sent = ftpdata(env);
+  sent_ = ftpdata(env);
   // The server could not open the data connection in this mode: the other,
   // once, before the failure is told.
-  if (sent.put_failed) {
-    put_error_ = sent.error;
-    if (services_.mode == ModeChoice::First && !fell_back_ && data_connection_refused(services_.inet, passive_)) {
-      fell_back_ = true;
-      passive_ = !passive_;
-      if (!state_.ftp.remote_name.empty()) env.job.taken_name = taken_name_ = state_.ftp.remote_name;
-      env.job.passive = passive_;
-      put_error_.reset();
-      tell(RunEvent::Kind::Status, passive_ ? ftp_text::to_passive() : ftp_text::to_active());
-      tell(RunEvent::Kind::Repaint);
-      observer_.on({RunEvent::Kind::FallingBack, {}, {}, 0, passive_});
-      sent = ftpdata(env);
-      if (sent.put_failed) put_error_ = sent.error;
-    }
+  if (services_.mode == ModeChoice::First && !fell_back_ && data_connection_refused(sent_, passive_)) {
+    fell_back_ = true;
+    passive_ = !passive_;
+    if (!state_.ftp.remote_name.empty()) env.job.taken_name = taken_name_ = state_.ftp.remote_name;
+    env.job.passive = passive_;
+    tell(RunEvent::Kind::Status, passive_ ? ftp_text::to_passive() : ftp_text::to_active());
+    tell(RunEvent::Kind::Repaint);
+    observer_.on({RunEvent::Kind::FallingBack, {}, {}, 0, passive_});
+    sent_ = ftpdata(env);
   }
+  const FtpResult& sent = sent_;
   if (sent.outcome == FtpOutcome::NotStored) tell_ftp({FtpEvent::Kind::NotStored, sent.error, {}});
   if (sent.outcome != FtpOutcome::Stored) tell_ftp({FtpEvent::Kind::Report, 0, sent.stage});
   if (!state_.ftp.remote_name.empty()) taken_name_ = state_.ftp.remote_name;
@@ -405,8 +399,8 @@ RunResult UploadRun::operator()() {
   record.entry().log_fnv1a = fnv1a_hex(state_.log.data);
   record.entry().records = state_.log.log_count;
   if (request_.open_session && state_.ftp.inet_state != "ok") {
-    if (!open_session(state_, services_, [this](const FtpEvent& e) { tell_ftp(e); })) {
-      record.entry().error = services_.inet.last_error();
+    if (const std::uint32_t error = open_session(state_, services_, [this](const FtpEvent& e) { tell_ftp(e); })) {
+      record.entry().error = error;
       record.finish(end(RunEnd::NoSession, false));
       return result_;
     }

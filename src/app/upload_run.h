@@ -6,7 +6,6 @@
 // a time per settings folder holds the lock beside the history.
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -150,7 +149,7 @@ class UploadRun {
   std::string remembered_mode_;
   bool passive_ = false;  // the mode of the next store
   bool fell_back_ = false;
-  std::optional<std::uint32_t> put_error_;  // of the last failed put, read before its reply
+  FtpResult sent_;  // how the last upload step ended
   RunResult result_;
 };
 
@@ -165,10 +164,10 @@ std::string record(const std::string& folder, const HistoryEntry& entry);
 // The server could not open a data connection in that mode, so the other may
 // work: in active mode PORT/EPRT refused, a 425, or no connection within the
 // accept bound; in passive mode EPSV and PASV refused.
-bool data_connection_refused(platform::Internet& inet, bool passive);
+bool data_connection_refused(const FtpResult& sent, bool passive);
 // The session of a window that outlives its runs: opened once (ftpinit), its
-// failure told and reported as errchk does.
-bool open_session(AppState& state, const RunServices& services, const FtpEvents& tell);
+// failure told and reported as errchk does; its error, 0 once open.
+std::uint32_t open_session(AppState& state, const RunServices& services, const FtpEvents& tell);
 // Worth another try: no connection, a timeout, a dropped line, or a server
 // that says "not now" (4xx). Never a refused login or another 5xx.
 bool worth_another_try(RunEnd end, const HistoryEntry& entry);

@@ -50,8 +50,7 @@ inline constexpr const char* kStageOut = "ftpout";
 struct FtpState {
   std::string inet_state;    // "ok" once the session is open
   std::string failed_stage;  // "ftpinit", "ftpdata", "ftpout" or empty
-  platform::InetHandle session_handle = 0;
-  platform::InetHandle connection_handle = 0;
+  bool connected = false;    // the layer holds a connection: from a login until its close
   std::int32_t upload_size = 0;
   std::int16_t sent_count = 0;
   std::int32_t sent_bytes = 0;
@@ -98,18 +97,18 @@ enum class FtpOutcome {
 
 struct FtpResult {
   FtpOutcome outcome = FtpOutcome::Stored;
-  const char* stage = "";   // the stage that failed: "ftpdata", "ftpout"
-  std::uint32_t error = 0;  // of the call that failed
-  bool put_failed = false;  // the store itself failed (not a vanished document)
+  const char* stage = "";    // the stage that failed: "ftpdata", "ftpout"
+  std::uint32_t error = 0;   // of the call that failed
+  std::string reply;         // the server's last reply by then (CP932), the store's when stored
+  bool data_opened = false;  // the store's data connection opened
+  bool put_failed = false;   // the store itself failed (not a vanished document)
 };
 
-// False when the session would not open (said as SessionFailed).
-bool ftpinit(FtpEnv& env);
+// Not ok when the session would not open (said as SessionFailed).
+platform::InetResult ftpinit(FtpEnv& env);
 FtpResult ftpdata(FtpEnv& env);
 // False when the close failed (said as NotClosed).
 bool ftpout(FtpEnv& env);
 void inet_status_callback(FtpState& ftp, std::uint32_t dwInternetStatus);
-// The server's last response as CP932 bytes, or empty.
-std::string last_response_text(platform::Internet& inet);
 
 }  // namespace quillon

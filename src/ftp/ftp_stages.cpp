@@ -1,11 +1,9 @@
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <exception>
 #include <limits>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "ftp/ftp.h"
 #include "platform/files.h"
@@ -16,10 +14,6 @@ namespace {
 
 namespace inet_error = platform::inet_error;
 
-constexpr std::uintptr_t kContext = 1;  // non-zero, so the transfer reports its progress
-constexpr std::uint32_t kFirstBuffer = 80;
-// A server line is short; a layer announcing more than this is not believed.
-constexpr std::uint32_t kMaxResponseBytes = 1u << 20;
 constexpr std::int32_t kBytesPerNotification = 4096;
 constexpr int kSilentNotifications = 5;
 constexpr int kMaxNamePauses = 200;  // 10 s of the system clock's pauses
@@ -40,41 +34,42 @@ void tell(const FtpEnv& env, FtpEvent::Kind kind, std::uint32_t error = 0, std::
 
 }  // namespace
 
-bool ftpinit(FtpEnv& env) {
+platform::InetResult ftpinit(FtpEnv& env) {
   FtpState& state = env.ftp;
-  state.session_handle = env.inet.open();
-  if (state.session_handle != 0) {
-    state.inet_state = "ok";
-    env.inet.set_status_callback(state.session_handle, [&state](platform::InetHandle, std::uintptr_t,
-                                                                std::uint32_t status, const void*, std::uint32_t) {
-      // Runs inside the layer's transfer loop: a drawing failure must not unwind
-      // through it, and the bar is only a display.
-      try {
-        inet_status_callback(state, status);
-      } catch (const std::exception&) {
-      }
-    });
-    return true;
-  }
-  tell(env, FtpEvent::Kind::SessionFailed, env.inet.last_error());
-  return false;
+  platform::InetResult opened = env.inet.open([&state](std::uint32_t status) {
+    // Runs inside the layer's transfer loop: a drawing failure must not unwind
+    // through it, and the bar is only a display.
+    try {
+      inet_status_callback(state, status);
+    } catch (const std::exception&) {
+    }
+  });
+  if (opened.ok()) state.inet_state = "ok";
+  else tell(env, FtpEvent::Kind::SessionFailed, opened.error);
+  return opened;
 }
 
-bool ftpout(FtpEnv& env) {
+namespace {
+
+// The close of ftpout, with what the layer answered.
+platform::InetResult close_connection(FtpEnv& env) {
   FtpState& state = env.ftp;
-  if (state.connection_handle == 0) return true;
+  if (!state.connected) return {};
   tell(env, FtpEvent::Kind::Wait);
-  const bool closed = env.inet.close_handle(state.connection_handle);
-  const std::uint32_t error = closed ? 0 : env.inet.last_error();
+  platform::InetResult closed = env.inet.close();
   tell(env, FtpEvent::Kind::WaitOver);
-  if (closed) {
-    state.connection_handle = 0;
-    return true;
+  if (closed.ok()) {
+    state.connected = false;
+    return closed;
   }
-  tell(env, FtpEvent::Kind::NotClosed, error,
-       error == inet_error::kExtendedError ? std::string() : last_response_text(env.inet));
-  return false;
+  tell(env, FtpEvent::Kind::NotClosed, closed.error,
+       closed.error == inet_error::kExtendedError ? std::string() : closed.reply);
+  return closed;
 }
+
+}  // namespace
+
+bool ftpout(FtpEnv& env) { return close_connection(env).ok(); }
 
 void inet_status_callback(FtpState& state, std::uint32_t dwInternetStatus) {
   if (dwInternetStatus != platform::kStatusRequestSent) return;
@@ -87,22 +82,6 @@ void inet_status_callback(FtpState& state, std::uint32_t dwInternetStatus) {
   const double rounded = std::nearbyint(p);
   const std::int32_t value = rounded < 100.0 ? static_cast<std::int32_t>(rounded) : 100;
   if (state.tell) state.tell(FtpEvent{FtpEvent::Kind::Progress, 0, {}, value});
-}
-
-std::string last_response_text(platform::Internet& inet) {
-  std::vector<char> buffer(kFirstBuffer);
-  std::uint32_t length = kFirstBuffer;
-  std::uint32_t code = 0;
-  bool ok = inet.last_response_info(&code, buffer.data(), &length);
-  if (!ok && inet.last_error() == inet_error::kInsufficientBuffer && length > 0 && length < kMaxResponseBytes) {
-    length += 1;
-    buffer.assign(length, '\0');
-    ok = inet.last_response_info(&code, buffer.data(), &length);
-  }
-  if (!ok || length == 0) return {};
-  // Never trust a length beyond the buffer it describes.
-  const std::size_t n = std::min<std::size_t>(length, buffer.size());
-  return std::string(buffer.data(), n);
 }
 
 namespace {
@@ -122,38 +101,39 @@ FtpResult ftpdata_steps(FtpEnv& env) {
   }
 
   state.remote_name.clear();
-  if (state.connection_handle != 0 && !ftpout(env)) return {FtpOutcome::NotClosed, kStageOut};
+  if (const platform::InetResult leftover = close_connection(env); !leftover.ok())
+    return {FtpOutcome::NotClosed, kStageOut, leftover.error, leftover.reply};
 
   tell(env, FtpEvent::Kind::Wait);
   state.sent_count = 0;
   state.sent_bytes = 0;
 
-  state.connection_handle = env.inet.connect(
-      state.session_handle, job.host, job.port, job.callsign, job.server_password, platform::kServiceFtp,
-      platform::kFlagAsync | (job.passive ? platform::kFlagPassive : 0u), kContext);
-  if (state.connection_handle == 0) {
-    const std::uint32_t error = env.inet.last_error();
-    tell(env, FtpEvent::Kind::NotConnected, error);
-    return {FtpOutcome::NotConnected, kStageData, error};
+  const platform::InetResult login =
+      env.inet.connect({job.host, job.port, job.callsign, job.server_password, job.passive});
+  if (!login.ok()) {
+    tell(env, FtpEvent::Kind::NotConnected, login.error);
+    return {FtpOutcome::NotConnected, kStageData, login.error, login.reply};
   }
+  state.connected = true;
   tell(env, FtpEvent::Kind::Connected);
 
   const std::string document = platform::native_path(job.xml_path);
   const long long size = platform::file_size(document);
   // The document vanished after it was written: a failed transfer, reported as one.
-  if (size < 0) return {FtpOutcome::NotStored, kStageData, inet_error::kFileNotFound};
+  if (size < 0) return {FtpOutcome::NotStored, kStageData, inet_error::kFileNotFound, login.reply};
   state.upload_size = to_int32_saturated(size);
 
   tell(env, FtpEvent::Kind::Uploading);
   const std::string remote = remote_name(job, date, time);
   state.remote_name = remote;
   tell(env, FtpEvent::Kind::Storing, 0, remote);
-  if (!env.inet.put_file(state.connection_handle, document, remote, platform::kTransferAscii, kContext))
-    return {FtpOutcome::NotStored, kStageData, env.inet.last_error(), true};
+  const platform::InetResult stored = env.inet.put_file(document, remote, platform::TransferType::Ascii);
+  if (!stored.ok()) return {FtpOutcome::NotStored, kStageData, stored.error, stored.reply, stored.data_opened, true};
 
-  if (!ftpout(env)) return {FtpOutcome::StoredNotClosed, kStageOut};
+  if (const platform::InetResult closed = close_connection(env); !closed.ok())
+    return {FtpOutcome::StoredNotClosed, kStageOut, closed.error, closed.reply, true};
   tell(env, FtpEvent::Kind::Stored);
-  return {};
+  return {FtpOutcome::Stored, "", 0, stored.reply, true};
 }
 
 }  // namespace

@@ -1,73 +1,76 @@
 #pragma once
-// A small internet layer with the operations and results the FTP stages rely on,
-// numbered like WinINet so that a Windows build can put WinINet behind it.
+// A small internet layer with the operations the FTP stages rely on: one
+// session, at most one FTP connection, and each call returning what happened,
+// its failures numbered like WinINet's so that a Windows build can put
+// WinINet behind it.
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
-#include <string_view>
+#include <utility>
 
 namespace quillon::platform {
 
-using InetHandle = std::uintptr_t;  // 0 means none
-
 // Last-error values, in WinINet numbering.
 namespace inet_error {
-inline constexpr std::uint32_t kInsufficientBuffer = 122;  // ERROR_INSUFFICIENT_BUFFER
-inline constexpr std::uint32_t kTimeout = 12002;           // ERROR_INTERNET_TIMEOUT
-inline constexpr std::uint32_t kExtendedError = 12003;     // ERROR_INTERNET_EXTENDED_ERROR
-inline constexpr std::uint32_t kInvalidUrl = 12005;        // ERROR_INTERNET_INVALID_URL
-inline constexpr std::uint32_t kNameNotResolved = 12007;   // ERROR_INTERNET_NAME_NOT_RESOLVED
-inline constexpr std::uint32_t kIncorrectHandleType = 12018;
-inline constexpr std::uint32_t kCannotConnect = 12029;  // ERROR_INTERNET_CANNOT_CONNECT
+inline constexpr std::uint32_t kInsufficientBuffer = 122;     // ERROR_INSUFFICIENT_BUFFER
+inline constexpr std::uint32_t kTimeout = 12002;              // ERROR_INTERNET_TIMEOUT
+inline constexpr std::uint32_t kExtendedError = 12003;        // ERROR_INTERNET_EXTENDED_ERROR
+inline constexpr std::uint32_t kInvalidUrl = 12005;           // ERROR_INTERNET_INVALID_URL
+inline constexpr std::uint32_t kNameNotResolved = 12007;      // ERROR_INTERNET_NAME_NOT_RESOLVED
+inline constexpr std::uint32_t kIncorrectHandleType = 12018;  // ERROR_INTERNET_INCORRECT_HANDLE_TYPE
+inline constexpr std::uint32_t kCannotConnect = 12029;        // ERROR_INTERNET_CANNOT_CONNECT
 inline constexpr std::uint32_t kConnectionAborted = 12030;
 inline constexpr std::uint32_t kConnectionReset = 12031;
 inline constexpr std::uint32_t kInvalidHandle = 6;      // ERROR_INVALID_HANDLE
 inline constexpr std::uint32_t kFileNotFound = 2;       // ERROR_FILE_NOT_FOUND
 inline constexpr std::uint32_t kInvalidParameter = 87;  // ERROR_INVALID_PARAMETER
+inline constexpr std::uint32_t kBusy = 170;             // ERROR_BUSY
 }  // namespace inet_error
 
-inline constexpr std::uint32_t kStatusRequestSent = 31;    // INTERNET_STATUS_REQUEST_SENT
-inline constexpr std::uint32_t kServiceFtp = 1;            // INTERNET_SERVICE_FTP
-inline constexpr std::uint32_t kFlagAsync = 0x10000000;    // INTERNET_FLAG_ASYNC
-inline constexpr std::uint32_t kFlagPassive = 0x08000000;  // INTERNET_FLAG_PASSIVE
-inline constexpr std::uint32_t kTransferAscii = 1;         // FTP_TRANSFER_TYPE_ASCII
-inline constexpr std::uint32_t kTransferBinary = 2;        // FTP_TRANSFER_TYPE_BINARY
+inline constexpr std::uint32_t kStatusRequestSent = 31;  // INTERNET_STATUS_REQUEST_SENT
 
-// Delivered on the calling thread, from inside connect and put_file, for
-// handles whose context value is not 0.
-using StatusCallback = std::function<void(InetHandle handle, std::uintptr_t context, std::uint32_t status,
-                                          const void* info, std::uint32_t info_length)>;
+// What a call did.
+struct InetResult {
+  std::uint32_t error = 0;   // 0: done; 12003: the server answered with an error reply
+  std::string reply;         // the server's last reply by the call's end, CP932 with its line ends; empty: none
+  bool data_opened = false;  // a store: its data connection opened
+  bool ok() const { return error == 0; }
+  static InetResult failure(std::uint32_t error, std::string reply = {}) { return {error, std::move(reply), false}; }
+};
 
+// Told on the calling thread, from inside connect and put_file, once a
+// notification: 31 for each request sent.
+using StatusCallback = std::function<void(std::uint32_t status)>;
+
+struct FtpLogin {
+  std::string host;
+  std::uint16_t port = 21;
+  std::string user;
+  std::string password;
+  bool passive = false;  // the server opens no connection back to us
+};
+
+enum class TransferType { Ascii, Binary };
+
+// Calls made from inside a notification of a transfer fail with 170.
 class Internet {
  public:
   virtual ~Internet() = default;
 
-  // InternetOpenA: a session handle, or 0 with last_error() set.
-  virtual InetHandle open() = 0;
-  // InternetSetStatusCallbackA.
-  virtual void set_status_callback(InetHandle session, StatusCallback callback) = 0;
-  // InternetConnectA for FTP: logs in and keeps the control connection open.
-  // 0 on failure with last_error() set (12003 when the server answered with an
-  // error reply; its text is then the last response).
-  virtual InetHandle connect(InetHandle session, const std::string& host, std::uint16_t port, const std::string& user,
-                             const std::string& password, std::uint32_t service, std::uint32_t flags,
-                             std::uintptr_t context) = 0;
-  // FtpPutFileA: stores the local file (a native path) under the absolute remote path.
-  virtual bool put_file(InetHandle connection, const std::string& local_path, const std::string& remote_path,
-                        std::uint32_t flags, std::uintptr_t context) = 0;
-  // After a failed put_file: whether its data connection ever opened.
-  virtual bool data_opened() const = 0;
-  // InternetCloseHandle: for a connection, sends QUIT and closes it.
-  virtual bool close_handle(InetHandle handle) = 0;
-  // The calling thread's last-error value after a failed call.
-  virtual std::uint32_t last_error() const = 0;
-  // InternetGetLastResponseInfoA: on success *length is the byte count written
-  // (no terminating zero counted); when the buffer is too small it fails with
-  // last_error() 122 and *length set to the size needed.
-  virtual bool last_response_info(std::uint32_t* error, char* buffer, std::uint32_t* length) = 0;
+  // The session (InternetOpenA), kept for the program's life; `status` hears
+  // the notifications of the calls that follow.
+  virtual InetResult open(StatusCallback status) = 0;
+  // Logs in and keeps the control connection open (InternetConnectA): 6
+  // without a session, 170 while a connection is open.
+  virtual InetResult connect(const FtpLogin& login) = 0;
+  // Stores the local file (a native path) under the absolute remote path, on
+  // the connection (FtpPutFileA): 6 without one.
+  virtual InetResult put_file(const std::string& local_path, const std::string& remote_path, TransferType type) = 0;
+  // Sends QUIT and closes the connection (InternetCloseHandle): 6 without one.
+  virtual InetResult close() = 0;
   // InternetAutodialHangup.
-  virtual void autodial_hangup(std::uint32_t reserved) = 0;
+  virtual void autodial_hangup() = 0;
   // A run that will connect soon says so: a layer loaded on first use may
   // start loading now, off the calling thread.
   virtual void load_ahead() {}

@@ -1,4 +1,3 @@
-
 #include <curl/curl.h>
 #include <sys/stat.h>
 
@@ -10,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <string_view>
@@ -21,7 +19,6 @@ namespace quillon::platform {
 namespace {
 
 constexpr std::uint32_t kInternalError = 12004;  // ERROR_INTERNET_INTERNAL_ERROR
-constexpr std::uint32_t kBusy = 170;             // ERROR_BUSY
 constexpr std::size_t kChunk = 4096;             // one request-sent notification per chunk
 constexpr long kUploadBuffer = 65536;            // a server wakes once a buffer, not once a chunk
 
@@ -66,7 +63,7 @@ std::string url_path(CURL* easy, const std::string& remote) {
 
 }  // namespace
 
-// WinINet's operations on libcurl: one easy handle a connection, kept logged in.
+// WinINet's operations on libcurl: one easy handle for the connection, kept logged in.
 class CurlInternet final : public Internet {
  public:
   explicit CurlInternet(const InternetTimeouts& timeouts = {});
@@ -74,54 +71,41 @@ class CurlInternet final : public Internet {
   CurlInternet(const CurlInternet&) = delete;
   CurlInternet& operator=(const CurlInternet&) = delete;
 
-  InetHandle open() override;
-  void set_status_callback(InetHandle session, StatusCallback callback) override;
-  InetHandle connect(InetHandle session, const std::string& host, std::uint16_t port, const std::string& user,
-                     const std::string& password, std::uint32_t service, std::uint32_t flags,
-                     std::uintptr_t context) override;
-  bool put_file(InetHandle connection, const std::string& local_path, const std::string& remote_path,
-                std::uint32_t flags, std::uintptr_t context) override;
-  bool close_handle(InetHandle handle) override;
-  bool data_opened() const override { return data_opened_; }
-  std::uint32_t last_error() const override { return last_error_; }
-  bool last_response_info(std::uint32_t* error, char* buffer, std::uint32_t* length) override;
-  void autodial_hangup(std::uint32_t reserved) override;
+  InetResult open(StatusCallback status) override;
+  InetResult connect(const FtpLogin& login) override;
+  InetResult put_file(const std::string& local_path, const std::string& remote_path, TransferType type) override;
+  InetResult close() override;
+  void autodial_hangup() override;
 
   struct Connection;
 
  private:
-  struct Session {
-    StatusCallback callback;
-  };
-
-  bool fail(std::uint32_t error);
-  void notify(const Connection& c, std::uint32_t bytes);
+  InetResult result(std::uint32_t error, bool data_opened = false) const {
+    return {error, last_response_, data_opened};
+  }
+  void notify();
+  // libcurl must not be re-entered from its own callbacks: calls from there fail with 170.
+  CURLcode perform(CURL* easy);
   void record_reply_line(Connection& c, std::string_view line);
   std::uint32_t map_result(const Connection& c, int code) const;
-  void free_connection(std::unique_ptr<Connection> c);
+  static void free_connection(std::unique_ptr<Connection> c);
 
   friend struct CurlCallbacks;
 
   InternetTimeouts timeouts_;
-  std::map<InetHandle, Session> sessions_;
-  std::map<InetHandle, std::unique_ptr<Connection>> connections_;
-  InetHandle next_handle_ = 0x10;
-  std::uint32_t last_error_ = 0;
+  bool session_ = false;
+  StatusCallback status_;
+  std::unique_ptr<Connection> connection_;
   std::string last_response_;
-  std::uint32_t last_response_code_ = 0;
-  bool data_opened_ = false;  // by the last put
+  bool busy_ = false;  // inside a perform: the status callback runs
 };
 
 struct CurlInternet::Connection {
   CurlInternet* owner = nullptr;
-  InetHandle handle = 0;
-  InetHandle session = 0;
   CURL* easy = nullptr;
   std::string base_url;  // ftp://host:port
   curl_slist* type_ascii = nullptr;
   curl_slist* type_binary = nullptr;
-  std::uintptr_t context = 0;  // of the call in progress
-  bool busy = false;           // inside its own perform: the status callback runs
   // The server reply being read; a multi-line one ends on "ddd ".
   std::string reply;
   std::string multi_code;
@@ -140,7 +124,7 @@ struct CurlCallbacks {
   static int debug(CURL*, curl_infotype type, char* data, size_t size, void* userp) {
     auto* c = static_cast<CurlInternet::Connection*>(userp);
     if (type == CURLINFO_HEADER_OUT) {
-      c->owner->notify(*c, static_cast<std::uint32_t>(size));
+      c->owner->notify();
     } else if (type == CURLINFO_HEADER_IN) {
       c->owner->record_reply_line(*c, std::string_view(data, size));
     }
@@ -157,8 +141,7 @@ struct CurlCallbacks {
     const size_t want = std::max(size * count / kChunk * kChunk, std::min(size * count, kChunk));
     const size_t got = std::fread(buffer, 1, want, c->file);
     if (got == 0 && std::ferror(c->file)) return CURL_READFUNC_ABORT;
-    for (size_t done = 0; done < got; done += kChunk)
-      c->owner->notify(*c, static_cast<std::uint32_t>(std::min(kChunk, got - done)));
+    for (size_t done = 0; done < got; done += kChunk) c->owner->notify();
     return got;
   }
 
@@ -181,24 +164,19 @@ struct CurlCallbacks {
 
 CurlInternet::CurlInternet(const InternetTimeouts& timeouts) : timeouts_(timeouts) {}
 
-CurlInternet::~CurlInternet() {
-  while (!connections_.empty()) {
-    auto node = connections_.extract(connections_.begin());
-    free_connection(std::move(node.mapped()));
-  }
+CurlInternet::~CurlInternet() { free_connection(std::move(connection_)); }
+
+void CurlInternet::notify() {
+  if (!busy_) return;  // QUIT, at a close, is not the caller's business
+  // A copy: the callback may replace the session's.
+  if (const StatusCallback status = status_) status(kStatusRequestSent);
 }
 
-bool CurlInternet::fail(std::uint32_t error) {
-  last_error_ = error;
-  return false;
-}
-
-void CurlInternet::notify(const Connection& c, std::uint32_t bytes) {
-  if (c.context == 0) return;
-  const auto s = sessions_.find(c.session);
-  if (s == sessions_.end() || !s->second.callback) return;
-  const StatusCallback callback = s->second.callback;
-  callback(c.handle, c.context, kStatusRequestSent, &bytes, sizeof bytes);
+CURLcode CurlInternet::perform(CURL* easy) {
+  busy_ = true;
+  const CURLcode rc = curl_easy_perform(easy);
+  busy_ = false;
+  return rc;
 }
 
 void CurlInternet::record_reply_line(Connection& c, std::string_view line) {
@@ -219,7 +197,6 @@ void CurlInternet::record_reply_line(Connection& c, std::string_view line) {
   c.last_code = 0;
   if (coded) std::from_chars(c.reply.data(), c.reply.data() + 3, c.last_code);
   last_response_ = c.reply;
-  last_response_code_ = static_cast<std::uint32_t>(c.last_code);
 }
 
 std::uint32_t CurlInternet::map_result(const Connection& c, int code) const {
@@ -261,51 +238,27 @@ void CurlInternet::free_connection(std::unique_ptr<Connection> c) {
   curl_slist_free_all(c->type_binary);
 }
 
-InetHandle CurlInternet::open() {
-  if (!global_init_ok()) {
-    fail(kInternalError);
-    return 0;
-  }
-  const InetHandle h = next_handle_++;
-  sessions_[h] = Session{};
-  return h;
+InetResult CurlInternet::open(StatusCallback status) {
+  if (busy_) return result(inet_error::kBusy);
+  if (!global_init_ok()) return result(kInternalError);
+  session_ = true;
+  status_ = std::move(status);
+  return {};
 }
 
-void CurlInternet::set_status_callback(InetHandle session, StatusCallback callback) {
-  const auto s = sessions_.find(session);
-  if (s != sessions_.end()) s->second.callback = std::move(callback);
-}
-
-InetHandle CurlInternet::connect(InetHandle session, const std::string& host, std::uint16_t port,
-                                 const std::string& user, const std::string& password, std::uint32_t service,
-                                 std::uint32_t flags, std::uintptr_t context) {
-  if (sessions_.find(session) == sessions_.end()) {
-    fail(inet_error::kInvalidHandle);
-    return 0;
-  }
-  // Not from inside a transfer's notification, as WinINet's layer refuses it too.
-  for (const auto& [h, other] : connections_)
-    if (other->busy) {
-      fail(kBusy);
-      return 0;
-    }
-  if (service != kServiceFtp || host.empty() || unsafe(host) || unsafe(user) || unsafe(password)) {
-    fail(inet_error::kInvalidParameter);
-    return 0;
-  }
+InetResult CurlInternet::connect(const FtpLogin& login) {
+  if (busy_ || connection_) return result(inet_error::kBusy);
+  if (!session_) return result(inet_error::kInvalidHandle);
+  if (login.host.empty() || unsafe(login.host) || unsafe(login.user) || unsafe(login.password))
+    return result(inet_error::kInvalidParameter);
 
   auto c = std::make_unique<Connection>();
   c->owner = this;
-  c->handle = next_handle_++;
-  c->session = session;
-  c->context = context;
   c->easy = curl_easy_init();
-  if (!c->easy) {
-    fail(kInternalError);
-    return 0;
-  }
-  const bool ipv6 = host.find(':') != host.npos;
-  c->base_url = "ftp://" + (ipv6 ? "[" + host + "]" : host) + ":" + std::to_string(port == 0 ? 21 : port);
+  if (!c->easy) return result(kInternalError);
+  const bool ipv6 = login.host.find(':') != login.host.npos;
+  c->base_url =
+      "ftp://" + (ipv6 ? "[" + login.host + "]" : login.host) + ":" + std::to_string(login.port == 0 ? 21 : login.port);
   c->type_ascii = curl_slist_append(nullptr, "TYPE A");
   c->type_binary = curl_slist_append(nullptr, "TYPE I");
 
@@ -314,8 +267,8 @@ InetHandle CurlInternet::connect(InetHandle session, const std::string& host, st
   curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "ftp");
   curl_easy_setopt(e, CURLOPT_PROXY, "");  // no proxy taken from the environment
-  curl_easy_setopt(e, CURLOPT_USERNAME, user.c_str());
-  curl_easy_setopt(e, CURLOPT_PASSWORD, password.c_str());
+  curl_easy_setopt(e, CURLOPT_USERNAME, login.user.c_str());
+  curl_easy_setopt(e, CURLOPT_PASSWORD, login.password.c_str());
   curl_easy_setopt(e, CURLOPT_VERBOSE, 1L);  // the debug hook sees commands and replies
   curl_easy_setopt(e, CURLOPT_DEBUGFUNCTION, &CurlCallbacks::debug);
   curl_easy_setopt(e, CURLOPT_DEBUGDATA, c.get());
@@ -324,7 +277,7 @@ InetHandle CurlInternet::connect(InetHandle session, const std::string& host, st
   curl_easy_setopt(e, CURLOPT_UPLOAD_BUFFERSIZE, kUploadBuffer);
   curl_easy_setopt(e, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
   curl_easy_setopt(e, CURLOPT_PATH_AS_IS, 1L);
-  curl_easy_setopt(e, CURLOPT_FTPPORT, (flags & kFlagPassive) ? nullptr : "-");
+  curl_easy_setopt(e, CURLOPT_FTPPORT, login.passive ? nullptr : "-");
   curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, timeouts_.connect_ms);
   curl_easy_setopt(e, CURLOPT_SERVER_RESPONSE_TIMEOUT, seconds_up(timeouts_.reply_ms));
   curl_easy_setopt(e, CURLOPT_ACCEPTTIMEOUT_MS, timeouts_.accept_ms);
@@ -338,51 +291,38 @@ InetHandle CurlInternet::connect(InetHandle session, const std::string& host, st
 
   c->last_code = 0;
   last_response_.clear();  // a stale reply must not pass for this server's
-  last_response_code_ = 0;
-  const CURLcode rc = curl_easy_perform(e);
-  c->context = 0;
+  const CURLcode rc = perform(e);
   if (rc != CURLE_OK) {
     const std::uint32_t error = map_result(*c, rc);
     free_connection(std::move(c));
-    {
-      fail(error);
-      return 0;
-    }
+    return result(error);
   }
-  const InetHandle h = c->handle;
-  connections_[h] = std::move(c);
-  return h;
+  connection_ = std::move(c);
+  return result(0);
 }
 
-bool CurlInternet::put_file(InetHandle connection, const std::string& local_path, const std::string& remote_path,
-                            std::uint32_t flags, std::uintptr_t context) {
-  const auto it = connections_.find(connection);
-  if (it == connections_.end()) {
-    return fail(sessions_.count(connection) ? inet_error::kIncorrectHandleType : inet_error::kInvalidHandle);
-  }
-  Connection& c = *it->second;
-  data_opened_ = false;
-  // From inside the status callback: libcurl must not re-enter its own perform.
-  if (c.busy) return fail(kBusy);
-  if (remote_path.empty() || unsafe(remote_path)) return fail(inet_error::kInvalidParameter);
+InetResult CurlInternet::put_file(const std::string& local_path, const std::string& remote_path, TransferType type) {
+  if (busy_) return result(inet_error::kBusy);
+  if (!connection_) return result(inet_error::kInvalidHandle);
+  Connection& c = *connection_;
+  if (remote_path.empty() || unsafe(remote_path)) return result(inet_error::kInvalidParameter);
 
   std::FILE* file = std::fopen(local_path.c_str(), "rb");
   struct stat st {};
   if (!file || ::fstat(::fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) {
     if (file) std::fclose(file);
-    return fail(inet_error::kFileNotFound);
+    return result(inet_error::kFileNotFound);
   }
 
   CURL* e = c.easy;
   const std::string url = c.base_url + url_path(e, remote_path);
   // TYPE goes out as a pre-command: libcurl's own ASCII mode would turn every LF
   // into CR LF (CR CR LF for a CR LF document), and the file must arrive unchanged.
-  const bool ascii = (flags & 3u) == kTransferAscii;
   curl_easy_setopt(e, CURLOPT_URL, url.c_str());
   curl_easy_setopt(e, CURLOPT_NOBODY, 0L);
   curl_easy_setopt(e, CURLOPT_UPLOAD, 1L);
   curl_easy_setopt(e, CURLOPT_TRANSFERTEXT, 0L);
-  curl_easy_setopt(e, CURLOPT_PREQUOTE, ascii ? c.type_ascii : c.type_binary);
+  curl_easy_setopt(e, CURLOPT_PREQUOTE, type == TransferType::Ascii ? c.type_ascii : c.type_binary);
   curl_easy_setopt(e, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(st.st_size));
 
   c.file = file;
@@ -390,66 +330,26 @@ bool CurlInternet::put_file(InetHandle connection, const std::string& local_path
   c.data_started = false;
   c.stalled = false;
   c.last_sent = 0;
-  c.context = context;
   c.last_code = 0;
-  c.busy = true;
-  const CURLcode rc = curl_easy_perform(e);
-  c.busy = false;
-  c.context = 0;
+  const CURLcode rc = perform(e);
   c.file = nullptr;
-  // libcurl reads the file only once the data connection is up.
-  data_opened_ = c.data_started;
   std::fclose(file);
   curl_easy_setopt(e, CURLOPT_UPLOAD, 0L);
   curl_easy_setopt(e, CURLOPT_PREQUOTE, nullptr);
-  if (rc != CURLE_OK) return fail(map_result(c, rc));
-  return true;
+  // libcurl reads the file only once the data connection is up.
+  return result(rc == CURLE_OK ? 0 : map_result(c, rc), c.data_started);
 }
 
-bool CurlInternet::close_handle(InetHandle handle) {
-  if (const auto it = connections_.find(handle); it != connections_.end()) {
-    // Freeing a handle in the middle of its own transfer would pull it from under libcurl.
-    if (it->second->busy) return fail(kBusy);
-    auto c = std::move(it->second);
-    connections_.erase(it);
-    free_connection(std::move(c));
-    return true;
-  }
-  if (const auto s = sessions_.find(handle); s != sessions_.end()) {
-    for (const auto& [h, c] : connections_)
-      if (c->session == handle && c->busy) return fail(kBusy);
-    // Handles derived from the session go with it.
-    for (auto it = connections_.begin(); it != connections_.end();) {
-      if (it->second->session == handle) {
-        auto c = std::move(it->second);
-        it = connections_.erase(it);
-        free_connection(std::move(c));
-      } else {
-        ++it;
-      }
-    }
-    sessions_.erase(s);
-    return true;
-  }
-  return fail(inet_error::kInvalidHandle);
-}
-
-bool CurlInternet::last_response_info(std::uint32_t* error, char* buffer, std::uint32_t* length) {
-  if (!length) return fail(inet_error::kInvalidParameter);
-  const auto size = static_cast<std::uint32_t>(last_response_.size());
-  if (*length < size || (size > 0 && !buffer)) {
-    *length = size + 1;  // room for the terminating zero
-    return fail(inet_error::kInsufficientBuffer);
-  }
-  if (size > 0) std::memcpy(buffer, last_response_.data(), size);
-  if (buffer && *length > size) buffer[size] = '\0';
-  if (error) *error = last_response_code_;
-  *length = size;
-  return true;
+InetResult CurlInternet::close() {
+  // Freeing the handle in the middle of its own transfer would pull it from under libcurl.
+  if (busy_) return result(inet_error::kBusy);
+  if (!connection_) return result(inet_error::kInvalidHandle);
+  free_connection(std::move(connection_));
+  return result(0);
 }
 
 // There is no dial-up line to drop here.
-void CurlInternet::autodial_hangup(std::uint32_t) {}
+void CurlInternet::autodial_hangup() {}
 
 }  // namespace quillon::platform
 

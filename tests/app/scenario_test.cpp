@@ -137,7 +137,7 @@ class Scenario : public CaseFile {
       if (key == "failed_stage") got = s.ftp.failed_stage;
       else if (key == "inet_state") got = s.ftp.inet_state;
       else if (key == "log_count") got = std::to_string(s.log.log_count);
-      else if (key == "connection") got = std::to_string(s.ftp.connection_handle);
+      else if (key == "connection") got = s.ftp.connected ? "open" : "none";
       else if (key == "bar") got = s.ftp.progress_bar ? std::to_string(s.ftp.progress_bar->Value()) : "none";
       else if (key == "buttons")
         got =

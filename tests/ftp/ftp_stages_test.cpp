@@ -1,5 +1,5 @@
 // What of the FTP stages the scripts cannot reach through the windows: the
-// progress arithmetic, the reply buffer protocol, errchk's exact comparison.
+// progress arithmetic, the name rule's bound, errchk's exact comparison.
 #include <gtest/gtest.h>
 
 #include "app/main_view.h"
@@ -55,37 +55,6 @@ TEST_F(Stages, ProgressFromTheSixthNotification) {
   }
 }
 
-TEST_F(Stages, LastResponseText) {
-  struct Case {
-    std::optional<std::string> response;
-    std::optional<std::uint32_t> reported;
-    std::string want;
-    const char* calls;
-  };
-  const std::string long_reply = "550-" + std::string(150, 'z') + "\r\n550 end\r\n";
-  const Case cases[] = {
-      {"226 Transfer complete.\r\n", {}, "226 Transfer complete.\r\n", "80"},
-      {std::string(79, 'a'), {}, std::string(79, 'a'), "80"},
-      {std::string(80, 'a'), {}, std::string(80, 'a'), "80 82"},  // no room for the zero
-      {long_reply, {}, long_reply, "80 167"},                     // 165 bytes: the size reported (166), plus one
-      {std::nullopt, {}, "", "80"},                               // other failures: no second call
-      {"", {}, "", "80"},
-      {"200 ok", 5000, std::string("200 ok") + std::string(74, '\0'), "80"},                 // never past the buffer
-      {std::string((1 << 20) - 2, 'a'), {}, std::string((1 << 20) - 2, 'a'), "80 1048576"},  // up to 1 MiB
-      {std::string((1 << 20) - 1, 'a'), {}, "", "80"},                                       // and no more
-  };
-  for (const Case& c : cases) {
-    t.clear();
-    inet.response = c.response;
-    inet.length_reported = c.reported;
-    const std::string got = last_response_text(inet);
-    EXPECT_TRUE(got == c.want) << got.size() << " bytes \"" << got.substr(0, 80) << "\", want " << c.want.size();
-    std::string calls;
-    for (const std::string& line : t) calls.append(calls.empty() ? "" : " ").append(line, 14);
-    EXPECT_EQ(calls, c.calls) << c.want.substr(0, 80);
-  }
-}
-
 // A name the destination holds already is not stored over: the step waits for
 // the next second, and should the clock stand still, goes on after 200 pauses
 // (about 10 s) rather than hold the run for ever.
@@ -110,7 +79,7 @@ TEST_F(Stages, TheNewestNameWaitsForTheNextSecondWithinItsBound) {
     clock.still = c.still;
     state = FtpState{};
     state.bar().Target(&view.picture1());
-    state.session_handle = 0x100;
+    inet.open({});
     env.job = UploadJob{"h", 21, "Q1AAA", "pw", dir.file("doc.xml"), ".Varnel_System_format.", ".qso", false, c.taken};
     EXPECT_EQ(ftpdata(env).outcome, FtpOutcome::Stored);
     EXPECT_EQ(clock.pauses, c.pauses);

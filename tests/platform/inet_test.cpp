@@ -6,10 +6,12 @@
 #include <chrono>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <tuple>
 #include <utility>
 
 #include "platform/inet.h"
+#include "platform/inet_reply.h"
 #include "support/ftp_server.h"
 #include "support/system.h"
 
@@ -40,67 +42,66 @@ int count(const std::string& hay, const std::string& needle) {
 struct Layer {
   explicit Layer(const InternetTimeouts& t = {5000, 10000, 5000, 10000}) : inet(make_internet(t)) {
     testing::write_file(dir.file("a"), document(5000));
-    session = inet->open();
-    inet->set_status_callback(
-        session, [this](InetHandle h, std::uintptr_t ctx, std::uint32_t st, const void* info, std::uint32_t len) {
-          EXPECT_EQ(ctx, 1u);
-          if (st != kStatusRequestSent) return;  // WinINet tells more; the callers heed only this one
-          std::uint32_t bytes = 0;
-          if (info && len == sizeof bytes) std::memcpy(&bytes, info, sizeof bytes);
-          EXPECT_LE(bytes, 4096u);
-          handles.push_back(h);
-          sent += bytes;
-          if (auto once = std::exchange(during, nullptr)) once();
-        });
+    EXPECT_TRUE(inet->open([this](std::uint32_t status) {
+                      if (status != kStatusRequestSent) return;  // WinINet tells more; the callers heed only this one
+                      ++notes;
+                      if (auto once = std::exchange(during, nullptr)) once();
+                    })
+                    .ok());
   }
-  InetHandle connect(const FtpServer& server, const std::string& password = "secret",
-                     const std::string& user = "Q1AAA") {
-    return inet->connect(session, "127.0.0.1", server.port(), user, password, kServiceFtp, kFlagAsync, 1);
+  InetResult connect(const FtpServer& server, const std::string& password = "secret", const std::string& user = "Q1AAA",
+                     bool passive = false) {
+    return inet->connect({"127.0.0.1", server.port(), user, password, passive});
   }
-  // The call failed with `code`.
-  void failed(bool done, std::uint32_t code, const std::string& what) const {
-    EXPECT_FALSE(done) << what;
-    EXPECT_EQ(inet->last_error(), code) << what;
+  InetResult put(const std::string& local = {}, const std::string& remote = kRemote) {
+    return inet->put_file(local.empty() ? dir.file("a") : local, remote, TransferType::Ascii);
   }
   std::unique_ptr<Internet> inet;
   testing::TempDir dir;
-  InetHandle session = 0;
-  std::vector<InetHandle> handles;  // one a notification
-  std::function<void()> during;     // run once, from inside the next notification
-  std::uint64_t sent = 0;
+  int notes = 0;                 // request-sent notifications
+  std::function<void()> during;  // run once, from inside the next notification
 };
+
+// The call failed with `code`.
+void failed(const InetResult& r, std::uint32_t code, const std::string& what) {
+  EXPECT_FALSE(r.ok()) << what;
+  EXPECT_EQ(r.error, code) << what;
+}
 
 TEST(Internet, StoresTheDocumentAsItLiesWithOneLoginAndANotificationEach) {
   FtpServer server;
   Layer l;
-  const InetHandle c = l.connect(server);
-  ASSERT_NE(c, 0u) << l.inet->last_error();
-  EXPECT_EQ(static_cast<int>(l.handles.size()), count(server.log(), "<- "));  // the login's commands
-  // size, transfer type, context (0: silent), the TYPE command it sends
-  const std::tuple<std::size_t, std::uint32_t, std::uintptr_t, const char*> cases[] = {
-      {700 * 1024 + 123, kTransferAscii, 1, "<- TYPE A\n"},
-      {0, kTransferAscii, 1, "<- TYPE A\n"},
-      {10000, kTransferBinary, 0, "<- TYPE I\n"}};
-  for (const auto& [size, type, context, type_command] : cases) {
+  const InetResult login = l.connect(server);
+  ASSERT_TRUE(login.ok()) << login.error;
+  EXPECT_EQ(l.notes, count(server.log(), "<- "));  // the login's commands
+  // size, transfer type, the TYPE command it sends
+  const std::tuple<std::size_t, TransferType, const char*> cases[] = {
+      {700 * 1024 + 123, TransferType::Ascii, "<- TYPE A\n"},
+      {0, TransferType::Ascii, "<- TYPE A\n"},
+      {10000, TransferType::Binary, "<- TYPE I\n"}};
+  for (const auto& [size, type, type_command] : cases) {
     SCOPED_TRACE(size);
     testing::write_file(l.dir.file("doc"), document(size));
     const std::size_t before = server.log().size();
-    l.handles.clear();
-    ASSERT_TRUE(l.inet->put_file(c, l.dir.file("doc"), kRemote, type, context)) << l.inet->last_error();
+    l.notes = 0;
+    const InetResult stored = l.inet->put_file(l.dir.file("doc"), kRemote, type);
+    ASSERT_TRUE(stored.ok()) << stored.error;
+    EXPECT_TRUE(stored.data_opened);
     EXPECT_EQ(testing::read_file(server.root() + kRemote), document(size));
     const std::string log = server.log().substr(before);
     EXPECT_EQ(count(log, type_command), 1) << log;
     EXPECT_EQ(count(log, std::string("<- STOR ") + kRemote + "\n"), 1) << log;
     EXPECT_EQ(count(log, "<- PORT ") + count(log, "<- EPRT "), 1) << log;
-    EXPECT_EQ(l.handles.size(), context ? count(log, "<- ") + (size + 4095) / 4096 : 0);
-    EXPECT_EQ(std::count(l.handles.begin(), l.handles.end(), c), static_cast<long>(l.handles.size()));
+    EXPECT_EQ(l.notes, count(log, "<- ") + static_cast<int>((size + 4095) / 4096));
   }
-  EXPECT_TRUE(l.inet->close_handle(c));
+  l.notes = 0;
+  EXPECT_TRUE(l.inet->close().ok());
+  EXPECT_EQ(l.notes, 0);  // QUIT is no request of the caller's
+  failed(l.inet->close(), ie::kInvalidHandle, "closed twice");
   const std::string log = server.log();
   EXPECT_EQ(count(log, "<- USER Q1AAA\n") + count(log, "<- PASS secret\n"), 2) << log;
   EXPECT_EQ(count(log, "<- QUIT"), kWindows ? 0 : 1);  // Wine's WinINet just hangs up
   EXPECT_EQ(count(log, "PASV"), 0);
-  EXPECT_GT(l.sent, 700u * 1024);
 }
 
 TEST(Internet, RepliesAsRealServersSendThem) {
@@ -116,108 +117,96 @@ TEST(Internet, RepliesAsRealServersSendThem) {
     SCOPED_TRACE(mode);
     FtpServer server({.mode = mode});
     Layer l;
-    auto reply = [&l] {
-      std::vector<char> text(512);
-      std::uint32_t length = 512, code = 0;
-      EXPECT_TRUE(l.inet->last_response_info(&code, text.data(), &length));
-      return std::string(text.data(), length);
-    };
-    const InetHandle c = l.connect(server);
-    ASSERT_NE(c, 0u) << l.inet->last_error();
+    const InetResult in = l.connect(server);
+    ASSERT_TRUE(in.ok()) << in.error;
     if (!kWindows) {
-      EXPECT_EQ(reply(), login);
+      EXPECT_EQ(in.reply, login);
     }
-    ASSERT_TRUE(l.inet->put_file(c, l.dir.file("a"), kRemote, kTransferAscii, 1)) << l.inet->last_error();
+    const InetResult put = l.put();
+    ASSERT_TRUE(put.ok()) << put.error;
     EXPECT_EQ(testing::read_file(server.root() + kRemote), document(5000));
-    EXPECT_EQ(reply(), kWindows ? wine_stored : stored);
-    EXPECT_TRUE(l.inet->close_handle(c));
+    EXPECT_EQ(put.reply, kWindows ? wine_stored : stored);
+    EXPECT_TRUE(l.inet->close().ok());
   }
 }
 
-TEST(Internet, FailuresCarryWinInetNumbers) {
+TEST(Internet, FailuresCarryWinInetNumbersAndTheReply) {
   FtpServer server;
   Layer l;
-  l.failed(l.connect(server, "wrong"), kWindows ? 12015u : ie::kExtendedError,
-           "wrong password");  // Wine: LOGIN_FAILURE
-  std::vector<char> reply(64);
-  std::uint32_t length = 64, reply_code = 0;
-  ASSERT_TRUE(l.inet->last_response_info(&reply_code, reply.data(), &length));
-  EXPECT_EQ(std::string(reply.data(), 3), "530");
+  const InetResult refused = l.connect(server, "wrong");
+  failed(refused, kWindows ? 12015u : ie::kExtendedError, "wrong password");  // Wine: LOGIN_FAILURE
+  EXPECT_EQ(refused.reply.substr(0, 3), "530");
   const std::tuple<std::string, std::uint16_t, std::uint32_t> hosts[] = {
       {"127.0.0.1", 1, ie::kCannotConnect}, {"nonexistent.invalid", 21, ie::kNameNotResolved}};
   for (const auto& [host, port, code] : hosts) {
     const auto start = std::chrono::steady_clock::now();
-    l.failed(l.inet->connect(l.session, host, port, "Q1AAA", "secret", kServiceFtp, 0, 1), code, host);
-    length = 64;
+    const InetResult r = l.inet->connect({host, port, "Q1AAA", "secret", false});
+    failed(r, code, host);
     if (!kWindows) {  // WinINet keeps the reply of another attempt
-      EXPECT_TRUE(l.inet->last_response_info(&reply_code, reply.data(), &length) && length == 0) << host;
+      EXPECT_EQ(r.reply, "") << host;
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
   }
-  l.failed(l.inet->connect(0x7777, "127.0.0.1", server.port(), "Q1AAA", "secret", kServiceFtp, 0, 1),
-           ie::kInvalidHandle, "no such session");
   // A CR, LF or NUL in a value is refused before anything is sent.
   for (const auto& [user, password] : {std::pair<std::string, std::string>{"Q1AAA\r\nDELE x", "secret"},
                                        {"Q1AAA", "secret\nSITE x"},
                                        {"Q1AAA", std::string("se\0cret", 7)},
                                        {"Q1\rAAA", "x"}})
-    l.failed(l.connect(server, password, user), ie::kInvalidParameter, user + password);
+    failed(l.connect(server, password, user), ie::kInvalidParameter, user + password);
   EXPECT_EQ(count(server.log(), "<- USER"), 1) << server.log();
-  const InetHandle c = l.connect(server);
+  failed(l.put(), ie::kInvalidHandle, "a store before any connection");
+  failed(l.inet->close(), ie::kInvalidHandle, "a close before any connection");
+  ASSERT_TRUE(l.connect(server).ok());
+  failed(l.connect(server), ie::kBusy, "a second connection");
   const std::tuple<std::string, std::string, std::uint32_t> puts[] = {
       {l.dir.file("a"), "/log/a\r\nDELE b", ie::kInvalidParameter},
       {l.dir.file("a"), "/log/a\n", ie::kInvalidParameter},
       {l.dir.file("a"), std::string("/log/a\0b", 8), ie::kInvalidParameter},
       {l.dir.file("missing"), "/log/m", ie::kFileNotFound},
       {l.dir.path().string(), "/log/m", ie::kFileNotFound}};
-  for (const auto& [local, remote, code] : puts)
-    l.failed(l.inet->put_file(c, local, remote, kTransferAscii, 1), code, local + " " + remote);
+  for (const auto& [local, remote, code] : puts) {
+    const InetResult r = l.put(local, remote);
+    failed(r, code, local + " " + remote);
+    EXPECT_FALSE(r.data_opened);
+  }
   EXPECT_EQ(count(server.log(), "STOR") + count(server.log(), "EPRT"), 0) << server.log();
+  EXPECT_TRUE(l.inet->close().ok());
   // The data connection refused in passive mode: the number of a refused connection.
   FtpServer closed({.mode = "passive-closed"});
-  const InetHandle p = l.inet->connect(l.session, "127.0.0.1", closed.port(), "Q1AAA", "secret", kServiceFtp,
-                                       kFlagAsync | kFlagPassive, 1);
-  ASSERT_NE(p, 0u) << l.inet->last_error();
-  l.failed(l.inet->put_file(p, l.dir.file("a"), kRemote, kTransferAscii, 1), ie::kCannotConnect, "passive refused");
-  // Handles: unknown ones, a session where a connection belongs.
-  l.failed(l.inet->put_file(0x7777, l.dir.file("a"), "/log/x", kTransferAscii, 1), ie::kInvalidHandle, "put 0x7777");
-  l.failed(l.inet->put_file(l.session, l.dir.file("a"), "/log/x", kTransferAscii, 1), ie::kIncorrectHandleType,
-           "put on the session");
-  l.failed(l.inet->close_handle(0x7777), ie::kInvalidHandle, "close 0x7777");
-  EXPECT_TRUE(l.inet->close_handle(l.session));  // its connections go with it
-  EXPECT_FALSE(l.inet->close_handle(c));
+  ASSERT_TRUE(l.connect(closed, "secret", "Q1AAA", true).ok());
+  const InetResult r = l.put();
+  failed(r, ie::kCannotConnect, "passive refused");
+  EXPECT_FALSE(r.data_opened);
+  EXPECT_TRUE(l.inet->close().ok());
 }
 
-TEST(Internet, RefusedStoresTheReplyBufferAndTheNextLogin) {
-  // Wine's WinINet keeps only the reply's last line, without its full stop,
-  // and gives its own error number in place of the reply's code,
-  // and, for a refusal after the data, no code at all.
-  const std::tuple<std::string, std::uint32_t, std::uint32_t, std::string, std::string> cases[] = {
-      {"refuse-store", 550, ie::kExtendedError,
+TEST(Internet, WithoutASessionNothingConnects) {
+  FtpServer server;
+  const auto inet = make_internet({5000, 10000, 5000, 10000});
+  failed(inet->connect({"127.0.0.1", server.port(), "Q1AAA", "secret", false}), ie::kInvalidHandle, "no session");
+  EXPECT_EQ(count(server.log(), "<- USER"), 0) << server.log();
+}
+
+TEST(Internet, RefusedStoresTheReplyAndTheNextLogin) {
+  // Wine's WinINet keeps only the reply's last line, without its line end.
+  const std::tuple<std::string, std::string, std::string> cases[] = {
+      {"refuse-store",
        "550-Storing is refused:\r\n this test server does not accept uploads\r\n550 into the log folder right now.\r\n",
-       "550 into the log folder right now"},
-      {"stor-452", 452, ie::kExtendedError, "452 Storing refused by the test server.\r\n",
-       "452 Storing refused by the test server"},
-      {"end-451", 451, 0, "451 Storing refused by the test server.\r\n", "451 Storing refused by the test server"}};
-  for (const auto& [mode, reply_code, wine_code, full_reply, wine_reply] : cases) {
-    const std::string& reply = kWindows ? wine_reply : full_reply;
+       "550 into the log folder right now."},
+      {"stor-452", "452 Storing refused by the test server.\r\n", "452 Storing refused by the test server."},
+      {"end-451", "451 Storing refused by the test server.\r\n", "451 Storing refused by the test server."}};
+  for (const auto& [mode, full_reply, wine_reply] : cases) {
     SCOPED_TRACE(mode);
     FtpServer server({.mode = mode});
     Layer l;
-    const InetHandle c = l.connect(server);
-    l.failed(l.inet->put_file(c, l.dir.file("a"), kRemote, kTransferAscii, 1), ie::kExtendedError, "put");
-    char small[8];
-    std::uint32_t length = sizeof small, code = 0;
-    l.failed(l.inet->last_response_info(&code, small, &length), ie::kInsufficientBuffer, "a small buffer");
-    EXPECT_EQ(length, reply.size() + 1);
-    std::vector<char> big(length + 1, 'x');
-    ASSERT_TRUE(l.inet->last_response_info(&code, big.data(), &length));
-    EXPECT_EQ(std::string(big.data(), length), reply);
-    EXPECT_EQ(big[length], '\0');
-    EXPECT_EQ(code, kWindows ? wine_code : reply_code);
+    ASSERT_TRUE(l.connect(server).ok());
+    const InetResult r = l.put();
+    failed(r, ie::kExtendedError, "put");
+    EXPECT_EQ(r.reply, kWindows ? wine_reply : full_reply);
+    EXPECT_EQ(r.data_opened, mode == "end-451");
     // The next run closes the refused connection, then logs in again.
-    EXPECT_TRUE(l.inet->close_handle(c));
-    EXPECT_NE(l.connect(server), 0u) << l.inet->last_error();
+    EXPECT_TRUE(l.inet->close().ok());
+    EXPECT_TRUE(l.connect(server).ok());
     const std::string log = server.log();
     EXPECT_EQ(count(log, "<- USER"), 2) << log;
     if (!kWindows) {
@@ -249,41 +238,86 @@ TEST(Internet, BrokenTransfersEndWithinTheirBounds) {
     Layer l(timeouts);
     testing::write_file(l.dir.file("a"), document(mode == "late-226" ? 300000 : 4 * 1024 * 1024));
     const auto start = std::chrono::steady_clock::now();
-    const InetHandle c = l.connect(server);
-    EXPECT_EQ(c == 0, at_connect) << l.inet->last_error();
-    const bool stored = c != 0 && l.inet->put_file(c, l.dir.file("a"), kRemote, kTransferAscii, 1);
-    EXPECT_EQ(stored, codes.empty()) << l.inet->last_error();
+    const InetResult login = l.connect(server);
+    EXPECT_EQ(!login.ok(), at_connect) << login.error;
+    const InetResult put = login.ok() ? l.put() : login;
+    EXPECT_EQ(put.ok(), codes.empty()) << put.error;
     const auto elapsed = std::chrono::steady_clock::now() - start;
     // Wine ends a silent reply after its own 30 s, the product's bound, and no sooner.
     const bool wine_waits = kWindows && (mode == "stall-replies" || mode == "no-226");
     EXPECT_LT(elapsed, std::chrono::seconds(wine_waits ? 35 : 8));
     EXPECT_GE(elapsed, std::chrono::milliseconds(at_least_ms));
     if (!codes.empty()) {
-      EXPECT_NE(std::find(codes.begin(), codes.end(), l.inet->last_error()), codes.end()) << l.inet->last_error();
+      EXPECT_NE(std::find(codes.begin(), codes.end(), put.error), codes.end()) << put.error;
     }
-    if (c != 0) {
-      EXPECT_TRUE(l.inet->close_handle(c));
+    EXPECT_EQ(put.data_opened, mode != "silent-greeting" && mode != "stall-replies" && mode != "no-connect-back");
+    if (login.ok()) {
+      EXPECT_TRUE(l.inet->close().ok());
     }
-    const InetHandle again = l.connect(normal);
-    EXPECT_TRUE(again != 0 && l.inet->put_file(again, l.dir.file("a"), kRemote, kTransferAscii, 1))
-        << l.inet->last_error();
+    const InetResult again = l.connect(normal);
+    EXPECT_TRUE(again.ok() && l.put().ok()) << again.error;
+    EXPECT_TRUE(l.inet->close().ok());
   }
 }
 
 TEST(Internet, RefusesCallsFromInsideItsOwnTransfer) {
   FtpServer server;
   Layer l;
-  const InetHandle c = l.connect(server);
-  std::vector<std::pair<bool, std::uint32_t>> inside;
-  const auto call = [&](bool done) { inside.emplace_back(done, l.inet->last_error()); };
+  ASSERT_TRUE(l.connect(server).ok());
+  std::vector<std::uint32_t> inside;
   l.during = [&] {
-    call(l.inet->put_file(c, l.dir.file("a"), "/log/b", kTransferAscii, 1));
-    call(l.inet->close_handle(c));
-    call(l.inet->close_handle(l.session));
-    call(l.connect(server) != 0);
+    inside.push_back(l.put(l.dir.file("a"), "/log/b").error);
+    inside.push_back(l.inet->close().error);
+    inside.push_back(l.connect(server).error);
+    inside.push_back(l.inet->open({}).error);
   };
-  EXPECT_TRUE(l.inet->put_file(c, l.dir.file("a"), kRemote, kTransferAscii, 1)) << l.inet->last_error();
-  EXPECT_EQ(inside, (std::vector<std::pair<bool, std::uint32_t>>(4, {false, 170u})));  // ERROR_BUSY
+  const InetResult stored = l.put();
+  EXPECT_TRUE(stored.ok()) << stored.error;
+  EXPECT_EQ(inside, std::vector<std::uint32_t>(4, ie::kBusy));
+  EXPECT_GT(l.notes, 1);  // the session's callback is still the one it opened with
+}
+
+// WinINet's reply exchange: 80 bytes first, then the size it asks for plus one.
+TEST(Internet, ReadsTheReplyInTwoCallsAtMost) {
+  struct Case {
+    std::optional<std::string> reply;     // none: the call fails otherwise
+    std::optional<std::uint32_t> length;  // a layer that overstates it
+    std::string want;
+    const char* calls;  // the buffer sizes offered
+  };
+  const std::string long_reply = "550-" + std::string(150, 'z') + "\r\n550 end\r\n";
+  const Case cases[] = {
+      {"226 Transfer complete.\r\n", {}, "226 Transfer complete.\r\n", "80"},
+      {std::string(79, 'a'), {}, std::string(79, 'a'), "80"},
+      {std::string(80, 'a'), {}, std::string(80, 'a'), "80 82"},  // no room for the zero
+      {long_reply, {}, long_reply, "80 167"},                     // 165 bytes: the size reported (166), plus one
+      {std::nullopt, {}, "", "80"},                               // other failures: no second call
+      {"", {}, "", "80"},
+      {"200 ok", 5000, std::string("200 ok") + std::string(74, '\0'), "80"},                 // never past the buffer
+      {std::string((1 << 20) - 2, 'a'), {}, std::string((1 << 20) - 2, 'a'), "80 1048576"},  // up to 1 MiB
+      {std::string((1 << 20) - 1, 'a'), {}, "", "80"},                                       // and no more
+  };
+  for (const Case& c : cases) {
+    std::string calls;
+    const std::string got = read_reply([&](char* buffer, std::uint32_t* length, std::uint32_t* error) {
+      if (!calls.empty()) calls += ' ';
+      calls += std::to_string(*length);
+      if (!c.reply) {
+        *error = ie::kIncorrectHandleType;
+        return false;
+      }
+      if (*length < c.reply->size() + 1) {
+        *length = static_cast<std::uint32_t>(c.reply->size() + 1);
+        *error = ie::kInsufficientBuffer;
+        return false;
+      }
+      std::memcpy(buffer, c.reply->data(), c.reply->size());
+      *length = c.length.value_or(static_cast<std::uint32_t>(c.reply->size()));
+      return true;
+    });
+    EXPECT_TRUE(got == c.want) << got.size() << " bytes \"" << got.substr(0, 80) << "\", want " << c.want.size();
+    EXPECT_EQ(calls, c.calls) << c.want.substr(0, 80);
+  }
 }
 
 }  // namespace

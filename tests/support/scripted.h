@@ -5,11 +5,9 @@
 // expectation: "inet connect ...", "main status ...", "dialog message ...".
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <deque>
 #include <map>
 #include <memory>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -46,80 +44,60 @@ inline int button_index(const std::vector<std::string>& buttons, const std::stri
 class ScriptedInternet : public platform::Internet {
  public:
   explicit ScriptedInternet(Transcript& t) : t_(t) {}
-  // The script: 0 is success; other values are the last-error of the failure.
+  // The script: 0 is success; other values are the error of the failure.
   std::uint32_t open_error = 0, connect_error = 0, put_error = 0;
-  std::deque<std::uint32_t> close_errors;        // one a close, success once they run out
-  std::deque<std::uint32_t> put_errors;          // one a put, put_error once they run out
-  int connect_notes = 0, put_notes = 0;          // request-sent notifications during the call
-  std::optional<std::string> response;           // the server's last reply; none: the call fails
-  std::optional<std::uint32_t> length_reported;  // a layer that overstates the length
-  bool put_data_opened = true;                   // a failed put had its data connection
+  std::deque<std::uint32_t> close_errors;  // one a close, success once they run out
+  std::deque<std::uint32_t> put_errors;    // one a put, put_error once they run out
+  int connect_notes = 0, put_notes = 0;    // request-sent notifications during the call
+  std::string response;                    // the server's last reply, given with every result
+  bool put_data_opened = true;             // a failed put had its data connection
 
-  platform::InetHandle open() override {
+  platform::InetResult open(platform::StatusCallback status) override {
     t_.push_back("inet open");
-    return fail_or(open_error, 0x100);
+    status_ = std::move(status);
+    session_ = session_ || open_error == 0;
+    return result(open_error);
   }
-  void set_status_callback(platform::InetHandle s, platform::StatusCallback cb) override {
-    t_.push_back("inet callback " + hex(s));
-    callback_ = std::move(cb);
+  platform::InetResult connect(const platform::FtpLogin& login) override {
+    t_.push_back("inet connect " + login.host + ":" + std::to_string(login.port) + " " + shown(login.user) + " " +
+                 shown(login.password) + (login.passive ? " passive" : " active"));
+    if (!session_) return result(platform::inet_error::kInvalidHandle);
+    if (connected_) return result(platform::inet_error::kBusy);
+    notify(connect_notes);
+    connected_ = connect_error == 0;
+    return result(connect_error);
   }
-  platform::InetHandle connect(platform::InetHandle session, const std::string& host, std::uint16_t port,
-                               const std::string& user, const std::string& password, std::uint32_t service,
-                               std::uint32_t flags, std::uintptr_t context) override {
-    t_.push_back("inet connect " + hex(session) + " " + host + ":" + std::to_string(port) + " " + shown(user) + " " +
-                 shown(password) + " service " + std::to_string(service) + " flags " + hex(flags) + " context " +
-                 std::to_string(context));
-    notify(connect_notes, context);
-    return fail_or(session == 0 ? platform::inet_error::kInvalidHandle : connect_error, next_++);
-  }
-  bool put_file(platform::InetHandle c, const std::string& local, const std::string& remote, std::uint32_t flags,
-                std::uintptr_t context) override {
-    t_.push_back("inet put " + hex(c) + " " + local + " " + shown(remote) + " flags " + std::to_string(flags) +
-                 " context " + std::to_string(context));
-    notify(put_notes, context);
+  platform::InetResult put_file(const std::string& local, const std::string& remote,
+                                platform::TransferType type) override {
+    t_.push_back("inet put " + local + " " + shown(remote) +
+                 (type == platform::TransferType::Ascii ? " ascii" : " binary"));
+    if (!connected_) return result(platform::inet_error::kInvalidHandle);
+    notify(put_notes);
     const std::uint32_t e = put_errors.empty() ? put_error : put_errors.front();
     if (!put_errors.empty()) put_errors.pop_front();
-    return fail_or(e, 1) != 0;
+    platform::InetResult r = result(e);
+    r.data_opened = e == 0 || put_data_opened;
+    return r;
   }
-  bool close_handle(platform::InetHandle h) override {
-    t_.push_back("inet close " + hex(h));
+  platform::InetResult close() override {
+    t_.push_back("inet close");
+    if (!connected_) return result(platform::inet_error::kInvalidHandle);
     const std::uint32_t e = close_errors.empty() ? 0 : close_errors.front();
     if (!close_errors.empty()) close_errors.pop_front();
-    return fail_or(e, 1) != 0;
+    connected_ = e != 0;
+    return result(e);
   }
-  bool data_opened() const override { return put_data_opened; }
-  std::uint32_t last_error() const override { return last_error_; }
-  bool last_response_info(std::uint32_t*, char* buffer, std::uint32_t* length) override {
-    t_.push_back("inet response " + std::to_string(*length));
-    if (!response) return fail_or(platform::inet_error::kIncorrectHandleType, 0) != 0;
-    if (*length < response->size() + 1) {
-      *length = static_cast<std::uint32_t>(response->size() + 1);
-      return fail_or(platform::inet_error::kInsufficientBuffer, 0) != 0;
-    }
-    std::memcpy(buffer, response->data(), response->size());
-    *length = length_reported.value_or(static_cast<std::uint32_t>(response->size()));
-    return true;
-  }
-  void autodial_hangup(std::uint32_t reserved) override { t_.push_back("inet hangup " + std::to_string(reserved)); }
+  void autodial_hangup() override { t_.push_back("inet hangup"); }
 
  private:
-  static std::string hex(std::uintptr_t v) {
-    char b[24];
-    std::snprintf(b, sizeof b, "0x%lX", static_cast<unsigned long>(v));
-    return b;
-  }
-  platform::InetHandle fail_or(std::uint32_t error, platform::InetHandle ok) {
-    last_error_ = error;
-    return error == 0 ? ok : 0;
-  }
-  void notify(int n, std::uintptr_t context) {
-    for (int i = 0; i < n && callback_ && context != 0; ++i)
-      callback_(next_, context, platform::kStatusRequestSent, nullptr, 0);
+  platform::InetResult result(std::uint32_t error) const { return {error, response}; }
+  void notify(int n) {
+    for (int i = 0; i < n && status_; ++i) status_(platform::kStatusRequestSent);
   }
   Transcript& t_;
-  platform::StatusCallback callback_;
-  platform::InetHandle next_ = 0x200;
-  std::uint32_t last_error_ = 0;
+  platform::StatusCallback status_;
+  bool session_ = false;
+  bool connected_ = false;
 };
 
 // Hands out the readings in turn, then repeats the last; a pause lets the

@@ -34,46 +34,35 @@ class SwitchedInternet final : public Internet {
  public:
   explicit SwitchedInternet(std::unique_ptr<Internet> layer) : layer_(std::move(layer)) {}
 
-  InetHandle open() override { return switched("fail-open") ? 0 : layer_->open(); }
-  void set_status_callback(InetHandle session, StatusCallback callback) override {
-    layer_->set_status_callback(session, std::move(callback));
+  InetResult open(StatusCallback status) override {
+    if (const auto e = from_environment("fail-open")) return InetResult::failure(*e);
+    return layer_->open(std::move(status));
   }
-  InetHandle connect(InetHandle session, const std::string& host, std::uint16_t port, const std::string& user,
-                     const std::string& password, std::uint32_t service, std::uint32_t flags,
-                     std::uintptr_t context) override {
-    if (switched("fail-connect")) return 0;
-    connection_ = layer_->connect(session, host, port, user, password, service, flags, context);
-    return connection_;
+  InetResult connect(const FtpLogin& login) override {
+    if (const auto e = from_environment("fail-connect")) return InetResult::failure(*e, reply_);
+    return heard(layer_->connect(login));
   }
-  bool put_file(InetHandle connection, const std::string& local_path, const std::string& remote_path,
-                std::uint32_t flags, std::uintptr_t context) override {
-    return !switched("fail-put") && layer_->put_file(connection, local_path, remote_path, flags, context);
+  InetResult put_file(const std::string& local_path, const std::string& remote_path, TransferType type) override {
+    if (const auto e = from_environment("fail-put")) return InetResult::failure(*e, reply_);
+    return heard(layer_->put_file(local_path, remote_path, type));
   }
-  bool close_handle(InetHandle handle) override {
-    const bool closed = layer_->close_handle(handle);
-    if (handle == connection_ && switched("fail-close")) return false;
-    error_.reset();
+  InetResult close() override {
+    InetResult closed = heard(layer_->close());
+    if (const auto e = from_environment("fail-close")) closed.error = *e;
     return closed;
   }
-  bool data_opened() const override { return layer_->data_opened(); }
-  std::uint32_t last_error() const override { return error_ ? *error_ : layer_->last_error(); }
-  bool last_response_info(std::uint32_t* error, char* buffer, std::uint32_t* length) override {
-    const bool ok = layer_->last_response_info(error, buffer, length);
-    if (!ok) error_.reset();  // the layer's own failure, say a small buffer
-    return ok;
-  }
-  void autodial_hangup(std::uint32_t reserved) override { layer_->autodial_hangup(reserved); }
+  void autodial_hangup() override { layer_->autodial_hangup(); }
   void load_ahead() override { layer_->load_ahead(); }
 
  private:
-  bool switched(std::string_view word) {
-    error_ = from_environment(word);
-    return error_.has_value();
+  // A failure on purpose comes with the reply the layer last gave.
+  InetResult heard(InetResult result) {
+    reply_ = result.reply;
+    return result;
   }
 
   std::unique_ptr<Internet> layer_;
-  InetHandle connection_ = 0;
-  std::optional<std::uint32_t> error_;
+  std::string reply_;
 };
 
 std::unique_ptr<Internet> switched_layer(std::unique_ptr<Internet> layer) {
