@@ -289,7 +289,7 @@ History::History(const std::string& path, Mode mode) : db_(std::make_unique<Db>(
   const bool cut_off = on_disk && platform::file_size(path + "-journal") > 0;
   const bool writable =
       (mode == Mode::Write || cut_off) && !platform::test_failure("read-only-history", read_only_disk);
-  if (writable && !platform::create_if_missing(path)) throw Error(Failed::History, platform::last_file_error());
+  if (writable && !platform::create_if_missing(path)) throw platform::file_error(Failed::History);
   const int flags = writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
   if (sq().open_v2(on_disk ? path.c_str() : ":memory:", &db_->handle, on_disk ? flags : SQLITE_OPEN_READWRITE,
                    nullptr) != SQLITE_OK) {

@@ -40,7 +40,7 @@ std::string sjis(std::string_view utf8) { return cp932::text(utf8); }
 Settings read_settings(const std::string& path) {
   std::string data;
   if (!platform::read_whole_file(path, data))
-    throw Error(Failed::Settings, sjis("設定ファイルを開けません: ") + path + " (" + platform::last_file_error() + ")");
+    throw platform::file_error(Failed::Settings, sjis("設定ファイルを開けません: ") + path);
   std::vector<std::string> lines;
   std::string_view rest = data;
   while (static_cast<int>(lines.size()) < kLines && !rest.empty()) {

@@ -65,14 +65,16 @@ void SettingsForm::Form_Load() {
 void SettingsForm::FrmsetteiftpText1_Change() {
   try {
     program_.state().settings.csv_path = view_->text(SettingsBox::FrmsetteiftpText1);
-  } catch (const cp932::EncodingError&) {
+  } catch (const Error& e) {
+    rethrow_unless(Failed::Encoding, e);
   }
 }
 
 void SettingsForm::FRMsetteiftpText2_Change() {
   try {
     program_.state().settings.xml_path = view_->text(SettingsBox::FRMsetteiftpText2);
-  } catch (const cp932::EncodingError&) {
+  } catch (const Error& e) {
+    rethrow_unless(Failed::Encoding, e);
   }
 }
 
@@ -82,7 +84,8 @@ void SettingsForm::browse(SettingsBox box, std::string& path) {
   std::string chosen;
   try {
     chosen = view_->show_open(Dlg1_FileName);
-  } catch (const cp932::EncodingError& e) {
+  } catch (const Error& e) {
+    rethrow_unless(Failed::Encoding, e);
     view_->message_box(unstorable(box, e));
     return;
   }
@@ -100,7 +103,8 @@ bool SettingsForm::take(SettingsBox box, std::string& into) {
   try {
     into = view_->text(box);
     return true;
-  } catch (const cp932::EncodingError& e) {
+  } catch (const Error& e) {
+    rethrow_unless(Failed::Encoding, e);
     view_->message_box(unstorable(box, e));
     view_->focus(box);
     return false;
@@ -114,7 +118,8 @@ void SettingsForm::Command1_Click() {
   auto empty = [&view](SettingsBox box) {
     try {
       return view.text(box).empty();
-    } catch (const cp932::EncodingError&) {
+    } catch (const Error& e) {
+      rethrow_unless(Failed::Encoding, e);
       return false;
     }
   };

@@ -34,14 +34,14 @@ class SettingsView {
  public:
   virtual ~SettingsView() = default;
   virtual void set_text(SettingsBox box, std::string_view text) = 0;
-  // Throws cp932::EncodingError for a character CP932 cannot hold.
+  // Throws an Error of Failed::Encoding for a character CP932 cannot hold.
   virtual std::string text(SettingsBox box) const = 0;
   virtual void set_checked(SettingsCheck box, bool checked) = 0;
   virtual bool checked(SettingsCheck box) const = 0;
   virtual void focus(SettingsBox box) = 0;
   // Dlg1: the platform's file-open dialog with OFN_HIDEREADONLY, opened on
   // `file_name`; the chosen full path, or empty when cancelled. Throws
-  // cp932::EncodingError for a name CP932 cannot hold.
+  // an Error of Failed::Encoding for a name CP932 cannot hold.
   virtual std::string show_open(std::string_view file_name) = 0;
   virtual void message_box(std::string_view text) = 0;
   // Shown centred, the focus on path_sw1.

@@ -21,7 +21,8 @@ class StatusLine {
     if (now_utf8 == shown_) return bytes_;
     try {
       return cp932::from_utf8(now_utf8, "status");
-    } catch (const cp932::EncodingError&) {
+    } catch (const Error& e) {
+      rethrow_unless(Failed::Encoding, e);
       return bytes_;
     }
   }

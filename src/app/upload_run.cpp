@@ -52,11 +52,6 @@ bool reached_the_server(RunEnd end) { return spec(end).reached_the_server; }
 
 std::string why_not(const Error& e) { return *e.what() ? e.utf8() : "unknown failure"; }
 
-// The history's own failures are said and passed by; any other goes on up.
-void history_only(const Error& e) {
-  if (e.failed() != Failed::History) throw;
-}
-
 // A damaged history is kept aside and a new one begun, rather than failing
 // every run for good; false when it is not damage or cannot be moved.
 bool set_aside(const std::string& path, const Error& e, platform::Clock& clock, RunObserver& observer) {
@@ -79,7 +74,7 @@ class RunHistory {
       if (!history_) history_ = open();
       step(*history_);
     } catch (const Error& e) {
-      history_only(e);
+      rethrow_unless(Failed::History, e);
       failed_ = true;
       observer_.on({RunEvent::Kind::HistoryNotWritten, why_not(e)});
     }
@@ -175,7 +170,7 @@ std::string record(const std::string& folder, const HistoryEntry& e) {
   try {
     History(history_file(folder), History::Mode::Write).add_run(e);
   } catch (const Error& error) {
-    history_only(error);
+    rethrow_unless(Failed::History, error);
     return why_not(error);
   }
   return {};
@@ -302,10 +297,10 @@ void UploadRun::look_up_history() {
       found_ = history.sent(services_.ftp_host, services_.ftp_port, s, fnv1a_hex(state_.log.data), contacts_);
     remembered_mode_ = history.remembered_mode(services_.ftp_host, services_.ftp_port);
     taken_name_ = cp932::from_utf8(history.newest_remote_name(services_.ftp_host, services_.ftp_port), "remote name");
-  } catch (const cp932::EncodingError&) {
-    // A name no CP932 callsign gives is no name this run could repeat.
   } catch (const Error& e) {
-    history_only(e);
+    // A name no CP932 callsign gives is no name this run could repeat.
+    if (e.failed() == Failed::Encoding) return;
+    rethrow_unless(Failed::History, e);
     // Nothing in a damaged history to refuse by; the run's record begins a new one.
     if (!set_aside(history_file(request_.folder), e, services_.clock, observer_))
       tell(RunEvent::Kind::HistoryNotRead, e.utf8());

@@ -141,7 +141,7 @@ FtpResult ftpdata_steps(FtpEnv& env) {
 FtpResult ftpdata(FtpEnv& env) {
   // The layer's progress goes where this step's events go, while it runs.
   env.ftp.tell = env.tell;
-  const FtpResult result = ftpdata_steps(env);
+  FtpResult result = ftpdata_steps(env);
   env.ftp.tell = nullptr;
   return result;
 }

@@ -14,7 +14,8 @@ namespace cp932 {
 std::string from_utf8_or_as_is(std::string_view utf8) {
   try {
     return from_utf8(utf8, "");
-  } catch (const EncodingError&) {
+  } catch (const Error& e) {
+    rethrow_unless(Failed::Encoding, e);
     return std::string(utf8);
   }
 }
@@ -22,7 +23,8 @@ std::string from_utf8_or_as_is(std::string_view utf8) {
 std::string to_utf8_or_as_is(std::string_view bytes) {
   try {
     return to_utf8(bytes);
-  } catch (const EncodingError&) {
+  } catch (const Error& e) {
+    rethrow_unless(Failed::Encoding, e);
     return std::string(bytes);
   }
 }
@@ -34,12 +36,12 @@ bool is_ascii(std::string_view s) {
 }
 
 void refuse_bytes(std::size_t offset) {
-  throw EncodingError("bytes at offset " + std::to_string(offset) + " are not valid code page 932");
+  throw Error(Failed::Encoding, "bytes at offset " + std::to_string(offset) + " are not valid code page 932");
 }
 
 void refuse_character(std::string_view what, const std::string& name) {
-  throw EncodingError((what.empty() ? std::string() : std::string(what) + ": ") + name +
-                      " cannot be stored in Shift-JIS (code page 932)");
+  throw Error(Failed::Encoding, (what.empty() ? std::string() : std::string(what) + ": ") + name +
+                                    " cannot be stored in Shift-JIS (code page 932)");
 }
 
 std::string byte_name(unsigned char byte) {

@@ -8,12 +8,8 @@
 
 namespace quillon::cp932 {
 
-class EncodingError : public Error {
- public:
-  explicit EncodingError(const std::string& text) : Error(Failed::Encoding, text) {}
-};
-
-// Bytes that are not valid CP932 throw EncodingError.
+// Bytes that are not valid CP932 throw an Error of Failed::Encoding, as does
+// any conversion below that cannot be made.
 std::string to_utf8(std::string_view cp932_bytes);
 
 // For a terminal: bytes that are not CP932 come back as they are.

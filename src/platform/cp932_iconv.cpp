@@ -23,7 +23,7 @@ bool convert(const char* to, const char* from, std::string_view in, std::string&
   iconv_t cd = iconv_open(to, from);
   // (iconv_t)-1 is how iconv_open says it failed.
   if (cd == reinterpret_cast<iconv_t>(-1))  // NOLINT(performance-no-int-to-ptr)
-    throw EncodingError(std::string("iconv cannot convert ") + from + " to " + to);
+    throw Error(Failed::Encoding, std::string("iconv cannot convert ") + from + " to " + to);
   std::unique_ptr<void, IconvCloser> guard(cd);
   out.clear();
   char* src = const_cast<char*>(in.data());

@@ -10,7 +10,8 @@
 
 namespace quillon {
 
-enum class Failed { File, Encoding, History, Internet, Settings, Log, Display };
+// The internet layer's failures are no exceptions: its calls return them (InetResult).
+enum class Failed { File, Encoding, History, Settings, Log, Display };
 
 class Error : public std::runtime_error {
  public:
@@ -26,5 +27,10 @@ class Error : public std::runtime_error {
   Failed failed_;
   std::uint32_t number_;
 };
+
+// Inside a catch of Error: what is not a failure of `kind` goes on up.
+inline void rethrow_unless(Failed kind, const Error& e) {
+  if (e.failed() != kind) throw;
+}
 
 }  // namespace quillon

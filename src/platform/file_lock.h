@@ -13,7 +13,7 @@ class FileLock {
   enum class Result { Taken, Held, Unavailable };
   // Takes the lock at `path` (created owner-only when missing) without
   // waiting. Held: another process has it; Unavailable: the file cannot be
-  // opened, with the reason in last_file_error().
+  // opened, with the reason in file_error().
   static std::unique_ptr<FileLock> try_take(const std::string& path, Result& result);
   // The holder's note, or none when nobody holds the lock (or there is no file).
   static std::optional<std::string> holder_note(const std::string& path);

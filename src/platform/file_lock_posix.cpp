@@ -37,7 +37,7 @@ std::unique_ptr<FileLock> FileLock::try_take(const std::string& path, Result& re
       const int error = errno;
       result = error == EWOULDBLOCK ? Result::Held : Result::Unavailable;
       ::close(fd);
-      errno = error;  // for last_file_error()
+      errno = error;  // for file_error()
       return nullptr;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));

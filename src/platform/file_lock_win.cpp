@@ -52,7 +52,7 @@ std::unique_ptr<FileLock> FileLock::try_take(const std::string& path, Result& re
     if (error != ERROR_LOCK_VIOLATION || tries == 3) {
       result = error == ERROR_LOCK_VIOLATION ? Result::Held : Result::Unavailable;
       ::CloseHandle(file);
-      ::SetLastError(error);  // for last_file_error()
+      ::SetLastError(error);  // for file_error()
       return nullptr;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));

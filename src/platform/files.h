@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/error.h"
+
 namespace quillon::platform {
 
 // A file written beside its target and renamed over it by commit(), so that a
@@ -38,8 +40,10 @@ unsigned long files_flushed();
 
 // The whole file into `data`; false when it cannot be opened or read.
 bool read_whole_file(const std::string& path, std::string& data);
-// The system's words for why this thread's last file call failed (CP932).
-std::string last_file_error();
+// An error of `failed` for this thread's last failed file call: `what` (CP932)
+// with the system's words for why in brackets, or those words alone; the
+// system's number (errno, GetLastError) with it.
+Error file_error(Failed failed, const std::string& what = {});
 
 // An ordinary file: exists, is a regular file (not a directory or device).
 // An empty path names no file.

@@ -83,7 +83,11 @@ bool ReplacingFile::commit() {
 
 const std::string& ReplacingFile::reason() const { return impl_->reason; }
 
-std::string last_file_error() { return std::strerror(errno); }
+Error file_error(Failed failed, const std::string& what) {
+  const int number = errno;
+  const std::string why = std::strerror(number);
+  return Error(failed, what.empty() ? why : what + " (" + why + ")", static_cast<std::uint32_t>(number));
+}
 
 bool read_whole_file(const std::string& path, std::string& data) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

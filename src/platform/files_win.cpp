@@ -83,7 +83,11 @@ bool ReplacingFile::commit() {
 
 const std::string& ReplacingFile::reason() const { return impl_->reason; }
 
-std::string last_file_error() { return windows_error(); }
+Error file_error(Failed failed, const std::string& what) {
+  const DWORD number = ::GetLastError();
+  const std::string why = windows_error();
+  return Error(failed, what.empty() ? why : what + " (" + why + ")", number);
+}
 
 bool read_whole_file(const std::string& path, std::string& data) {
   const HANDLE file = ::CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

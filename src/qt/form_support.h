@@ -21,7 +21,7 @@ QIcon quillon_icon();
 // CP932 bytes for display; bytes that are not CP932 show as U+FFFD, which a
 // save then refuses, so nothing is silently altered.
 QString from_cp932(std::string_view bytes);
-// Throws cp932::EncodingError naming `what` (CP932) for a character CP932 cannot hold.
+// Throws an Error of Failed::Encoding naming `what` (CP932) for a character CP932 cannot hold.
 std::string to_cp932(const QString& text, std::string_view what = "text");
 
 // A form font: the first installed family of `families`, at the pixel size the

@@ -68,7 +68,8 @@ void frmstartftp::set_label1_caption(std::string_view text) { Label1->setText(fr
 std::string frmstartftp::label3_caption() const {
   try {
     return to_cp932(Label3->text(), "Label3");
-  } catch (const cp932::EncodingError&) {
+  } catch (const Error& e) {
+    rethrow_unless(Failed::Encoding, e);
     return kXmlDeclaration;
   }
 }

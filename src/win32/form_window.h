@@ -21,7 +21,7 @@ namespace quillon::win32 {
 // CP932 bytes for display; bytes that are not CP932 show as U+FFFD, which a
 // save then refuses, so nothing is silently altered.
 std::wstring utf16(std::string_view cp932_text);
-// Throws cp932::EncodingError naming `what` for a character CP932 cannot hold.
+// Throws an Error of Failed::Encoding naming `what` for a character CP932 cannot hold.
 std::string to_cp932(const std::wstring& text, std::string_view what = "");
 std::wstring window_text(HWND window);
 using platform::wide;  // UTF-8 to UTF-16

@@ -41,7 +41,8 @@ void frmstartftp::set_label1_caption(std::string_view text) {
 std::string frmstartftp::label3_caption() const {
   try {
     return to_cp932(window_text(control("Label3")), "Label3");
-  } catch (const cp932::EncodingError&) {
+  } catch (const Error& e) {
+    rethrow_unless(Failed::Encoding, e);
     return kXmlDeclaration;
   }
 }

@@ -70,6 +70,20 @@ TEST(Files, RenameNeverOverAnother) {
   EXPECT_EQ(read_file(dir.file("b")), "a");
 }
 
+// A failed file call's error: what was asked, the system's words, its number
+// (ENOENT and ERROR_FILE_NOT_FOUND are both 2).
+TEST(Files, AFailedCallGivesItsWordsAndNumber) {
+  testing::TempDir dir;
+  std::string data;
+  ASSERT_FALSE(read_whole_file(dir.file("missing"), data));
+  const Error named = file_error(Failed::Settings, "reading missing");
+  EXPECT_EQ(named.failed(), Failed::Settings);
+  EXPECT_EQ(named.number(), 2u);
+  EXPECT_EQ(named.utf8(), std::string("reading missing (") + testing::kWords.no_file + ")");
+  ASSERT_FALSE(read_whole_file(dir.file("missing"), data));
+  EXPECT_EQ(file_error(Failed::History).utf8(), testing::kWords.no_file);
+}
+
 // The lock one upload holds: another taker is refused while it stands and
 // takes it once it is gone; its note is read meanwhile, nothing after.
 TEST(FileLock, HeldUntilReleasedAndItsNoteReadMeanwhile) {

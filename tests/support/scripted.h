@@ -179,7 +179,7 @@ class RecordingDialog : public SettingsView {
   std::string text(SettingsBox box) const override {
     const auto it = texts_.find(box);
     if (it != texts_.end() && it->second == kUnstorable)
-      throw cp932::EncodingError("U+1F600 cannot be stored in Shift-JIS (code page 932)");
+      throw Error(Failed::Encoding, "U+1F600 cannot be stored in Shift-JIS (code page 932)");
     return it == texts_.end() ? std::string() : it->second;
   }
   void set_checked(SettingsCheck box, bool on) override {
@@ -192,7 +192,7 @@ class RecordingDialog : public SettingsView {
     log("open " + shown(file_name));
     const std::string a = answers.empty() ? "" : answers.front();
     if (!answers.empty()) answers.pop_front();
-    if (a == kUnstorable) throw cp932::EncodingError("U+1F600 cannot be stored in Shift-JIS (code page 932)");
+    if (a == kUnstorable) throw Error(Failed::Encoding, "U+1F600 cannot be stored in Shift-JIS (code page 932)");
     return a;
   }
   void message_box(std::string_view text) override { log("message " + shown(text)); }

@@ -3,6 +3,7 @@
 // what differs between systems, behind one face.
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,16 @@ std::string error_of(Call call) {
     return e.utf8();
   }
   return "(no error)";
+}
+// What kind of the program's own errors `call` threw; none when it returned.
+template <class Call>
+std::optional<Failed> failure_of(Call call) {
+  try {
+    call();
+  } catch (const Error& e) {
+    return e.failed();
+  }
+  return std::nullopt;
 }
 
 extern const bool kWindows;
