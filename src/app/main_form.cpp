@@ -215,21 +215,57 @@ void MainForm::Form_Load() {
   }
 }
 
-RunEnd MainForm::cmdOK_Click() {
+void MainForm::cmdOK_Click() {
+  if (running()) return;
   MainView& view = *view_;
-  try {
-    AppState& s = program_.state();
-    WindowRun window(view, s.ftp);
-    RunRequest request{s.win_dir};
-    request.xml_declaration = view.label3_caption();
-    return UploadRun(s, window, program_.services(), std::move(request))().end;
-  } catch (const std::exception& e) {
-    // Nothing may unwind into the toolkit's event loop; leave the window usable.
-    view.set_cursor(Cursor::Default);
-    view.message_box(e.what());
-    set_buttons(view, true);
-    return RunEnd::NotStored;
+  last_end_.reset();
+  AppState& s = program_.state();
+  window_ = std::make_unique<WindowRun>(view, s.ftp);
+  RunRequest request{s.win_dir};
+  request.xml_declaration = view.label3_caption();
+  const PostToWindow post = program_.toolkit().post_to_window();
+  if (!post) {
+    try {
+      run_ended(UploadRun(s, *window_, program_.services(), std::move(request))());
+    } catch (const std::exception& e) {
+      run_failed(e);
+    }
+    return;
   }
+  // Whatever the window holds of the run comes to it in the events; until the
+  // run has ended, the window's thread touches nothing of it.
+  view.hold_input(true);
+  auto result = std::make_shared<RunResult>();
+  run_ = std::make_unique<RunThread>(
+      post, *window_,
+      [this, &s, result, request = std::move(request)](RunObserver& across) mutable {
+        *result = UploadRun(s, across, program_.services(), std::move(request))();
+      },
+      [this, result](const std::exception_ptr& thrown) {
+        run_.reset();  // joins the run's thread, which has just told this
+        view_->hold_input(false);
+        try {
+          if (thrown) std::rethrow_exception(thrown);
+          run_ended(*result);
+        } catch (const std::exception& e) {
+          run_failed(e);
+        }
+      });
+}
+
+void MainForm::run_ended(const RunResult& result) {
+  window_.reset();
+  last_end_ = result.end;
+}
+
+// Nothing may unwind into the toolkit's event loop; leave the window usable.
+void MainForm::run_failed(const std::exception& e) {
+  window_.reset();
+  last_end_ = RunEnd::NotStored;
+  MainView& view = *view_;
+  view.set_cursor(Cursor::Default);
+  view.message_box(e.what());
+  set_buttons(view, true);
 }
 
 void MainForm::Command1_Click() { program_.open_settings(); }
@@ -241,6 +277,8 @@ void MainForm::cmdCancel_Click() {
   program_.close_main_and_end();
 }
 
-void MainForm::closed_by_user() { program_.main_window_closed_by_user(); }
+void MainForm::closed_by_user() {
+  if (!running()) program_.main_window_closed_by_user();
+}
 
 }  // namespace quillon

@@ -42,6 +42,10 @@ class MainView {
   virtual void close() = 0;
   // The index of the button pressed; returns when the box is closed.
   virtual int ask(const Question& question) = 0;
+  // While a run is under way on a thread of its own: the window takes no
+  // input but what moves, covers and uncovers it. A toolkit that posts no
+  // runs (Toolkit::post_to_window) runs them on this thread, which holds it.
+  virtual void hold_input(bool /*held*/) {}
 };
 
 // The main window's answer to each event of a run, the same in each toolkit:

@@ -12,6 +12,7 @@
 #include "app/settings_form.h"
 #include "app/settings_view.h"
 #include "app/upload_run.h"
+#include "app/window_thread.h"
 #include "platform/clock.h"
 #include "platform/inet.h"
 #include "platform/instance_lock.h"
@@ -27,6 +28,9 @@ class Toolkit {
   virtual SettingsView& create_settings_dialog(SettingsForm& form) = 0;
   // No window is left: the program ends.
   virtual void quit() = 0;
+  // How a run's thread reaches the window's; none: uploads run on the
+  // window's thread (the tests' scripted windows).
+  virtual PostToWindow post_to_window() { return {}; }
 };
 
 class Program {
@@ -49,6 +53,9 @@ class Program {
   bool start();
 
   AppState& state() { return state_; }
+  Toolkit& toolkit() { return toolkit_; }
+  // An upload run of the main window has not ended yet.
+  bool uploading() const { return main_form_.running(); }
   platform::Internet& inet() { return *inet_; }
   RunServices services();
   MainView* main_window() const { return main_; }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -30,8 +31,37 @@ frmstartftp::frmstartftp(MainForm& form) : QWidget(nullptr, form_flags(form::kFr
 frmstartftp::~frmstartftp() = default;
 
 void frmstartftp::closeEvent(QCloseEvent* event) {
+  if (form_.running()) {
+    event->ignore();
+    return;
+  }
   event->accept();
   form_.closed_by_user();
+}
+
+void frmstartftp::hold_input(bool held) {
+  if (held) qApp->installEventFilter(this);
+  else qApp->removeEventFilter(this);
+}
+
+// While held, the mouse and the keyboard reach nothing in this window; its
+// own boxes are windows of their own and answer as ever.
+bool frmstartftp::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu: {
+      const auto* widget = qobject_cast<const QWidget*>(watched);
+      return widget != nullptr && widget->window() == this;
+    }
+    default: return false;
+  }
 }
 
 // --- MainView ------------------------------------------------------------------

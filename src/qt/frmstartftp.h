@@ -40,9 +40,11 @@ class frmstartftp : public QWidget, public MainView {
   void show() override;
   void close() override;
   int ask(const Question& question) override;
+  void hold_input(bool held) override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   MainForm& form_;

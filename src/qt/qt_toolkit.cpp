@@ -21,6 +21,12 @@ MainView& QtToolkit::create_main_window(MainForm& form) { return *new frmstartft
 
 SettingsView& QtToolkit::create_settings_dialog(SettingsForm& form) { return *new Frmsetteiftp(form); }
 
+// A queued call on the application object: run by the window's event loop,
+// in the order queued.
+PostToWindow QtToolkit::post_to_window() {
+  return [](std::function<void()> task) { QMetaObject::invokeMethod(qApp, std::move(task), Qt::QueuedConnection); };
+}
+
 void QtToolkit::quit() {
   if (on_quit_) {
     on_quit_();

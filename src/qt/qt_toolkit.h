@@ -17,6 +17,7 @@ class QtToolkit final : public Toolkit {
   MainView& create_main_window(MainForm& form) override;
   SettingsView& create_settings_dialog(SettingsForm& form) override;
   void quit() override;
+  PostToWindow post_to_window() override;
 
  private:
   std::function<void()> on_quit_;

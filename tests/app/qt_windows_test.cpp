@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,15 +13,22 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
 #include "qt/form_support.h"
 #include "qt/qt_toolkit.h"
+#include "support/ftp_server.h"
 #include "support/program_fixture.h"
 
 namespace quillon::testing {
 
 class QtProbe final : public WindowProbe {
  public:
-  explicit QtProbe(QWidget* window) : w_(window) {}
+  // `busy`: a run the window started has not ended.
+  QtProbe(QWidget* window, std::function<bool()> busy) : w_(window), busy_(std::move(busy)) {}
   std::string window_row() const override {
     return window_row_of(w_->windowTitle().toStdString(), w_->width(), w_->height(),
                          w_->minimumSize() != w_->maximumSize());
@@ -52,7 +60,16 @@ class QtProbe final : public WindowProbe {
     return from;
   }
   std::string control_at(int x, int y) const override { return name(w_->childAt(x, y)); }
-  void click(const std::string& n) override { qobject_cast<QAbstractButton*>(find(n))->click(); }
+  // Returns once what the click started has ended, its events shown, as the
+  // user would wait for it.
+  void click(const std::string& n) override {
+    qobject_cast<QAbstractButton*>(find(n))->click();
+    QElapsedTimer waited;
+    waited.start();
+    while (busy_() && waited.elapsed() < kRunBoundMs)
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    EXPECT_FALSE(busy_()) << n << ": still running after " << kRunBoundMs << " ms";
+  }
   // As an input method delivers text, so that characters beyond CP932 arrive too.
   void type(const std::string& n, const std::string& utf8) override {
     auto* e = qobject_cast<QLineEdit*>(find(n));
@@ -69,7 +86,9 @@ class QtProbe final : public WindowProbe {
  private:
   QWidget* find(const std::string& n) const { return w_->findChild<QWidget*>(QString::fromStdString(n)); }
   static std::string name(const QWidget* c) { return c ? c->objectName().toStdString() : ""; }
+  static constexpr int kRunBoundMs = 60000;
   QWidget* w_;
+  std::function<bool()> busy_;
 };
 
 class GuiTest : public ProgramFixture {
@@ -95,8 +114,9 @@ class GuiTest : public ProgramFixture {
   }
   Toolkit& toolkit() override { return toolkit_; }
   std::unique_ptr<WindowProbe> probe(bool dialog) override {
-    return std::make_unique<QtProbe>(dialog ? dynamic_cast<QWidget*>(program_->settings_dialog())
-                                            : dynamic_cast<QWidget*>(program_->main_window()));
+    return std::make_unique<QtProbe>(
+        dialog ? dynamic_cast<QWidget*>(program_->settings_dialog()) : dynamic_cast<QWidget*>(program_->main_window()),
+        [this] { return program_ && program_->uploading(); });
   }
   // Deletes the windows the program closed.
   void settle() override { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
@@ -150,6 +170,63 @@ TEST_F(GuiTest, EachWindowAsDrawn) {
     if (differ != 0) drawn.save(QString::fromStdString(seen));
     EXPECT_EQ(differ, 0) << name << ": pixels that differ (-1: another size); as drawn: " << seen;
   }
+}
+
+// The window goes on answering while it uploads, over a slow line, and after
+// the server never connected back in active mode: its event loop turns (a
+// timer every 100 ms never waits a second), a close and keys during the run
+// are ignored, and the document is stored whole.
+TEST_F(GuiTest, TheWindowAnswersWhileItUploads) {
+  set_env("QUILLON_TEST", "accept-ms=1500");
+  std::string log;
+  for (int i = 0; i < 600; ++i)
+    log += ",\"JA" + std::to_string(i) +
+           "ZZ\",,,,,,,599,579,7.025,\"CW\",10,\"2024/01/01\",\"09:30\",,\"J\",,,,,,,,,"
+           "\"R\",\"DP\",,,\"\",,,,\"\",\r\n";
+  for (const char* mode : {"slow-store", "no-connect-back-slow"}) {
+    SCOPED_TRACE(mode);
+    FtpServer server({.mode = mode});
+    TempDir data;
+    write_file(data.file("tarnis.csv"), log);
+    const Settings s{
+        data.file("tarnis.csv"), data.file("qsoupdata.xml"), "Q1AAA", "secret", "", 0, "", "", "", "", "", 0, ""};
+    start(s, platform::make_internet(), server.port());
+    auto* window = dynamic_cast<QWidget*>(program().main_window());
+    QElapsedTimer clock;
+    qint64 last = 0, longest = 0;
+    bool closed = false, typed = false;
+    QTimer tick;
+    tick.setInterval(100);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+      longest = std::max(longest, clock.elapsed() - last);
+      last = clock.elapsed();
+      if (closed || !program().uploading()) return;
+      closed = window->close() || true;
+      auto* status = window->findChild<QLineEdit*>("ip_status");
+      QTest::keyClicks(status, "zz");
+      typed = status->text().contains("zz");
+    });
+    clock.start();
+    tick.start();
+    probe_main()->click("cmdOK");
+    tick.stop();
+    EXPECT_GT(clock.elapsed(), 1500);  // long enough to tell
+    EXPECT_LT(longest, 1000);
+    EXPECT_TRUE(closed);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(typed);  // the status line takes no keys meanwhile
+    EXPECT_EQ(quits, 0);
+    const auto main = probe_main();
+    EXPECT_EQ(main->control("ip_status")->text, " --アップロード正常終了しました!--");
+    for (const char* b : {"cmdOK", "Command1", "Cmdcancel"}) EXPECT_TRUE(main->control(b)->enabled) << b;
+    std::vector<std::string> stored;
+    for (const auto& f : std::filesystem::directory_iterator(server.root() + "/log"))
+      stored.push_back(f.path().string());
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(read_file(stored[0]), read_file(s.xml_path));
+    EXPECT_GT(read_file(s.xml_path).size(), 80000u);
+  }
+  set_env("QUILLON_TEST", "");
 }
 
 }  // namespace quillon::testing

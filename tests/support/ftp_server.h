@@ -18,7 +18,8 @@ class FtpServer {
     // after the data), drop, stall-transfer, stall-replies, silent-greeting,
     // no-226, busy-once (421 for the first connection), late-226, and for
     // the data connection no-active (425 for PORT and EPRT), refuse-active
-    // (500 for them), active-425, no-connect-back, refuse-passive, refuse-both.
+    // (500 for them), active-425, no-connect-back, refuse-passive, refuse-both;
+    // slow-store (the data taken at 40 KB/s) and no-connect-back-slow.
     std::string mode = "normal";
   };
   FtpServer() : FtpServer(Options{}) {}

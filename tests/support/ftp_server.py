@@ -13,10 +13,11 @@ import sys
 import time
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import DTPHandler, FTPHandler
+from pyftpdlib.handlers import DTPHandler, FTPHandler, ThrottledDTPHandler
 from pyftpdlib.servers import FTPServer
 
 BREAK_AT = 64 * 1024  # data bytes taken before a drop or a stall
+SLOW = 40 * 1024  # bytes a second the slow modes take: a phone's uplink
 # Multi-line, with a continuation line that carries no code.
 REFUSE_TEXT = ("550-Storing is refused:\r\n"
                " this test server does not accept uploads\r\n"
@@ -32,6 +33,7 @@ NO_ACTIVE = {"no-active": "425 Can't connect to specified address.",
              "refuse-active": "500 Illegal PORT command.",
              "refuse-both": "500 Illegal PORT command.",
              "no-connect-back": "200 Active data connection established.",
+             "no-connect-back-slow": "200 Active data connection established.",
              "active-425": "200 Active data connection established."}
 NO_PASSIVE = ("refuse-passive", "refuse-both")  # EPSV and PASV: 502
 # Replies as real servers send them: the greeting, the login, PWD and the
@@ -61,7 +63,7 @@ def main():
     ap.add_argument("--mode", default="normal")
     args = ap.parse_args()
     mode = args.mode
-    if mode not in ("normal", "refuse-store", "drop", "stall-transfer", "stall-replies", "silent-greeting",
+    if mode not in ("normal", "slow-store", "refuse-store", "drop", "stall-transfer", "stall-replies", "silent-greeting",
                     "no-226", "busy-once", "late-226", "passive-closed", "passive-silent", *NO_ACTIVE, *NO_PASSIVE, *REAL_REPLIES) and not CODED.match(mode):
         ap.error("no mode " + mode)
     log = open(args.log, "a", buffering=1, encoding="utf-8", errors="replace")
@@ -69,8 +71,9 @@ def main():
     def note(text):
         log.write(text + "\n")
 
-    class Data(DTPHandler):
+    class Data(ThrottledDTPHandler if mode in ("slow-store", "no-connect-back-slow") else DTPHandler):
         timeout = 0  # a stalled transfer must stay stalled
+        read_limit = SLOW
 
         def __init__(self, sock, cmd_channel):
             if mode == "stall-transfer":
@@ -169,7 +172,7 @@ def main():
             return super().ftp_EPSV(line)
 
         def ftp_STOR(self, file, mode_="w"):
-            if mode == "no-connect-back" and getattr(self, "active_asked", False):  # never connects
+            if mode.startswith("no-connect-back") and getattr(self, "active_asked", False):  # never connects
                 self.respond("150 File status okay. About to open data connection.")
                 return
             if mode == "active-425" and getattr(self, "active_asked", False):
