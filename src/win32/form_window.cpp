@@ -12,8 +12,10 @@ namespace {
 
 constexpr const wchar_t* kFormClass = L"QuillonForm";
 constexpr const wchar_t* kPictureClass = L"QuillonPicture";
+constexpr const wchar_t* kPostClass = L"QuillonPost";
 constexpr UINT kDestroyLater = WM_APP + 1;
-constexpr int kFirstId = 100;  // a control's command id: this and its place in the form
+constexpr UINT kRunTask = WM_APP + 2;  // lParam: a task a run's thread posted
+constexpr int kFirstId = 100;          // a control's command id: this and its place in the form
 
 COLORREF colour(std::uint32_t rgb) {
   return rgb == form::kSystemColour ? ::GetSysColor(COLOR_BTNFACE) : RGB(rgb >> 16 & 0xFF, rgb >> 8 & 0xFF, rgb & 0xFF);
@@ -54,6 +56,19 @@ void register_class(const wchar_t* name, WNDPROC procedure, HICON icon) {
   ::RegisterClassExW(&c);
 }
 
+LRESULT CALLBACK post_procedure(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg != kRunTask) return ::DefWindowProcW(hwnd, msg, wp, lp);
+  const std::unique_ptr<std::function<void()>> task(reinterpret_cast<std::function<void()>*>(lp));
+  (*task)();
+  return 0;
+}
+
+// What the mouse and the keyboard send to a window's client area.
+bool is_input(UINT msg) {
+  return (msg >= WM_KEYFIRST && msg <= WM_KEYLAST) ||
+         (msg >= WM_MOUSEFIRST && msg <= WM_MOUSELAST && msg != WM_MOUSEMOVE);
+}
+
 }  // namespace
 
 std::wstring utf16(std::string_view cp932_text) { return wide(cp932::to_utf8_lossy(cp932_text)); }
@@ -72,19 +87,41 @@ void prepare_application() {
   // The icon is the resource the program links in.
   register_class(kFormClass, FormWindow::procedure, ::LoadIconW(::GetModuleHandleW(nullptr), L"QUILLON"));
   register_class(kPictureClass, picture_procedure, nullptr);
+  register_class(kPostClass, post_procedure, nullptr);
+}
+
+HWND make_post_window() {
+  return ::CreateWindowExW(0, kPostClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ::GetModuleHandleW(nullptr),
+                           nullptr);
+}
+
+void post_task(HWND target, std::function<void()> task) {
+  auto* held = new std::function<void()>(std::move(task));
+  // Only a full queue refuses, and it empties; the window lives as long as the program.
+  while (!::PostMessageW(target, kRunTask, 0, reinterpret_cast<LPARAM>(held))) {
+    if (!::IsWindow(target)) {
+      delete held;
+      return;
+    }
+    ::Sleep(10);
+  }
+}
+
+void hand_on(MSG& msg) {
+  HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
+  wchar_t cls[32] = {};
+  if (root != nullptr && ::GetClassNameW(root, cls, 32) > 0 && std::wstring_view(cls) == kFormClass) {
+    const auto* form = reinterpret_cast<const FormWindow*>(::GetWindowLongPtrW(root, GWLP_USERDATA));
+    if (form != nullptr && form->input_held() && is_input(msg.message)) return;
+    if (::IsDialogMessageW(root, &msg)) return;
+  }
+  ::TranslateMessage(&msg);
+  ::DispatchMessageW(&msg);
 }
 
 int run_message_loop() {
   MSG msg{};
-  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
-    wchar_t cls[32] = {};
-    if (root != nullptr && ::GetClassNameW(root, cls, 32) > 0 && std::wstring_view(cls) == kFormClass &&
-        ::IsDialogMessageW(root, &msg))
-      continue;
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
-  }
+  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) hand_on(msg);
   return static_cast<int>(msg.wParam);
 }
 

@@ -42,8 +42,15 @@ struct FontSpec {
 
 // Once per process: common controls, the window classes.
 void prepare_application();
+// A window of no form that runs the tasks posted to it (post_task) on the
+// thread that made it, in the order posted, in any message loop of that thread.
+HWND make_post_window();
+void post_task(HWND target, std::function<void()> task);
 // Until the program ends; Tab moves the focus between controls.
 int run_message_loop();
+// One message as the loop hands it on: to the dialog manager of its form,
+// dropped when it is input to a form that holds it.
+void hand_on(MSG& msg);
 // OK only, no icon, application-modal, the title "quillon"; returns once it is
 // dismissed. The hook, when set, replaces the box (tests answer it).
 void message_box(HWND owner, std::string_view cp932_text);
@@ -84,6 +91,10 @@ class FormWindow {
   void message(std::string_view cp932_text);
   // The hourglass over the form until set back.
   void set_wait_cursor(bool on);
+  // The message loop passes the form no mouse or key input until set back;
+  // it can still be moved, covered and uncovered.
+  void set_input_held(bool held) { input_held_ = held; }
+  bool input_held() const { return input_held_; }
 
   // The form class's window procedure.
   static LRESULT CALLBACK procedure(HWND, UINT, WPARAM, LPARAM);
@@ -136,6 +147,7 @@ class FormWindow {
   std::map<std::string, std::unique_ptr<GdiSurface>, std::less<>> pictures_;
   bool closing_ = false;
   bool wait_cursor_ = false;
+  bool input_held_ = false;
 };
 
 }  // namespace quillon::win32

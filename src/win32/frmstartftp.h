@@ -31,6 +31,7 @@ class frmstartftp final : public FormWindow, public MainView {
   void show() override { show_centred(); }
   void close() override { close_later(); }
   int ask(const Question& q) override;
+  void hold_input(bool held) override { set_input_held(held); }
 
  private:
   void on_command(int id, int code) override;

@@ -1,5 +1,7 @@
 #pragma once
 // The two windows made in Win32.
+#include <windows.h>
+
 #include <functional>
 
 #include "app/program.h"
@@ -13,9 +15,13 @@ class Win32Toolkit final : public Toolkit {
   MainView& create_main_window(MainForm& form) override;
   SettingsView& create_settings_dialog(SettingsForm& form) override;
   void quit() override;
+  // Posted messages to a window of its own on the windows' thread.
+  PostToWindow post_to_window() override;
+  ~Win32Toolkit() override;
 
  private:
   std::function<void()> on_quit_;
+  HWND post_window_ = nullptr;
 };
 
 }  // namespace quillon::win32
