@@ -167,19 +167,11 @@ TEST_F(Win32Test, FontsCharacterSetsAndLabelTipsAsTheFormsDescribeThem) {
 // stored whole.
 TEST_F(Win32Test, TheWindowAnswersWhileItUploads) {
   set_env("QUILLON_TEST", "accept-ms=1500");
-  std::string log;
-  for (int i = 0; i < 600; ++i)
-    log += ",\"JA" + std::to_string(i) +
-           "ZZ\",,,,,,,599,579,7.025,\"CW\",10,\"2024/01/01\",\"09:30\",,\"J\",,,,,,,,,"
-           "\"R\",\"DP\",,,\"\",,,,\"\",\r\n";
   for (const char* mode : {"slow-store"}) {
     SCOPED_TRACE(mode);
     FtpServer server({.mode = mode});
     TempDir data;
-    write_file(data.file("tarnis.csv"), log);
-    const Settings s{
-        data.file("tarnis.csv"), data.file("qsoupdata.xml"), "Q1AAA", "secret", "", 0, "", "", "", "", "", 0, ""};
-    start(s, platform::make_internet(), server.port());
+    const Settings s = start_with_contacts(data, 600, server.port());
     auto& form = dynamic_cast<win32::FormWindow&>(*program().main_window());
     const HWND window = form.hwnd(), status = form.control("ip_status");
     std::atomic<bool> watching{true};
@@ -215,14 +207,7 @@ TEST_F(Win32Test, TheWindowAnswersWhileItUploads) {
     EXPECT_TRUE(::IsWindowVisible(window));
     EXPECT_FALSE(typed);  // the status line takes no keys meanwhile
     EXPECT_EQ(quits, 0);
-    const auto main = probe_main();
-    EXPECT_EQ(main->control("ip_status")->text, " --アップロード正常終了しました!--");
-    for (const char* b : {"cmdOK", "Command1", "Cmdcancel"}) EXPECT_TRUE(main->control(b)->enabled) << b;
-    std::vector<std::string> stored;
-    for (const auto& f : std::filesystem::directory_iterator(server.root() + "/log"))
-      stored.push_back(f.path().string());
-    ASSERT_EQ(stored.size(), 1u);
-    EXPECT_EQ(read_file(stored[0]), read_file(s.xml_path));
+    expect_uploaded_whole(server.root(), s);
     EXPECT_GT(read_file(s.xml_path).size(), 80000u);
   }
   set_env("QUILLON_TEST", "");

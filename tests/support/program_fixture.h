@@ -96,6 +96,32 @@ class ProgramFixture : public ::testing::Test {
     return i < 0 ? escape : i;
   }
   std::deque<std::string> answers;
+
+  // The program on a log of `n` contacts in `data`, each of its own station,
+  // with the system's internet layer, to the loopback server at `port`.
+  Settings start_with_contacts(const TempDir& data, int n, std::uint16_t port) {
+    std::string log;
+    for (int i = 0; i < n; ++i)
+      log +=
+          ",\"JA" + std::to_string(i) +
+          "ZZ\",,,,,,,599,579,7.025,\"CW\",10,\"2024/01/01\",\"09:30\",,\"J\",,,,,,,,,\"R\",\"DP\",,,\"\",,,,\"\",\r\n";
+    write_file(data.file("tarnis.csv"), log);
+    const Settings s{
+        data.file("tarnis.csv"), data.file("qsoupdata.xml"), "Q1AAA", "secret", "", 0, "", "", "", "", "", 0, ""};
+    start(s, platform::make_internet(), port);
+    return s;
+  }
+  // The main window as a good run leaves it, and the document on the server
+  // under `server_root`, the only one there, whole.
+  void expect_uploaded_whole(const std::string& server_root, const Settings& s) {
+    const auto main = probe_main();
+    EXPECT_EQ(main->control("ip_status")->text, " --アップロード正常終了しました!--");
+    for (const char* b : {"cmdOK", "Command1", "Cmdcancel"}) EXPECT_TRUE(main->control(b)->enabled) << b;
+    std::vector<std::string> stored;
+    for (const auto& f : std::filesystem::directory_iterator(server_root + "/log")) stored.push_back(f.path().string());
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(read_file(stored[0]), read_file(s.xml_path));
+  }
   Transcript transcript;  // what the scripted internet layer was asked
   int quits = 0;
   TempDir config_;
