@@ -21,10 +21,29 @@ MainView& QtToolkit::create_main_window(MainForm& form) { return *new frmstartft
 
 SettingsView& QtToolkit::create_settings_dialog(SettingsForm& form) { return *new Frmsetteiftp(form); }
 
-// A queued call on the application object: run by the window's event loop,
-// in the order queued.
+void TaskPump::put(std::function<void()> task) {
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    tasks_.push_back(std::move(task));
+  }
+  QMetaObject::invokeMethod(this, "run_next", Qt::QueuedConnection);
+}
+
+void TaskPump::run_next() {
+  std::function<void()> task;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (tasks_.empty()) return;
+    task = std::move(tasks_.front());
+    tasks_.pop_front();
+  }
+  task();
+}
+
+// Queued calls of a pump on the window's thread: run by its event loop, in order.
 PostToWindow QtToolkit::post_to_window() {
-  return [](std::function<void()> task) { QMetaObject::invokeMethod(qApp, std::move(task), Qt::QueuedConnection); };
+  if (!pump_) pump_ = std::make_unique<TaskPump>();
+  return [pump = pump_.get()](std::function<void()> task) { pump->put(std::move(task)); };
 }
 
 void QtToolkit::quit() {
