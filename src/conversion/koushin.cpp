@@ -116,7 +116,7 @@ struct Contact {
 // With `problems`, values that are no whole number are listed there and taken as 0.
 Contact take(const LogRecord& r, const std::string& csv_path, std::vector<LogProblem>* problems = nullptr) {
   auto number = [&](int field) {
-    const LogValue& v = r.field(field);
+    const LogValue v = r.field(field);
     const std::optional<std::int16_t> n = whole_number(v);
     if (n) return std::to_string(*n);
     if (!problems)

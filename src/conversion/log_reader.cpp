@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstdint>
 
 #include "conversion/check.h"
 #include "conversion/conversion.h"
@@ -97,7 +98,8 @@ void read_records(const std::string& path, ContactLog& log, std::vector<LogProbl
   log.log_records.resize(1);
   log.csv_path = path;
   log.numbers.clear();
-  if (!platform::read_whole_file(platform::native_path(path), log.data))
+  // A record keeps where its values lie in 32 bits; no log of 2000 contacts comes near.
+  if (!platform::read_whole_file(platform::native_path(path), log.data) || log.data.size() >= UINT32_MAX / 4)
     throw Error(Failed::Log, conversion_text::cannot_open_log(path));
   log.numbers.reserve(log.data.size() * 2 + 2);  // a plain form is at most one byte longer
   // A record takes at least 34 commas and a line end: room for all at once.
@@ -119,14 +121,17 @@ void read_records(const std::string& path, ContactLog& log, std::vector<LogProbl
     LogRecord& record = log.log_records[static_cast<std::size_t>(log.log_count)];
     record.file_record = file_record;
     record.file_line = line;
-    for (LogValue& field : record.fields)
+    for (int n = 1; n <= kFieldsPerRecord; ++n) {
+      LogValue field;
       if (!items.next(field)) {
         if (!problems) throw Error(Failed::Log, conversion_text::ends_inside_record(path, file_record, line));
         problems->push_back({file_record, line, 0, {}, "ends inside the record"});
         --log.log_count;
         return;
       }
-    const LogValue& mark = record.field(30);
+      record.set(n, field, log.data, log.numbers);
+    }
+    const LogValue mark = record.field(30);
     if (mark.kind == LogValue::Kind::Text && mark.text == "N") --log.log_count;
   }
 }
