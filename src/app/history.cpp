@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "app/history_contacts.h"
 #include "platform/cp932.h"
 #include "platform/file_lock.h"
 #include "platform/files.h"
@@ -76,8 +77,10 @@ std::size_t SentContacts::count() const {
 
 namespace {
 
-// user_version 2 (1 had no mode, fell_back, mode_forced). A run's
-// contacts_kept is 0 when it came from uploads.jsonl.
+// user_version 3. 2 kept a row a contact in a table of its own, indexed by
+// daytime and callsign, and 1 had no mode, fell_back, mode_forced. A run's
+// contacts_kept is 0 when it came from uploads.jsonl; its contacts and keys
+// are as history_contacts.h says, NULL when it carried none.
 constexpr const char* kSchema = R"(
 CREATE TABLE runs (
   id INTEGER PRIMARY KEY,
@@ -96,28 +99,19 @@ CREATE TABLE runs (
   contacts_kept INTEGER NOT NULL DEFAULT 1,
   mode TEXT NOT NULL DEFAULT '',
   fell_back INTEGER NOT NULL DEFAULT 0,
-  mode_forced INTEGER NOT NULL DEFAULT 0);
-CREATE TABLE contacts (
-  run INTEGER NOT NULL REFERENCES runs(id),
-  record INTEGER NOT NULL,
-  line INTEGER NOT NULL,
-  callsign TEXT NOT NULL,
-  call TEXT NOT NULL,
-  daytime TEXT NOT NULL,
-  frequency TEXT NOT NULL,
-  mode TEXT NOT NULL,
-  remarks TEXT NOT NULL);
-CREATE INDEX contacts_seen ON contacts(daytime, callsign);
-PRAGMA user_version = 2;
+  mode_forced INTEGER NOT NULL DEFAULT 0,
+  contacts TEXT,
+  keys BLOB);
+PRAGMA user_version = 3;
 )";
-constexpr int kVersion = 2;
+constexpr int kVersion = 3;
 constexpr const char* kModeColumns =
     "ALTER TABLE runs ADD COLUMN mode TEXT NOT NULL DEFAULT '';"
     "ALTER TABLE runs ADD COLUMN fell_back INTEGER NOT NULL DEFAULT 0;"
     "ALTER TABLE runs ADD COLUMN mode_forced INTEGER NOT NULL DEFAULT 0;";
-// A file of version 1 read without writing: its runs as version 2 shows them.
-constexpr const char* kVersion1Runs =
-    "CREATE TEMP VIEW runs AS SELECT *, '' AS mode, 0 AS fell_back, 0 AS mode_forced FROM main.runs";
+constexpr const char* kContactColumns =
+    "ALTER TABLE runs ADD COLUMN contacts TEXT;"
+    "ALTER TABLE runs ADD COLUMN keys BLOB;";
 
 constexpr const char* kRunColumns =
     "r.started, r.remote_name, r.host, r.port, r.records, r.bytes, r.log_fnv1a, r.outcome, r.error, r.reply, "
@@ -129,18 +123,6 @@ std::string utf8(std::string_view cp932) { return cp932::to_utf8_lossy(cp932); }
 [[noreturn]] void history_failed(std::string_view utf8_text, int code) {
   throw Error(Failed::History, cp932::from_utf8_or_as_is(utf8_text), static_cast<std::uint32_t>(code));
 }
-
-// A contact's texts as the database keeps them.
-struct Kept {
-  std::string callsign, call, daytime, frequency, mode, remarks;
-  explicit Kept(const DocumentContact& c)
-      : callsign(utf8(c.callsign)),
-        call(utf8(c.call)),
-        daytime(utf8(c.daytime)),
-        frequency(utf8(c.frequency)),
-        mode(utf8(c.mode)),
-        remarks(utf8(c.remarks)) {}
-};
 
 }  // namespace
 
@@ -180,6 +162,10 @@ class Statement {
     db_.check(sq().bind_double(s_, i, value));
     return *this;
   }
+  Statement& bind_blob(int i, std::string_view bytes) {
+    db_.check(sq().bind_blob(s_, i, bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC));
+    return *this;
+  }
   // True with a row to read, false when done.
   bool step() {
     const int rc = sq().step(s_);
@@ -192,6 +178,11 @@ class Statement {
   std::string text(int col) const {
     const auto* p = reinterpret_cast<const char*>(sq().column_text(s_, col));
     return p ? std::string(p, static_cast<std::size_t>(sq().column_bytes(s_, col))) : std::string();
+  }
+  // Valid until the next step or reset.
+  std::string_view blob(int col) const {
+    const auto* p = static_cast<const char*>(sq().column_blob(s_, col));
+    return p ? std::string_view(p, static_cast<std::size_t>(sq().column_bytes(s_, col))) : std::string_view();
   }
   std::int64_t integer(int col) const { return sq().column_int64(s_, col); }
   bool null(int col) const { return sq().column_type(s_, col) == SQLITE_NULL; }
@@ -247,17 +238,54 @@ void bind_run(Statement& s, const HistoryEntry& e) {
 
 constexpr const char* kInsertRun =
     "INSERT INTO runs (started, remote_name, host, port, records, bytes, log_fnv1a, outcome, error, reply, "
-    "elapsed_s, uploader, contacts_kept, mode, fell_back, mode_forced) "
-    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16)";
+    "elapsed_s, uploader, contacts_kept, mode, fell_back, mode_forced, contacts, keys) "
+    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18)";
+
+// Versions 1 and 2 as 3: each run's rows of contacts folded into its own row,
+// in the transaction that the caller commits.
+void upgrade(const History::Db& db, std::int64_t have) {
+  if (have == 1) db.exec(kModeColumns);
+  db.exec(kContactColumns);
+  Statement rows(db,
+                 "SELECT run, record, line, callsign, call, daytime, frequency, mode, remarks FROM contacts "
+                 "ORDER BY run, record");
+  Statement put(db, "UPDATE runs SET contacts = ?1, keys = ?2 WHERE id = ?3");
+  std::int64_t run = 0;
+  history_form::RunContacts carried;
+  auto flush = [&] {
+    if (run == 0) return;
+    put.bind(1, carried.json()).bind_blob(2, carried.keys()).bind(3, run).step();
+    put.reset();
+    carried = {};
+  };
+  while (rows.step()) {
+    if (rows.integer(0) != run) {
+      flush();
+      run = rows.integer(0);
+    }
+    carried.add_kept({static_cast<int>(rows.integer(1)), static_cast<int>(rows.integer(2)), rows.text(3), rows.text(4),
+                      rows.text(5), rows.text(6), rows.text(7), rows.text(8)});
+  }
+  flush();
+  db.exec("DROP TABLE contacts; PRAGMA user_version = 3;");
+}
+
+std::int64_t user_version(const History::Db& db) {
+  Statement version(db, "PRAGMA user_version");
+  version.step();
+  return version.integer(0);
+}
 
 // The tables, and the runs of an uploads.jsonl beside the file, once.
 void create_tables(const History::Db& db, const std::string& path) {
   Transaction t(db, "BEGIN IMMEDIATE");
-  Statement version(db, "PRAGMA user_version");
-  version.step();
-  const std::int64_t have = version.integer(0);
+  const std::int64_t have = user_version(db);
   if (have > kVersion) throw Error(Failed::History, path + " was written by a newer Quillon");
-  if (have == 1) db.exec((std::string(kModeColumns) + "PRAGMA user_version = 2;").c_str());
+  if (have == 1 || have == 2) {
+    upgrade(db, have);
+    // A test's stand-in for a kill or a power loss before the file is version 3.
+    if (platform::test_switch("die-upgrading")) std::_Exit(9);
+  }
   if (have == 0) {
     db.exec(kSchema);
     const std::string jsonl = path.substr(0, path.rfind('.')) + ".jsonl";
@@ -276,6 +304,37 @@ void create_tables(const History::Db& db, const std::string& path) {
     }
   }
   t.commit();
+}
+
+// The connection replaced by one to memory, holding a copy of the file or nothing.
+void in_memory(History::Db& db, bool copy) {
+  sqlite3* memory = nullptr;
+  if (sq().open_v2(":memory:", &memory, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    sq().close(memory);
+    throw Error(Failed::History, "out of memory");
+  }
+  if (copy) {
+    sqlite3_backup* backup = sq().backup_init(memory, "main", db.handle, "main");
+    const int rc = backup ? sq().backup_step(backup, -1) : sq().errcode(memory);
+    if (backup) sq().backup_finish(backup);
+    if (rc != SQLITE_DONE) {
+      sq().close(memory);
+      db.fail();
+    }
+  }
+  sq().close(db.handle);
+  db.handle = memory;
+}
+
+// A run's record is one commit, synced before its store; its end, one more not
+// waited for (the record says "interrupted" if the power takes it). Neither
+// waits for a checkpoint: the log beside the file takes both, 1 sync a run.
+// Where the folder cannot share memory between programs (a network share),
+// SQLite keeps its rollback journal and the run costs its syncs as before.
+void write_ahead(const History::Db& db) {
+  sq().exec(db.handle, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
+  sq().db_config(db.handle, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+  db.exec("PRAGMA synchronous = NORMAL");
 }
 
 }  // namespace
@@ -298,20 +357,22 @@ History::History(const std::string& path, Mode mode) : db_(std::make_unique<Db>(
   }
   sq().busy_timeout(db_->handle, 5000);
   if (on_disk && mode == Mode::Read) {
-    Statement version(*db_, "PRAGMA user_version");
-    version.step();
-    if (version.integer(0) > kVersion) throw Error(Failed::History, path + " was written by a newer Quillon");
-    if (version.integer(0) == kVersion) return;
-    if (version.integer(0) == 1) {
-      db_->exec(kVersion1Runs);
+    const std::int64_t have = user_version(*db_);
+    if (have > kVersion) throw Error(Failed::History, path + " was written by a newer Quillon");
+    if (have == kVersion) return;
+    // An older file is read as it is: a copy in memory taken over, the file
+    // untouched until a run writes. An empty one (made but never filled) reads
+    // as a missing one.
+    in_memory(*db_, have != 0);
+    if (have != 0) {
+      Transaction t(*db_, "BEGIN");
+      upgrade(*db_, have);
+      t.commit();
       return;
     }
-    // An empty file (made but never filled) reads as a missing one.
-    sq().close(db_->handle);
-    db_->handle = nullptr;
-    if (sq().open_v2(":memory:", &db_->handle, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) db_->fail();
   }
   create_tables(*db_, path);
+  if (mode == Mode::Write) write_ahead(*db_);
 }
 
 History::~History() = default;
@@ -326,26 +387,29 @@ std::string set_aside_damaged(const std::string& path, const platform::LocalDate
   std::snprintf(stamp, sizeof stamp, ".damaged-%04d%02d%02d-%02d%02d%02d", now.year, now.month, now.day, now.hour,
                 now.minute, now.second);
   std::string aside = path + stamp;
-  // No journal to take along: SQLite has played or dropped it before it finds the damage.
-  return platform::rename_file(path, aside) ? aside : "";
+  // No rollback journal to take along: SQLite has played or dropped it before it
+  // finds the damage. The write-ahead log goes with its file, or a new history
+  // would take its pages for its own.
+  if (!platform::rename_file(path, aside)) return "";
+  for (const char* beside : {"-wal", "-shm"}) platform::rename_file(path + beside, aside + beside);
+  return aside;
 }
 
 std::int64_t History::add_run(const HistoryEntry& run, const std::vector<DocumentContact>& contacts) {
+  history_form::RunContacts carried(contacts.size());
+  for (const DocumentContact& c : contacts) carried.add(c);
+  const std::string& json = carried.json();
+  // Synced before the store may begin; see write_ahead.
+  db_->exec("PRAGMA synchronous = FULL");
   Transaction t(*db_, "BEGIN IMMEDIATE");
   Statement insert(*db_, kInsertRun);
   bind_run(insert, run);
-  insert.bind(13, std::int64_t{1}).step();
+  insert.bind(13, std::int64_t{1});
+  if (!contacts.empty()) insert.bind(17, json).bind_blob(18, carried.keys());
+  insert.step();
   const std::int64_t id = sq().last_insert_rowid(db_->handle);
-  Statement contact(*db_,
-                    "INSERT INTO contacts (run, record, line, callsign, call, daytime, frequency, mode, remarks) "
-                    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
-  for (const DocumentContact& c : contacts) {
-    const Kept k(c);
-    contact.bind(1, id).bind(2, std::int64_t{c.record}).bind(3, std::int64_t{c.line}).bind(4, k.callsign);
-    contact.bind(5, k.call).bind(6, k.daytime).bind(7, k.frequency).bind(8, k.mode).bind(9, k.remarks).step();
-    contact.reset();
-  }
   t.commit();
+  db_->exec("PRAGMA synchronous = NORMAL");
   return id;
 }
 
@@ -399,20 +463,30 @@ SentContacts History::sent(const std::string& host, int port, std::string_view u
                            const std::vector<DocumentContact>& contacts) {
   SentContacts out;
   out.run_of.assign(contacts.size(), 0);
+  // The log's keys in order, each with its contact's place.
+  std::vector<std::pair<std::uint64_t, std::size_t>> wanted;
+  wanted.reserve(contacts.size());
+  for (std::size_t i = 0; i < contacts.size(); ++i) wanted.emplace_back(history_form::contact_key(contacts[i]), i);
+  std::sort(wanted.begin(), wanted.end());
+  std::size_t left = contacts.size();
   Transaction t(*db_, "BEGIN");
-  // What the service sees of a contact, from whom, where; the index holds new
-  // contacts near the end, so recording them touches few pages.
-  Statement find(*db_,
-                 "SELECT r.id FROM contacts c JOIN runs r ON r.id = c.run WHERE c.daytime = ?1 AND c.callsign = ?2 "
-                 "AND c.frequency = ?3 AND c.mode = ?4 AND r.outcome = 'ok' AND r.host = ?5 AND r.port = ?6 "
-                 "AND r.uploader = ?7 ORDER BY r.id DESC LIMIT 1");
-  const std::string uploader8 = utf8(uploader);
-  for (std::size_t i = 0; i < contacts.size(); ++i) {
-    const Kept k(contacts[i]);
-    find.bind(1, k.daytime).bind(2, k.callsign).bind(3, k.frequency).bind(4, k.mode);
-    find.bind(5, host).bind(6, std::int64_t{port}).bind(7, uploader8);
-    if (find.step()) out.run_of[i] = find.integer(0);
-    find.reset();
+  // What the service sees of a contact, from whom, where: the newest ok run first.
+  Statement runs(*db_,
+                 "SELECT id, keys FROM runs WHERE outcome = 'ok' AND host = ?1 AND port = ?2 AND uploader = ?3 "
+                 "AND keys IS NOT NULL ORDER BY id DESC");
+  runs.bind(1, host).bind(2, std::int64_t{port}).bind(3, utf8(uploader));
+  while (left > 0 && runs.step()) {
+    const std::int64_t id = runs.integer(0);
+    const std::string_view keys = runs.blob(1);
+    for (std::size_t k = 0; k < keys.size() / 8; ++k) {
+      const std::uint64_t key = history_form::key_at(keys, k);
+      auto at = std::lower_bound(wanted.begin(), wanted.end(), std::pair<std::uint64_t, std::size_t>{key, 0});
+      for (; at != wanted.end() && at->first == key; ++at)
+        if (out.run_of[at->second] == 0) {
+          out.run_of[at->second] = id;
+          --left;
+        }
+    }
   }
   Statement whole(*db_,
                   "SELECT id FROM runs WHERE contacts_kept = 0 AND outcome = 'ok' AND host = ?1 AND port = ?2 "
@@ -430,16 +504,25 @@ SentContacts History::sent(const std::string& host, int port, std::string_view u
 }
 
 std::vector<ContactInRun> History::contacts_with(const std::string& call) {
-  Statement s(*db_, std::string("SELECT c.record, c.line, c.callsign, c.call, c.daytime, c.frequency, c.mode, "
-                                "c.remarks, ") +
-                        kRunColumns + " FROM contacts c JOIN runs r ON r.id = c.run " +
-                        "WHERE c.call = ?1 COLLATE NOCASE ORDER BY r.id, c.record");
-  s.bind(1, call);
+  // Only runs whose contacts hold the callsign somewhere are read whole.
+  std::string needle = history_form::json_text(call);
+  Statement s(*db_, std::string("SELECT ") + kRunColumns +
+                        ", r.contacts FROM runs r WHERE r.contacts IS NOT NULL "
+                        "AND instr(upper(r.contacts), upper(?1)) > 0 ORDER BY r.id");
+  s.bind(1, needle);
+  const auto same = [&](const std::string& other) {
+    return std::equal(call.begin(), call.end(), other.begin(), other.end(), [](char a, char b) {
+      const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+      return lower(a) == lower(b);
+    });
+  };
   std::vector<ContactInRun> out;
-  while (s.step())
-    out.push_back({{static_cast<int>(s.integer(0)), static_cast<int>(s.integer(1)), s.text(2), s.text(3), s.text(4),
-                    s.text(5), s.text(6), s.text(7)},
-                   s.run(8)});
+  while (s.step()) {
+    std::vector<DocumentContact> carried = history_form::read_contacts(s.text(15));
+    std::stable_sort(carried.begin(), carried.end(), [](const auto& a, const auto& b) { return a.record < b.record; });
+    for (DocumentContact& c : carried)
+      if (same(c.call)) out.push_back({std::move(c), s.run(0)});
+  }
   return out;
 }
 

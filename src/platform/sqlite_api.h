@@ -25,6 +25,12 @@ struct SqliteApi {
   decltype(&sqlite3_column_double) column_double;
   decltype(&sqlite3_column_type) column_type;
   decltype(&sqlite3_last_insert_rowid) last_insert_rowid;
+  decltype(&sqlite3_bind_blob) bind_blob;
+  decltype(&sqlite3_column_blob) column_blob;
+  decltype(&sqlite3_backup_init) backup_init;
+  decltype(&sqlite3_backup_step) backup_step;
+  decltype(&sqlite3_backup_finish) backup_finish;
+  decltype(&sqlite3_db_config) db_config;
 };
 
 // nullptr when the module cannot be loaded.

@@ -4,11 +4,13 @@ namespace quillon::platform {
 
 const SqliteApi* sqlite_table() {
   static const SqliteApi table = {
-      &sqlite3_open_v2,       &sqlite3_close,       &sqlite3_busy_timeout,     &sqlite3_errmsg,
-      &sqlite3_errcode,       &sqlite3_exec,        &sqlite3_prepare_v2,       &sqlite3_finalize,
-      &sqlite3_bind_text,     &sqlite3_bind_int64,  &sqlite3_bind_double,      &sqlite3_step,
-      &sqlite3_reset,         &sqlite3_column_text, &sqlite3_column_bytes,     &sqlite3_column_int64,
-      &sqlite3_column_double, &sqlite3_column_type, &sqlite3_last_insert_rowid};
+      &sqlite3_open_v2,       &sqlite3_close,       &sqlite3_busy_timeout,      &sqlite3_errmsg,
+      &sqlite3_errcode,       &sqlite3_exec,        &sqlite3_prepare_v2,        &sqlite3_finalize,
+      &sqlite3_bind_text,     &sqlite3_bind_int64,  &sqlite3_bind_double,       &sqlite3_step,
+      &sqlite3_reset,         &sqlite3_column_text, &sqlite3_column_bytes,      &sqlite3_column_int64,
+      &sqlite3_column_double, &sqlite3_column_type, &sqlite3_last_insert_rowid, &sqlite3_bind_blob,
+      &sqlite3_column_blob,   &sqlite3_backup_init, &sqlite3_backup_step,       &sqlite3_backup_finish,
+      &sqlite3_db_config};
   return &table;
 }
 

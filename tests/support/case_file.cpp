@@ -17,6 +17,31 @@ namespace quillon::testing {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// A history that keeps each run's contacts in the run's row shows them to the
+// cases as one row a contact, as they were once kept (in this connection only).
+void contacts_as_rows(sqlite3* db) {
+  int kept_in_runs = 0;
+  sqlite3_exec(
+      db,
+      "SELECT (SELECT count(*) FROM pragma_table_info('runs') WHERE name = 'contacts') > 0 "
+      "AND (SELECT count(*) FROM sqlite_master WHERE name = 'contacts') = 0",
+      [](void* out, int, char** values, char**) {
+        *static_cast<int*>(out) = values[0] && values[0][0] == '1';
+        return 0;
+      },
+      &kept_in_runs, nullptr);
+  if (kept_in_runs)
+    sqlite3_exec(db,
+                 "CREATE TEMP VIEW contacts AS SELECT r.id AS run, c.value->>0 AS record, c.value->>1 AS line, "
+                 "c.value->>2 AS callsign, c.value->>3 AS call, c.value->>4 AS daytime, c.value->>5 AS frequency, "
+                 "c.value->>6 AS mode, c.value->>7 AS remarks FROM runs r, json_each(r.contacts) c",
+                 nullptr, nullptr, nullptr);
+}
+
+}  // namespace
+
 std::string replace_all(std::string text, const std::string& key, const std::string& value) {
   for (std::size_t at = 0; (at = text.find(key, at)) != std::string::npos; at += value.size())
     text.replace(at, key.size(), value);
@@ -135,6 +160,7 @@ bool CaseFile::file_step(const std::string& verb, const std::string& rest) {
     std::string rows;
     sqlite3* db = nullptr;
     EXPECT_EQ(sqlite3_open((config_ / "uploads.sqlite").string().c_str(), &db), SQLITE_OK) << where();
+    contacts_as_rows(db);
     auto add = [](void* out, int n, char** values, char**) {
       std::string& rows = *static_cast<std::string*>(out);
       for (int i = 0; i < n; ++i) rows.append(i ? "|" : "").append(values[i] ? values[i] : "");

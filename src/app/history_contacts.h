@@ -1,0 +1,51 @@
+#pragma once
+// A run's contacts as the history keeps them: their texts (UTF-8) as one JSON
+// array of [record, line, callsign, call, daytime, frequency, mode, remarks],
+// and beside it one 64-bit key a contact, 8 bytes each, in the same order. A
+// run is then one row however many contacts it carries, and asking which
+// contacts went before reads 8 bytes a contact sent.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "conversion/conversion.h"
+
+namespace quillon::history_form {
+
+// What makes two contacts one for the service (their daytime, callsign,
+// frequency and mode, as kept), as 64 bits, of a contact read from the log.
+std::uint64_t contact_key(const DocumentContact& cp932_contact);
+
+// A run's contacts and keys, built one by one.
+class RunContacts {
+ public:
+  RunContacts() = default;
+  explicit RunContacts(std::size_t expected);
+  void add(const DocumentContact& cp932_contact);      // as read from the log
+  void add_kept(const DocumentContact& utf8_contact);  // as an older history kept it
+  const std::string& json();                           // "[]" for none; add no more after it
+  const std::string& keys() const { return keys_; }
+
+ private:
+  void add_texts(int record, int line, const std::string_view (&utf8)[6]);
+  std::string json_ = "[";
+  std::string keys_;
+};
+
+// `text` as a JSON string holds it, without the quotes.
+std::string json_text(std::string_view text);
+
+// The contacts of a run's JSON; throws Error(Failed::History, SQLITE_CORRUPT's
+// number) when it is not what RunContacts wrote.
+std::vector<DocumentContact> read_contacts(std::string_view json);
+
+// A key of `keys` (8 bytes each, as RunContacts writes them).
+inline std::uint64_t key_at(std::string_view keys, std::size_t i) {
+  std::uint64_t k = 0;
+  for (std::size_t b = 0; b < 8; ++b)
+    k |= static_cast<std::uint64_t>(static_cast<unsigned char>(keys[i * 8 + b])) << (8 * b);
+  return k;
+}
+
+}  // namespace quillon::history_form
