@@ -100,8 +100,8 @@ CREATE TABLE runs (
   mode TEXT NOT NULL DEFAULT '',
   fell_back INTEGER NOT NULL DEFAULT 0,
   mode_forced INTEGER NOT NULL DEFAULT 0,
-  contacts TEXT,
-  keys BLOB);
+  keys BLOB,
+  contacts TEXT);
 PRAGMA user_version = 3;
 )";
 constexpr int kVersion = 3;
@@ -109,9 +109,11 @@ constexpr const char* kModeColumns =
     "ALTER TABLE runs ADD COLUMN mode TEXT NOT NULL DEFAULT '';"
     "ALTER TABLE runs ADD COLUMN fell_back INTEGER NOT NULL DEFAULT 0;"
     "ALTER TABLE runs ADD COLUMN mode_forced INTEGER NOT NULL DEFAULT 0;";
+// The keys before the contacts: a row's columns are read in order, and the
+// duplicate check reads the keys of every run sent.
 constexpr const char* kContactColumns =
-    "ALTER TABLE runs ADD COLUMN contacts TEXT;"
-    "ALTER TABLE runs ADD COLUMN keys BLOB;";
+    "ALTER TABLE runs ADD COLUMN keys BLOB;"
+    "ALTER TABLE runs ADD COLUMN contacts TEXT;";
 
 constexpr const char* kRunColumns =
     "r.started, r.remote_name, r.host, r.port, r.records, r.bytes, r.log_fnv1a, r.outcome, r.error, r.reply, "
@@ -504,13 +506,9 @@ SentContacts History::sent(const std::string& host, int port, std::string_view u
 }
 
 std::vector<ContactInRun> History::contacts_with(const std::string& call) {
-  // Only runs whose contacts hold the callsign somewhere are read whole.
-  std::string needle = history_form::json_text(call);
   Statement s(*db_, std::string("SELECT ") + kRunColumns +
-                        ", r.contacts FROM runs r WHERE r.contacts IS NOT NULL "
-                        "AND instr(upper(r.contacts), upper(?1)) > 0 ORDER BY r.id");
-  s.bind(1, needle);
-  const auto same = [&](const std::string& other) {
+                        ", r.contacts FROM runs r WHERE r.contacts IS NOT NULL ORDER BY r.id");
+  const auto same = [&](std::string_view other) {
     return std::equal(call.begin(), call.end(), other.begin(), other.end(), [](char a, char b) {
       const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
       return lower(a) == lower(b);
@@ -518,10 +516,9 @@ std::vector<ContactInRun> History::contacts_with(const std::string& call) {
   };
   std::vector<ContactInRun> out;
   while (s.step()) {
-    std::vector<DocumentContact> carried = history_form::read_contacts(s.text(15));
+    std::vector<DocumentContact> carried = history_form::read_contacts(s.blob(15), same);
     std::stable_sort(carried.begin(), carried.end(), [](const auto& a, const auto& b) { return a.record < b.record; });
-    for (DocumentContact& c : carried)
-      if (same(c.call)) out.push_back({std::move(c), s.run(0)});
+    for (DocumentContact& c : carried) out.push_back({std::move(c), s.run(0)});
   }
   return out;
 }

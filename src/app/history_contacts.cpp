@@ -1,8 +1,7 @@
 #include "app/history_contacts.h"
 
 #include <algorithm>
-
-#include <nlohmann/json.hpp>
+#include <charconv>
 
 #include "platform/cp932.h"
 #include "platform/error.h"
@@ -51,12 +50,6 @@ std::string_view utf8_of(std::string_view cp932, std::string& room) {
 
 }  // namespace
 
-std::string json_text(std::string_view text) {
-  std::string quoted;
-  append_string(quoted, text);
-  return quoted.substr(1, quoted.size() - 2);
-}
-
 std::uint64_t contact_key(const DocumentContact& c) {
   std::string room[4];
   return key_of(utf8_of(c.daytime, room[0]), utf8_of(c.callsign, room[1]), utf8_of(c.frequency, room[2]),
@@ -100,19 +93,108 @@ const std::string& RunContacts::json() {
   return json_;
 }
 
-std::vector<DocumentContact> read_contacts(std::string_view json) {
-  const nlohmann::json all = nlohmann::json::parse(json, nullptr, false);
-  std::vector<DocumentContact> out;
-  try {
-    if (all.is_discarded() || !all.is_array()) throw std::invalid_argument("not an array");
-    out.reserve(all.size());
-    for (const nlohmann::json& c : all)
-      out.push_back({c.at(0).get<int>(), c.at(1).get<int>(), c.at(2).get<std::string>(), c.at(3).get<std::string>(),
-                     c.at(4).get<std::string>(), c.at(5).get<std::string>(), c.at(6).get<std::string>(),
-                     c.at(7).get<std::string>()});
-  } catch (const std::exception&) {
-    throw Error(Failed::History, "a run's contacts are damaged", SQLITE_CORRUPT);
+namespace {
+
+// Walks JSON of the form RunContacts writes; texts may hold any escape JSON allows.
+class Reader {
+ public:
+  explicit Reader(std::string_view json) : s_(json) {}
+  bool eat(char c) {
+    while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\n' || s_[i_] == '\r' || s_[i_] == '\t')) ++i_;
+    if (i_ >= s_.size() || s_[i_] != c) return false;
+    ++i_;
+    return true;
   }
+  bool at_end() {
+    eat(' ');
+    return i_ == s_.size();
+  }
+  int number() {
+    eat(' ');
+    int v = 0;
+    const auto [end, ec] = std::from_chars(s_.data() + i_, s_.data() + s_.size(), v);
+    if (ec != std::errc()) bad();
+    i_ = static_cast<std::size_t>(end - s_.data());
+    return v;
+  }
+  void text(std::string& out) {
+    if (!eat('"')) bad();
+    out.clear();
+    while (i_ < s_.size()) {
+      const std::size_t plain = s_.find_first_of("\"\\", i_);
+      if (plain == std::string_view::npos) bad();
+      out.append(s_.substr(i_, plain - i_));
+      i_ = plain + 1;
+      if (s_[plain] == '"') return;
+      escape(out);
+    }
+    bad();
+  }
+  [[noreturn]] static void bad() { throw Error(Failed::History, "a run's contacts are damaged", SQLITE_CORRUPT); }
+
+ private:
+  void escape(std::string& out) {
+    if (i_ >= s_.size()) bad();
+    const char e = s_[i_++];
+    switch (e) {
+      case '"':
+      case '\\':
+      case '/': out += e; return;
+      case 'b': out += '\b'; return;
+      case 'f': out += '\f'; return;
+      case 'n': out += '\n'; return;
+      case 'r': out += '\r'; return;
+      case 't': out += '\t'; return;
+      case 'u': break;
+      default: bad();
+    }
+    unsigned cp = 0;
+    if (i_ + 4 > s_.size() || std::from_chars(s_.data() + i_, s_.data() + i_ + 4, cp, 16).ptr != s_.data() + i_ + 4)
+      bad();
+    i_ += 4;
+    if (cp >= 0xD800 && cp <= 0xDFFF) bad();  // RunContacts writes none; a pair is not worth reading
+    if (cp < 0x80) {
+      out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+      out += static_cast<char>(0xC0 | (cp >> 6));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+      out += static_cast<char>(0xE0 | (cp >> 12));
+      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+  }
+
+  std::string_view s_;
+  std::size_t i_ = 0;
+};
+
+}  // namespace
+
+std::vector<DocumentContact> read_contacts(std::string_view json, const std::function<bool(std::string_view)>& keep) {
+  Reader in(json);
+  std::vector<DocumentContact> out;
+  DocumentContact c;
+  if (!in.eat('[')) Reader::bad();
+  if (in.eat(']')) {
+    if (!in.at_end()) Reader::bad();
+    return out;
+  }
+  do {
+    if (!in.eat('[')) Reader::bad();
+    c.record = in.number();
+    for (std::string* field : {&c.callsign, &c.call, &c.daytime, &c.frequency, &c.mode, &c.remarks}) {
+      if (field == &c.callsign) {
+        if (!in.eat(',')) Reader::bad();
+        c.line = in.number();
+      }
+      if (!in.eat(',')) Reader::bad();
+      in.text(*field);
+    }
+    if (!in.eat(']')) Reader::bad();
+    if (keep(c.call)) out.push_back(c);
+  } while (in.eat(','));
+  if (!in.eat(']') || !in.at_end()) Reader::bad();
   return out;
 }
 

@@ -5,6 +5,7 @@
 // run is then one row however many contacts it carries, and asking which
 // contacts went before reads 8 bytes a contact sent.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,12 +34,10 @@ class RunContacts {
   std::string keys_;
 };
 
-// `text` as a JSON string holds it, without the quotes.
-std::string json_text(std::string_view text);
-
-// The contacts of a run's JSON; throws Error(Failed::History, SQLITE_CORRUPT's
-// number) when it is not what RunContacts wrote.
-std::vector<DocumentContact> read_contacts(std::string_view json);
+// The contacts of a run's JSON whose call `keep` takes; throws
+// Error(Failed::History, SQLITE_CORRUPT's number) when it is not JSON of the
+// form RunContacts writes.
+std::vector<DocumentContact> read_contacts(std::string_view json, const std::function<bool(std::string_view)>& keep);
 
 // A key of `keys` (8 bytes each, as RunContacts writes them).
 inline std::uint64_t key_at(std::string_view keys, std::size_t i) {

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "app/history.h"
+#include "app/history_contacts.h"
 #include "platform/file_lock.h"
 #include "support/system.h"
 
@@ -34,6 +35,19 @@ TEST(History, AContactIsWhatTheServiceSeesOfItAtOneServer) {
       {"another port", [](Query& q) { q.port = 2121; }, false},
       {"a run that failed", [](Query& q) { q.run.outcome = "store"; }, false},
       {"a run that never ended", [](Query& q) { q.run.outcome.clear(); }, false},
+      // Texts that run on into the next field make another contact.
+      {"the daytime's end the callsign's start",
+       [](Query& q) {
+         q.contact.daytime += "J";
+         q.contact.callsign.erase(0, 1);
+       },
+       false},
+      {"the frequency's end the mode's start",
+       [](Query& q) {
+         q.contact.frequency += "S";
+         q.contact.mode.erase(0, 1);
+       },
+       false},
   };
   for (const Case& c : cases) {
     testing::TempDir dir;
@@ -124,6 +138,54 @@ TEST(History, RememberedModeIsTheNewestOkUnforcedRunsAtOneServer) {
   }
   EXPECT_EQ(history.remembered_mode("h", 2121), "");
   EXPECT_EQ(history.remembered_mode("H", 21), "");
+}
+
+// A run's contacts come back as they went in (texts as UTF-8), whatever bytes
+// their texts hold; a damaged form is said to be damaged.
+TEST(History, ContactsKeepTheirTextsWhateverTheyHold) {
+  struct Case {
+    const char* what;
+    std::string remarks;   // CP932 as the log holds it
+    std::string expected;  // UTF-8 as the history gives it back
+  };
+  const Case cases[] = {
+      {"plain", "TNX 73", "TNX 73"},
+      {"quotes and backslashes", "say \"hi\" \\o/", "say \"hi\" \\o/"},
+      {"control characters", "a\tb\x01c\x1f", "a\tb\x01c\x1f"},
+      {"Japanese", "\x82\xA0\x82\xE8\x82\xAA\x82\xC6\x82\xA4", "ありがとう"},
+      {"bytes that are no CP932", "x\x85\x40y", "x\xEF\xBF\xBD@y"},
+      {"empty", "", ""},
+  };
+  for (const Case& c : cases) {
+    testing::TempDir dir;
+    Query q;
+    q.contact.remarks = c.remarks;
+    q.contact.call = "W1AW";
+    {
+      History history(dir.file("h.sqlite"), History::Mode::Write);
+      history.add_run(q.run, {q.contact, q.contact});
+    }
+    History history(dir.file("h.sqlite"), History::Mode::Read);
+    const std::vector<ContactInRun> found = history.contacts_with("w1aw");
+    ASSERT_EQ(found.size(), 2u) << c.what;
+    EXPECT_EQ(found[0].contact.remarks, c.expected) << c.what;
+    EXPECT_EQ(found[1].contact.callsign, q.contact.callsign) << c.what;
+  }
+  for (const char* damaged :
+       {"", "[", "[[1,1,\"a\",\"W1AW\",\"d\",\"f\",\"m\"]]", "[[1,1,\"a\",\"W1AW\",\"d\",\"f\",\"m\",\"r]]",
+        "[[1,1,\"a\",\"W1AW\",\"d\",\"f\",\"m\",\"\\q\"]]", "[]x"}) {
+    SCOPED_TRACE(damaged);
+    try {
+      history_form::read_contacts(damaged, [](std::string_view) { return true; });
+      ADD_FAILURE() << "read";
+    } catch (const Error& e) {
+      EXPECT_TRUE(quillon::damaged(e));
+    }
+  }
+  EXPECT_EQ(history_form::read_contacts("[[1,2,\"a\\u00e9\",\"W1AW\",\"d\",\"f\",\"m\",\"\\n\\/\"]]",
+                                        [](std::string_view) { return true; })[0]
+                .remarks,
+            "\n/");
 }
 
 }  // namespace
