@@ -335,7 +335,6 @@ void in_memory(History::Db& db, bool copy) {
 // SQLite keeps its rollback journal and the run costs its syncs as before.
 void write_ahead(const History::Db& db) {
   sq().exec(db.handle, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
-  sq().db_config(db.handle, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
   db.exec("PRAGMA synchronous = NORMAL");
 }
 
@@ -344,20 +343,23 @@ void write_ahead(const History::Db& db) {
 History::History(const std::string& path, Mode mode) : db_(std::make_unique<Db>()) {
   if (!platform::sqlite_api()) throw Error(Failed::History, "the history's SQLite module is missing");
   std::string read_only_disk;  // a test's stand-in for a disk mounted read-only
+  const bool read_only = platform::test_failure("read-only-history", read_only_disk);
   const bool on_disk = mode == Mode::Write || platform::file_size(path) > 0;
-  // A journal beside it is a commit cut off (a run killed, the power lost): only
-  // a connection that may write plays it back, and until then nothing is read.
-  const bool cut_off = on_disk && platform::file_size(path + "-journal") > 0;
-  const bool writable =
-      (mode == Mode::Write || cut_off) && !platform::test_failure("read-only-history", read_only_disk);
-  if (writable && !platform::create_if_missing(path)) throw platform::file_error(Failed::History);
-  const int flags = writable ? SQLITE_OPEN_READWRITE : SQLITE_OPEN_READONLY;
+  if (mode == Mode::Write && !read_only && !platform::create_if_missing(path))
+    throw platform::file_error(Failed::History);
+  // Readers too open for writing where they may: a journal beside the file is
+  // a commit cut off (a run killed, the power lost), which only such a
+  // connection plays back, and the memory shared with the write-ahead log
+  // needs it (without it a reader reads the whole log). Neither changes what
+  // the history holds.
+  const int flags = read_only ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
   if (sq().open_v2(on_disk ? path.c_str() : ":memory:", &db_->handle, on_disk ? flags : SQLITE_OPEN_READWRITE,
                    nullptr) != SQLITE_OK) {
     if (!db_->handle) throw Error(Failed::History, "out of memory");
     db_->fail();
   }
   sq().busy_timeout(db_->handle, 5000);
+  sq().db_config(db_->handle, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
   if (on_disk && mode == Mode::Read) {
     const std::int64_t have = user_version(*db_);
     if (have > kVersion) throw Error(Failed::History, path + " was written by a newer Quillon");
@@ -465,11 +467,24 @@ SentContacts History::sent(const std::string& host, int port, std::string_view u
                            const std::vector<DocumentContact>& contacts) {
   SentContacts out;
   out.run_of.assign(contacts.size(), 0);
-  // The log's keys in order, each with its contact's place.
-  std::vector<std::pair<std::uint64_t, std::size_t>> wanted;
-  wanted.reserve(contacts.size());
-  for (std::size_t i = 0; i < contacts.size(); ++i) wanted.emplace_back(history_form::contact_key(contacts[i]), i);
-  std::sort(wanted.begin(), wanted.end());
+  // The log's keys in a table of twice their number (open addressing): the
+  // check looks up every key of every run sent there.
+  std::size_t size = 16;
+  while (size < contacts.size() * 2) size *= 2;
+  constexpr std::size_t kNone = SIZE_MAX;
+  std::vector<std::pair<std::uint64_t, std::size_t>> table(size, {0, kNone});
+  std::vector<std::size_t> same_key(contacts.size(), kNone);  // the next contact with that key
+  const auto slot = [&](std::uint64_t key) {
+    std::size_t at = static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 32) & (size - 1);
+    while (table[at].second != kNone && table[at].first != key) at = (at + 1) & (size - 1);
+    return at;
+  };
+  for (std::size_t i = contacts.size(); i-- > 0;) {
+    const std::uint64_t key = history_form::contact_key(contacts[i]);
+    auto& entry = table[slot(key)];
+    same_key[i] = entry.second;
+    entry = {key, i};
+  }
   std::size_t left = contacts.size();
   Transaction t(*db_, "BEGIN");
   // What the service sees of a contact, from whom, where: the newest ok run first.
@@ -480,15 +495,12 @@ SentContacts History::sent(const std::string& host, int port, std::string_view u
   while (left > 0 && runs.step()) {
     const std::int64_t id = runs.integer(0);
     const std::string_view keys = runs.blob(1);
-    for (std::size_t k = 0; k < keys.size() / 8; ++k) {
-      const std::uint64_t key = history_form::key_at(keys, k);
-      auto at = std::lower_bound(wanted.begin(), wanted.end(), std::pair<std::uint64_t, std::size_t>{key, 0});
-      for (; at != wanted.end() && at->first == key; ++at)
-        if (out.run_of[at->second] == 0) {
-          out.run_of[at->second] = id;
+    for (std::size_t k = 0; k < keys.size() / 8; ++k)
+      for (std::size_t i = table[slot(history_form::key_at(keys, k))].second; i != kNone; i = same_key[i])
+        if (out.run_of[i] == 0) {
+          out.run_of[i] = id;
           --left;
         }
-    }
   }
   Statement whole(*db_,
                   "SELECT id FROM runs WHERE contacts_kept = 0 AND outcome = 'ok' AND host = ?1 AND port = ?2 "

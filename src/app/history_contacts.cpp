@@ -85,7 +85,7 @@ void RunContacts::add_texts(int record, int line, const std::string_view (&texts
   }
   json_ += ']';
   const std::uint64_t key = key_of(texts[2], texts[0], texts[3], texts[4]);
-  for (int b = 0; b < 8; ++b) keys_ += static_cast<char>((key >> (8 * b)) & 0xff);
+  keys_.append(reinterpret_cast<const char*>(&key), sizeof key);  // little-endian, as key_at reads it
 }
 
 const std::string& RunContacts::json() {

@@ -4,7 +4,9 @@
 // and beside it one 64-bit key a contact, 8 bytes each, in the same order. A
 // run is then one row however many contacts it carries, and asking which
 // contacts went before reads 8 bytes a contact sent.
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -39,11 +41,11 @@ class RunContacts {
 // form RunContacts writes.
 std::vector<DocumentContact> read_contacts(std::string_view json, const std::function<bool(std::string_view)>& keep);
 
-// A key of `keys` (8 bytes each, as RunContacts writes them).
+// A key of `keys` (8 bytes each, little-endian, as RunContacts writes them).
 inline std::uint64_t key_at(std::string_view keys, std::size_t i) {
+  static_assert(std::endian::native == std::endian::little, "keys are read as they lie");
   std::uint64_t k = 0;
-  for (std::size_t b = 0; b < 8; ++b)
-    k |= static_cast<std::uint64_t>(static_cast<unsigned char>(keys[i * 8 + b])) << (8 * b);
+  std::memcpy(&k, keys.data() + i * 8, sizeof k);
   return k;
 }
 
