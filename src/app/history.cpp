@@ -100,6 +100,8 @@ CREATE TABLE runs (
   mode TEXT NOT NULL DEFAULT '',
   fell_back INTEGER NOT NULL DEFAULT 0,
   mode_forced INTEGER NOT NULL DEFAULT 0,
+  first_daytime TEXT,
+  last_daytime TEXT,
   keys BLOB,
   contacts TEXT);
 PRAGMA user_version = 3;
@@ -112,6 +114,8 @@ constexpr const char* kModeColumns =
 // The keys before the contacts: a row's columns are read in order, and the
 // duplicate check reads the keys of every run sent.
 constexpr const char* kContactColumns =
+    "ALTER TABLE runs ADD COLUMN first_daytime TEXT;"
+    "ALTER TABLE runs ADD COLUMN last_daytime TEXT;"
     "ALTER TABLE runs ADD COLUMN keys BLOB;"
     "ALTER TABLE runs ADD COLUMN contacts TEXT;";
 
@@ -240,8 +244,8 @@ void bind_run(Statement& s, const HistoryEntry& e) {
 
 constexpr const char* kInsertRun =
     "INSERT INTO runs (started, remote_name, host, port, records, bytes, log_fnv1a, outcome, error, reply, "
-    "elapsed_s, uploader, contacts_kept, mode, fell_back, mode_forced, contacts, keys) "
-    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18)";
+    "elapsed_s, uploader, contacts_kept, mode, fell_back, mode_forced, contacts, keys, first_daytime, last_daytime) "
+    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19, ?20)";
 
 // Versions 1 and 2 as 3: each run's rows of contacts folded into its own row,
 // in the transaction that the caller commits.
@@ -251,12 +255,13 @@ void upgrade(const History::Db& db, std::int64_t have) {
   Statement rows(db,
                  "SELECT run, record, line, callsign, call, daytime, frequency, mode, remarks FROM contacts "
                  "ORDER BY run, record");
-  Statement put(db, "UPDATE runs SET contacts = ?1, keys = ?2 WHERE id = ?3");
+  Statement put(db, "UPDATE runs SET contacts = ?1, keys = ?2, first_daytime = ?4, last_daytime = ?5 WHERE id = ?3");
   std::int64_t run = 0;
   history_form::RunContacts carried;
   auto flush = [&] {
     if (run == 0) return;
-    put.bind(1, carried.json()).bind_blob(2, carried.keys()).bind(3, run).step();
+    put.bind(1, carried.json()).bind_blob(2, carried.keys()).bind(3, run);
+    put.bind(4, carried.first_daytime()).bind(5, carried.last_daytime()).step();
     put.reset();
     carried = {};
   };
@@ -279,11 +284,13 @@ std::int64_t user_version(const History::Db& db) {
 }
 
 // The tables, and the runs of an uploads.jsonl beside the file, once.
-void create_tables(const History::Db& db, const std::string& path) {
+// True when it took an older version over.
+bool create_tables(const History::Db& db, const std::string& path) {
   Transaction t(db, "BEGIN IMMEDIATE");
   const std::int64_t have = user_version(db);
   if (have > kVersion) throw Error(Failed::History, path + " was written by a newer Quillon");
-  if (have == 1 || have == 2) {
+  const bool taken_over = have == 1 || have == 2;
+  if (taken_over) {
     upgrade(db, have);
     // A test's stand-in for a kill or a power loss before the file is version 3.
     if (platform::test_switch("die-upgrading")) std::_Exit(9);
@@ -306,6 +313,7 @@ void create_tables(const History::Db& db, const std::string& path) {
     }
   }
   t.commit();
+  return taken_over;
 }
 
 // The connection replaced by one to memory, holding a copy of the file or nothing.
@@ -375,7 +383,9 @@ History::History(const std::string& path, Mode mode) : db_(std::make_unique<Db>(
       return;
     }
   }
-  create_tables(*db_, path);
+  // The pages of the contacts' old table given back, once: the file is then
+  // smaller than before.
+  if (create_tables(*db_, path) && mode == Mode::Write) db_->exec("VACUUM");
   if (mode == Mode::Write) write_ahead(*db_);
 }
 
@@ -409,7 +419,10 @@ std::int64_t History::add_run(const HistoryEntry& run, const std::vector<Documen
   Statement insert(*db_, kInsertRun);
   bind_run(insert, run);
   insert.bind(13, std::int64_t{1});
-  if (!contacts.empty()) insert.bind(17, json).bind_blob(18, carried.keys());
+  if (!contacts.empty()) {
+    insert.bind(17, json).bind_blob(18, carried.keys());
+    insert.bind(19, carried.first_daytime()).bind(20, carried.last_daytime());
+  }
   insert.step();
   const std::int64_t id = sq().last_insert_rowid(db_->handle);
   t.commit();
@@ -479,6 +492,8 @@ SentContacts History::sent(const std::string& host, int port, std::string_view u
     while (table[at].second != kNone && table[at].first != key) at = (at + 1) & (size - 1);
     return at;
   };
+  history_form::RunContacts asked;  // for its first and last daytime
+  for (const DocumentContact& c : contacts) asked.add_daytime(c);
   for (std::size_t i = contacts.size(); i-- > 0;) {
     const std::uint64_t key = history_form::contact_key(contacts[i]);
     auto& entry = table[slot(key)];
@@ -487,11 +502,14 @@ SentContacts History::sent(const std::string& host, int port, std::string_view u
   }
   std::size_t left = contacts.size();
   Transaction t(*db_, "BEGIN");
-  // What the service sees of a contact, from whom, where: the newest ok run first.
+  // What the service sees of a contact, from whom, where: the newest ok run
+  // first, of those whose contacts span a daytime of the log's (texts
+  // compared as they are: a daytime the same as another lies within the same span).
   Statement runs(*db_,
                  "SELECT id, keys FROM runs WHERE outcome = 'ok' AND host = ?1 AND port = ?2 AND uploader = ?3 "
-                 "AND keys IS NOT NULL ORDER BY id DESC");
+                 "AND keys IS NOT NULL AND last_daytime >= ?4 AND first_daytime <= ?5 ORDER BY id DESC");
   runs.bind(1, host).bind(2, std::int64_t{port}).bind(3, utf8(uploader));
+  runs.bind(4, asked.first_daytime()).bind(5, asked.last_daytime());
   while (left > 0 && runs.step()) {
     const std::int64_t id = runs.integer(0);
     const std::string_view keys = runs.blob(1);

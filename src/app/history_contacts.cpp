@@ -74,7 +74,19 @@ void RunContacts::add_kept(const DocumentContact& c) {
   add_texts(c.record, c.line, texts);
 }
 
+void RunContacts::span(std::string_view daytime) {
+  if (!spanned_ || daytime < first_) first_ = daytime;
+  if (!spanned_ || daytime > last_) last_ = daytime;
+  spanned_ = true;
+}
+
+void RunContacts::add_daytime(const DocumentContact& c) {
+  std::string room;
+  span(utf8_of(c.daytime, room));
+}
+
 void RunContacts::add_texts(int record, int line, const std::string_view (&texts)[6]) {
+  span(texts[2]);
   json_ += json_.size() > 1 ? ",[" : "[";
   json_ += std::to_string(record);
   json_ += ',';

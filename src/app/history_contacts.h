@@ -29,11 +29,18 @@ class RunContacts {
   void add_kept(const DocumentContact& utf8_contact);  // as an older history kept it
   const std::string& json();                           // "[]" for none; add no more after it
   const std::string& keys() const { return keys_; }
+  // The least and the greatest daytime added, as kept, byte by byte.
+  const std::string& first_daytime() const { return first_; }
+  const std::string& last_daytime() const { return last_; }
+  void add_daytime(const DocumentContact& cp932_contact);  // that alone
 
  private:
   void add_texts(int record, int line, const std::string_view (&utf8)[6]);
   std::string json_ = "[";
+  void span(std::string_view daytime);
   std::string keys_;
+  std::string first_, last_;
+  bool spanned_ = false;
 };
 
 // The contacts of a run's JSON whose call `keep` takes; throws
