@@ -402,8 +402,8 @@ std::string set_aside_damaged(const std::string& path, const platform::LocalDate
                 now.minute, now.second);
   std::string aside = path + stamp;
   // No rollback journal to take along: SQLite has played or dropped it before it
-  // finds the damage. The write-ahead log goes with its file, or a new history
-  // would take its pages for its own.
+  // finds the damage. The write-ahead log and its index go with their file,
+  // where whoever looks into the damage finds them, and a new file starts alone.
   if (!platform::rename_file(path, aside)) return "";
   for (const char* beside : {"-wal", "-shm"}) platform::rename_file(path + beside, aside + beside);
   return aside;
