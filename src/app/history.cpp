@@ -508,7 +508,8 @@ SentContacts History::sent(const std::string& host, int port, std::string_view u
   Statement runs(*db_,
                  "SELECT id, keys FROM runs WHERE outcome = 'ok' AND host = ?1 AND port = ?2 AND uploader = ?3 "
                  "AND keys IS NOT NULL AND last_daytime >= ?4 AND first_daytime <= ?5 ORDER BY id DESC");
-  runs.bind(1, host).bind(2, std::int64_t{port}).bind(3, utf8(uploader));
+  const std::string uploader8 = utf8(uploader);  // bound without a copy
+  runs.bind(1, host).bind(2, std::int64_t{port}).bind(3, uploader8);
   runs.bind(4, asked.first_daytime()).bind(5, asked.last_daytime());
   while (left > 0 && runs.step()) {
     const std::int64_t id = runs.integer(0);
