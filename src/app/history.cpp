@@ -261,7 +261,7 @@ void upgrade(const History::Db& db, std::int64_t have) {
   auto flush = [&] {
     if (run == 0) return;
     put.bind(1, carried.json()).bind_blob(2, carried.keys()).bind(3, run);
-    put.bind(4, carried.first_daytime()).bind(5, carried.last_daytime()).step();
+    put.bind(4, carried.span().first).bind(5, carried.span().last).step();
     put.reset();
     carried = {};
   };
@@ -421,7 +421,7 @@ std::int64_t History::add_run(const HistoryEntry& run, const std::vector<Documen
   insert.bind(13, std::int64_t{1});
   if (!contacts.empty()) {
     insert.bind(17, json).bind_blob(18, carried.keys());
-    insert.bind(19, carried.first_daytime()).bind(20, carried.last_daytime());
+    insert.bind(19, carried.span().first).bind(20, carried.span().last);
   }
   insert.step();
   const std::int64_t id = sq().last_insert_rowid(db_->handle);
@@ -492,8 +492,7 @@ SentContacts History::sent(const std::string& host, int port, std::string_view u
     while (table[at].second != kNone && table[at].first != key) at = (at + 1) & (size - 1);
     return at;
   };
-  history_form::RunContacts asked;  // for its first and last daytime
-  for (const DocumentContact& c : contacts) asked.add_daytime(c);
+  const history_form::DaytimeSpan asked = history_form::daytime_span(contacts);
   for (std::size_t i = contacts.size(); i-- > 0;) {
     const std::uint64_t key = history_form::contact_key(contacts[i]);
     auto& entry = table[slot(key)];
@@ -510,7 +509,7 @@ SentContacts History::sent(const std::string& host, int port, std::string_view u
                  "AND keys IS NOT NULL AND last_daytime >= ?4 AND first_daytime <= ?5 ORDER BY id DESC");
   const std::string uploader8 = utf8(uploader);  // bound without a copy
   runs.bind(1, host).bind(2, std::int64_t{port}).bind(3, uploader8);
-  runs.bind(4, asked.first_daytime()).bind(5, asked.last_daytime());
+  runs.bind(4, asked.first).bind(5, asked.last);
   while (left > 0 && runs.step()) {
     const std::int64_t id = runs.integer(0);
     const std::string_view keys = runs.blob(1);
@@ -563,10 +562,8 @@ SentContacts sent_from_log(const std::string& csv_path, std::string_view uploade
 }
 
 std::string fnv1a_hex(std::string_view bytes) {
-  std::uint64_t h = 0xcbf29ce484222325ull;
-  for (const unsigned char c : bytes) h = (h ^ c) * 0x100000001b3ull;
   char buf[17];
-  std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(h));
+  std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(history_form::fnv1a(bytes)));
   return buf;
 }
 

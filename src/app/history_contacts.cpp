@@ -28,15 +28,11 @@ void append_string(std::string& out, std::string_view text) {
   out += '"';
 }
 
-void add_fnv1a(std::uint64_t& h, std::string_view bytes) {
-  for (const unsigned char c : bytes) h = (h ^ c) * 0x100000001b3ull;
-  h = (h ^ 0xffu) * 0x100000001b3ull;  // 0xff ends a text: no UTF-8 holds it
-}
-
 std::uint64_t key_of(std::string_view daytime, std::string_view callsign, std::string_view frequency,
                      std::string_view mode) {
-  std::uint64_t h = 0xcbf29ce484222325ull;
-  for (const std::string_view text : {daytime, callsign, frequency, mode}) add_fnv1a(h, text);
+  std::uint64_t h = fnv1a({});
+  for (const std::string_view text : {daytime, callsign, frequency, mode})
+    h = fnv1a("\xff", fnv1a(text, h));  // 0xff ends a text: no UTF-8 holds it
   return h;
 }
 
@@ -74,19 +70,21 @@ void RunContacts::add_kept(const DocumentContact& c) {
   add_texts(c.record, c.line, texts);
 }
 
-void RunContacts::span(std::string_view daytime) {
-  if (!spanned_ || daytime < first_) first_ = daytime;
-  if (!spanned_ || daytime > last_) last_ = daytime;
-  spanned_ = true;
+void DaytimeSpan::add(std::string_view daytime) {
+  if (!seen || daytime < first) first = daytime;
+  if (!seen || daytime > last) last = daytime;
+  seen = true;
 }
 
-void RunContacts::add_daytime(const DocumentContact& c) {
+DaytimeSpan daytime_span(const std::vector<DocumentContact>& contacts) {
+  DaytimeSpan span;
   std::string room;
-  span(utf8_of(c.daytime, room));
+  for (const DocumentContact& c : contacts) span.add(utf8_of(c.daytime, room));
+  return span;
 }
 
 void RunContacts::add_texts(int record, int line, const std::string_view (&texts)[6]) {
-  span(texts[2]);
+  span_.add(texts[2]);
   json_ += json_.size() > 1 ? ",[" : "[";
   json_ += std::to_string(record);
   json_ += ',';
@@ -111,18 +109,24 @@ namespace {
 class Reader {
  public:
   explicit Reader(std::string_view json) : s_(json) {}
-  bool eat(char c) {
+  void skip_space() {
     while (i_ < s_.size() && (s_[i_] == ' ' || s_[i_] == '\n' || s_[i_] == '\r' || s_[i_] == '\t')) ++i_;
+  }
+  bool eat(char c) {
+    skip_space();
     if (i_ >= s_.size() || s_[i_] != c) return false;
     ++i_;
     return true;
   }
+  void expect(char c) {
+    if (!eat(c)) bad();
+  }
   bool at_end() {
-    eat(' ');
+    skip_space();
     return i_ == s_.size();
   }
   int number() {
-    eat(' ');
+    skip_space();
     int v = 0;
     const auto [end, ec] = std::from_chars(s_.data() + i_, s_.data() + s_.size(), v);
     if (ec != std::errc()) bad();
@@ -130,7 +134,7 @@ class Reader {
     return v;
   }
   void text(std::string& out) {
-    if (!eat('"')) bad();
+    expect('"');
     out.clear();
     while (i_ < s_.size()) {
       const std::size_t plain = s_.find_first_of("\"\\", i_);
@@ -187,26 +191,23 @@ std::vector<DocumentContact> read_contacts(std::string_view json, const std::fun
   Reader in(json);
   std::vector<DocumentContact> out;
   DocumentContact c;
-  if (!in.eat('[')) Reader::bad();
-  if (in.eat(']')) {
-    if (!in.at_end()) Reader::bad();
-    return out;
-  }
-  do {
-    if (!in.eat('[')) Reader::bad();
-    c.record = in.number();
-    for (std::string* field : {&c.callsign, &c.call, &c.daytime, &c.frequency, &c.mode, &c.remarks}) {
-      if (field == &c.callsign) {
-        if (!in.eat(',')) Reader::bad();
-        c.line = in.number();
+  in.expect('[');
+  if (!in.eat(']')) {
+    do {
+      in.expect('[');
+      c.record = in.number();
+      in.expect(',');
+      c.line = in.number();
+      for (std::string* text : {&c.callsign, &c.call, &c.daytime, &c.frequency, &c.mode, &c.remarks}) {
+        in.expect(',');
+        in.text(*text);
       }
-      if (!in.eat(',')) Reader::bad();
-      in.text(*field);
-    }
-    if (!in.eat(']')) Reader::bad();
-    if (keep(c.call)) out.push_back(c);
-  } while (in.eat(','));
-  if (!in.eat(']') || !in.at_end()) Reader::bad();
+      in.expect(']');
+      if (keep(c.call)) out.push_back(c);
+    } while (in.eat(','));
+    in.expect(']');
+  }
+  if (!in.at_end()) Reader::bad();
   return out;
 }
 

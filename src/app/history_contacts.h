@@ -16,6 +16,22 @@
 
 namespace quillon::history_form {
 
+// 64-bit FNV-1a of `bytes`, going on from `h`.
+inline std::uint64_t fnv1a(std::string_view bytes, std::uint64_t h = 0xcbf29ce484222325ull) {
+  for (const unsigned char c : bytes) h = (h ^ c) * 0x100000001b3ull;
+  return h;
+}
+
+// The least and the greatest daytime seen, as kept, byte by byte: a contact
+// the same as one of a run lies within the run's span.
+struct DaytimeSpan {
+  std::string first, last;
+  bool seen = false;
+  void add(std::string_view utf8_daytime);
+};
+// Of the contacts read from the log.
+DaytimeSpan daytime_span(const std::vector<DocumentContact>& cp932_contacts);
+
 // What makes two contacts one for the service (their daytime, callsign,
 // frequency and mode, as kept), as 64 bits, of a contact read from the log.
 std::uint64_t contact_key(const DocumentContact& cp932_contact);
@@ -29,18 +45,13 @@ class RunContacts {
   void add_kept(const DocumentContact& utf8_contact);  // as an older history kept it
   const std::string& json();                           // "[]" for none; add no more after it
   const std::string& keys() const { return keys_; }
-  // The least and the greatest daytime added, as kept, byte by byte.
-  const std::string& first_daytime() const { return first_; }
-  const std::string& last_daytime() const { return last_; }
-  void add_daytime(const DocumentContact& cp932_contact);  // that alone
+  const DaytimeSpan& span() const { return span_; }
 
  private:
   void add_texts(int record, int line, const std::string_view (&utf8)[6]);
   std::string json_ = "[";
-  void span(std::string_view daytime);
   std::string keys_;
-  std::string first_, last_;
-  bool spanned_ = false;
+  DaytimeSpan span_;
 };
 
 // The contacts of a run's JSON whose call `keep` takes; throws
