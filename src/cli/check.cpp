@@ -7,14 +7,17 @@
 #include "conversion/conversion.h"
 #include "platform/cp932.h"
 #include "platform/terminal.h"
+#include "text.h"
 
 namespace quillon::cli {
 namespace {
 
 std::string describe(const LogProblem& p) {
-  std::string out = "record " + std::to_string(p.record) + " (line " + std::to_string(p.line) + ")";
-  if (p.field != 0) out += ", field " + std::to_string(p.field) + " \"" + for_terminal(p.value) + "\"";
-  return out + ": " + p.why + "\n";
+  const std::string record = std::to_string(p.record), line = std::to_string(p.line), why = tr(p.why.c_str());
+  if (p.field == 0) return fill(tr("record {1} (line {2}): {3}"), {record, line, why}) + "\n";
+  return fill(tr("record {1} (line {2}), field {3} \"{4}\": {5}"),
+              {record, line, std::to_string(p.field), for_terminal(p.value), why}) +
+         "\n";
 }
 
 void say(const std::string& line) { platform::write_text(platform::Stream::Err, "quillon-cli check: " + line + "\n"); }
@@ -28,9 +31,10 @@ void list_sent(const std::string& csv_path, const Settings& settings, const std:
     if (found.run_of[i] == 0) continue;
     const DocumentContact& c = all[i];
     const HistoryEntry& run = found.runs[found.run_of[i]];
-    text += "record " + std::to_string(c.record) + " (line " + std::to_string(c.line) +
-            "): " + for_terminal(c.callsign) + " " + for_terminal(c.daytime) + " went up at " + run.started + " as " +
-            run.remote_name + "\n";
+    text += fill(tr("record {1} (line {2}): {3} {4} went up at {5} as {6}"),
+                 {std::to_string(c.record), std::to_string(c.line), for_terminal(c.callsign), for_terminal(c.daytime),
+                  run.started, run.remote_name}) +
+            "\n";
     list.push_back({{"record", c.record},
                     {"line", c.line},
                     {"callsign", for_terminal(c.callsign)},
@@ -52,7 +56,7 @@ int check(const std::vector<std::string>& args) {
   if (options.help) return print_usage(command);
   std::string host;
   std::uint16_t port = 0;
-  if (!server_option(options, host, port)) return usage_error(command, "--server takes HOST or HOST:PORT");
+  if (!server_option(options, host, port)) return usage_error(command, tr("--server takes HOST or HOST:PORT"));
   const bool json = options.flags.count("--json") > 0;
   std::string csv_path;
   std::vector<LogProblem> problems;
@@ -79,12 +83,12 @@ int check(const std::vector<std::string>& args) {
   std::string sent_text;
   nlohmann::ordered_json sent = nlohmann::ordered_json::array();
   if (problems.empty() && !settings) {
-    say("contacts sent not listed: " + no_settings);
+    say(fill(tr("contacts sent not listed: {1}"), {no_settings}));
   } else if (problems.empty()) {
     try {
       list_sent(csv_path, *settings, host, port, sent_text, sent);
     } catch (const Error& e) {
-      say("contacts sent not listed: " + e.utf8());
+      say(fill(tr("contacts sent not listed: {1}"), {e.utf8()}));
     }
   }
   if (json) {

@@ -10,10 +10,6 @@ namespace quillon::cli {
 
 std::string for_terminal(std::string_view cp932_text) { return cp932::to_utf8_or_as_is(cp932_text); }
 
-std::string counted(std::size_t n, const std::string& noun) {
-  return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
-}
-
 std::string default_settings_path() { return platform::settings_folder() + platform::kPathSeparator + "qsodata.qsl"; }
 
 std::string option_or(const ParsedOptions& options, const std::string& name, const std::string& fallback) {

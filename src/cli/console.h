@@ -12,9 +12,6 @@ namespace quillon::cli {
 // CP932 bytes as UTF-8 for the terminal; bytes that are not CP932 pass unchanged.
 std::string for_terminal(std::string_view cp932_text);
 
-// "1 record", "3 records": a count and its noun.
-std::string counted(std::size_t n, const std::string& noun);
-
 // qsodata.qsl in the settings folder.
 std::string default_settings_path();
 

@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/terminal.h"
+#include "text.h"
 
 namespace quillon::cli {
 
@@ -53,8 +54,9 @@ int convert(const std::vector<std::string>& args) {
     result("");
     return kExitOk;
   }
-  platform::write_text(platform::Stream::Out, counted(static_cast<std::size_t>(log.log_count), "record") +
-                                                  " written to " + for_terminal(settings.xml_path) + "\n");
+  const std::string records = trn("{n} record", "{n} records", static_cast<std::size_t>(log.log_count));
+  platform::write_text(platform::Stream::Out,
+                       fill(tr("{1} written to {2}"), {records, for_terminal(settings.xml_path)}) + "\n");
   return kExitOk;
 }
 

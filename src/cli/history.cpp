@@ -6,6 +6,7 @@
 #include "console.h"
 #include "platform/paths.h"
 #include "platform/terminal.h"
+#include "text.h"
 
 namespace quillon::cli {
 namespace {
@@ -13,10 +14,8 @@ namespace {
 std::string row(const std::string& started, const std::string& outcome, const std::string& records,
                 const std::string& bytes, const std::string& server, const std::string& mode,
                 const std::string& remote) {
-  char buf[192];
-  std::snprintf(buf, sizeof buf, "%-25s  %-11s  %7s  %9s  %-21s  %-8s  ", started.c_str(), outcome.c_str(),
-                records.c_str(), bytes.c_str(), server.c_str(), mode.c_str());
-  return buf + remote + "\n";
+  return pad(started, 25) + "  " + pad(outcome, 11) + "  " + pad_left(records, 7) + "  " + pad_left(bytes, 9) + "  " +
+         pad(server, 21) + "  " + pad(mode, 8) + "  " + remote + "\n";
 }
 
 std::string server(const HistoryEntry& e) { return e.host + ":" + std::to_string(e.port); }
@@ -75,7 +74,7 @@ int history(const std::vector<std::string>& args) {
   std::optional<std::size_t> n;
   if (last != options.values.end()) {
     const auto value = whole_number(last->second, std::numeric_limits<unsigned long>::max());
-    if (!value) return usage_error(command, "--last takes a number");
+    if (!value) return usage_error(command, tr("--last takes a number"));
     n = *value;
   }
   std::vector<HistoryEntry> entries;
@@ -85,7 +84,8 @@ int history(const std::vector<std::string>& args) {
     for (const HistoryEntry& e : entries) print_json(to_json(e));
     return kExitOk;
   }
-  std::string table = row("time", "outcome", "records", "bytes", "server", "mode", "remote name");
+  std::string table =
+      row(tr("time"), tr("outcome"), tr("records"), tr("bytes"), tr("server"), tr("mode"), tr("remote name"));
   bool interrupted = false, fell_back = false;
   for (const HistoryEntry& e : entries) {
     table += row(e.started, e.outcome, std::to_string(e.records), std::to_string(e.bytes), server(e),
@@ -93,11 +93,11 @@ int history(const std::vector<std::string>& args) {
     interrupted = interrupted || e.outcome == kInterrupted;
     fell_back = fell_back || e.fell_back;
   }
-  if (fell_back) table += "+: the other mode failed first, so this run tried this one on its own\n";
+  if (fell_back) table += tr("+: the other mode failed first, so this run tried this one on its own") + "\n";
   if (interrupted)
-    table +=
-        "interrupted: the run never ended (killed, or the power failed); the server may hold a partial file "
-        "under its remote name\n";
+    table += tr("interrupted: the run never ended (killed, or the power failed); the server may hold a partial file "
+                "under its remote name") +
+             "\n";
   platform::write_text(platform::Stream::Out, table);
   return kExitOk;
 }

@@ -5,6 +5,7 @@
 #include "build_config.h"
 #include "commands.h"
 #include "platform/terminal.h"
+#include "text.h"
 
 namespace {
 
@@ -30,7 +31,8 @@ int dispatch(std::vector<std::string> args) {
   if (command == "upload") return quillon::cli::upload(args);
   if (command == "check") return quillon::cli::check(args);
   if (command == "history") return quillon::cli::history(args);
-  write_text(Stream::Err, "quillon-cli: unknown command \"" + command + "\"\n" + quillon::cli::top_usage());
+  write_text(Stream::Err, "quillon-cli: " + quillon::cli::fill(quillon::cli::tr("unknown command \"{1}\""), {command}) +
+                              "\n" + quillon::cli::top_usage());
   return quillon::cli::kExitUsage;
 }
 
@@ -40,6 +42,7 @@ int dispatch(std::vector<std::string> args) {
 // with a line and the failure code, never an abort.
 int main(int argc, char** argv) {
   try {
+    quillon::cli::open_texts();
     return dispatch(quillon::platform::arguments(argc, argv));
   } catch (const std::exception& e) {
     write_text(Stream::Err, std::string("quillon-cli: ") + e.what() + "\n");

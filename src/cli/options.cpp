@@ -3,6 +3,7 @@
 #include "build_config.h"
 
 #include "commands.h"
+#include "text.h"
 
 namespace quillon::cli {
 
@@ -31,7 +32,7 @@ ParsedOptions parse_options(const std::vector<std::string>& args, const CommandS
     }
     if (const OptionSpec* flag = option_named(command, word); flag != nullptr && flag->value.empty()) {
       if (!parsed.flags.insert(word).second) {
-        parsed.error = "option " + word + " given twice";
+        parsed.error = fill(tr("option {1} given twice"), {word});
         return parsed;
       }
       continue;
@@ -45,25 +46,25 @@ ParsedOptions parse_options(const std::vector<std::string>& args, const CommandS
       has_value = true;
     }
     if (const OptionSpec* option = option_named(command, name); option == nullptr || option->value.empty()) {
-      parsed.error = "unknown option \"" + word + "\"";
+      parsed.error = fill(tr("unknown option \"{1}\""), {word});
       return parsed;
     }
     if (!has_value) {
       if (i + 1 >= args.size()) {
-        parsed.error = "option " + name + " needs a value";
+        parsed.error = fill(tr("option {1} needs a value"), {name});
         return parsed;
       }
       value = args[++i];
     }
     if (!parsed.values.emplace(name, value).second) {
-      parsed.error = "option " + name + " given twice";
+      parsed.error = fill(tr("option {1} given twice"), {name});
       return parsed;
     }
   }
   for (const OptionSpec& a : command.options)
     for (const OptionSpec& b : command.options)
       if (a.group != 0 && a.group == b.group && &a < &b && given(parsed, a.name) && given(parsed, b.name)) {
-        parsed.error = std::string(a.name) + " and " + std::string(b.name) + " do not go together";
+        parsed.error = fill(tr("{1} and {2} do not go together"), {a.name, b.name});
         return parsed;
       }
   return parsed;

@@ -1,17 +1,21 @@
-// quillon-cli-reference KIND OUT: writes a manual page or the completion,
-// so that the build makes them from the same table as the usage texts.
+// quillon-cli-reference KIND OUT [ja]: writes a manual page (in Japanese from
+// the built-in catalog) or the completion, so that the build makes them from
+// the same table as the usage texts.
 #include <fstream>
 #include <iostream>
 #include <string_view>
 
 #include "build_config.h"
+#include "catalog.h"
+#include "platform/messages.h"
 #include "reference.h"
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::cerr << "usage: quillon-cli-reference cli-page|window-page|completion OUT\n";
+  if (argc != 3 && !(argc == 4 && std::string_view(argv[3]) == "ja")) {
+    std::cerr << "usage: quillon-cli-reference cli-page|window-page|completion OUT [ja]\n";
     return 2;
   }
+  if (argc == 4) quillon::platform::use_catalog(std::string(quillon::cli::japanese_catalog()));
   const std::string_view kind = argv[1];
   std::string text;
   if (kind == "cli-page") text = quillon::cli::manual_page_cli(quillon::build::kVersion);

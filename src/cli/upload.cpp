@@ -14,6 +14,7 @@
 #include "platform/inet.h"
 #include "platform/paths.h"
 #include "platform/terminal.h"
+#include "text.h"
 
 namespace quillon::cli {
 namespace {
@@ -39,18 +40,18 @@ class ConsoleView final : public RunObserver {
       case RunEvent::Kind::Ftp: on_ftp(e.ftp); break;
       case RunEvent::Kind::Status: status(e.text); break;
       case RunEvent::Kind::Message: message(e.text); break;
-      case RunEvent::Kind::HistoryNotRead: say("history not read, nothing refused: " + e.text); break;
+      case RunEvent::Kind::HistoryNotRead: say(fill(tr("history not read, nothing refused: {1}"), {e.text})); break;
       case RunEvent::Kind::HistorySetAside:
-        say("the history was damaged and is begun anew; the old one is kept as " + e.text);
+        say(fill(tr("the history was damaged and is begun anew; the old one is kept as {1}"), {e.text}));
         break;
-      case RunEvent::Kind::HistoryNotWritten: say("history not written: " + e.text); break;
-      case RunEvent::Kind::Retrying: say("trying again in " + std::to_string(e.seconds) + " s"); break;
+      case RunEvent::Kind::HistoryNotWritten: say(fill(tr("history not written: {1}"), {e.text})); break;
+      case RunEvent::Kind::Retrying: say(fill(tr("trying again in {1} s"), {std::to_string(e.seconds)})); break;
       case RunEvent::Kind::PassiveRemembered:
-        say("passive mode, as the last upload to " + host_port_ + " needed (--active tries active mode)");
+        say(fill(tr("passive mode, as the last upload to {1} needed (--active tries active mode)"), {host_port_}));
         break;
       case RunEvent::Kind::FallingBack:
-        say(e.to_passive ? "the server could not connect back in active mode; trying passive mode"
-                         : "the server refused passive mode; trying active mode");
+        say(e.to_passive ? tr("the server could not connect back in active mode; trying passive mode")
+                         : tr("the server refused passive mode; trying active mode"));
         break;
       case RunEvent::Kind::Repaint:
       case RunEvent::Kind::Busy:
@@ -59,25 +60,28 @@ class ConsoleView final : public RunObserver {
   }
 
   Send decide(const SentReport& r) override {
-    say(std::to_string(r.sent) + " of " + counted(r.contacts, "contact") + " went up to " + host_port_ + " already:");
+    say(fill(tr("{1} of {2} went up to {3} already:"), {std::to_string(r.sent), contacts(r.contacts), host_port_}));
     for (const SentReport::Run& run : r.runs)
-      say("  " + std::to_string(run.contacts) + " at " + run.entry.started + " as " + run.entry.remote_name);
+      say(fill(tr("  {1} at {2} as {3}"), {std::to_string(run.contacts), run.entry.started, run.entry.remote_name}));
     if (only_new_ && r.fresh() > 0) {
-      say("sending the " + counted(r.fresh(), "contact") + " not sent yet");
+      say(fill(tr("sending the {1} not sent yet"), {contacts(r.fresh())}));
       return Send::OnlyNew;
     }
-    if (r.fresh() == 0) say(only_new_ ? "nothing new to send (--force sends them again)" : "--force sends them again");
+    if (r.fresh() == 0)
+      say(only_new_ ? tr("nothing new to send (--force sends them again)") : tr("--force sends them again"));
     else
-      say("--only-new sends the " + counted(r.fresh(), "contact") + " not sent yet, --force all " +
-          std::to_string(r.contacts));
+      say(fill(tr("--only-new sends the {1} not sent yet, --force all {2}"),
+               {contacts(r.fresh()), std::to_string(r.contacts)}));
     return Send::Nothing;
   }
   bool wait_for_other() override {
-    say("another upload is under way; waiting");
+    say(tr("another upload is under way; waiting"));
     return true;
   }
 
  private:
+  static std::string contacts(std::size_t n) { return trn("{n} contact", "{n} contacts", n); }
+
   // The stages' events as the window's status line and boxes say them.
   void on_ftp(const FtpEvent& e) {
     switch (e.kind) {
@@ -176,11 +180,12 @@ int upload(const std::vector<std::string>& args) {
   const bool active = options.flags.count("--active") > 0, passive = options.flags.count("--passive") > 0;
   std::string host;
   std::uint16_t port = 0;
-  if (!server_option(options, host, port)) return usage_error(command, "--server takes HOST or HOST:PORT");
+  if (!server_option(options, host, port)) return usage_error(command, tr("--server takes HOST or HOST:PORT"));
   int retries = 0;
   if (auto retry = options.values.find("--retry"); retry != options.values.end()) {
     const auto n = whole_number(retry->second, kMaxRetries);
-    if (!n) return usage_error(command, "--retry takes a number from 0 to " + std::to_string(kMaxRetries));
+    if (!n)
+      return usage_error(command, fill(tr("--retry takes a number from 0 to {1}"), {std::to_string(kMaxRetries)}));
     retries = static_cast<int>(*n);
   }
 
@@ -200,14 +205,14 @@ int upload(const std::vector<std::string>& args) {
   } catch (const Error& e) {
     say(e.utf8());
     const HistoryEntry entry = unstarted(services, RunEnd::NoSettings);
-    if (const std::string why = record(folder, entry); !why.empty()) say("history not written: " + why);
+    if (const std::string why = record(folder, entry); !why.empty()) say(fill(tr("history not written: {1}"), {why}));
     if (json) print_json(to_json(entry));
     return kExitFailed;
   }
 
   ConsoleView view(json, only_new, host + ":" + std::to_string(port));
   const RunResult run = UploadRun(state, view, services, RunRequest{folder, true, retries, kLockWaitS, !force})();
-  if (run.end == RunEnd::Busy) say("another upload is still under way");
+  if (run.end == RunEnd::Busy) say(tr("another upload is still under way"));
   if (json) {
     if (run.end == RunEnd::Declined) print_json(refusal(run.report, host, port));
     else if (run.end == RunEnd::Busy) print_json({{"outcome", stage_name(run.end)}, {"host", host}, {"port", port}});

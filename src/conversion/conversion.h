@@ -29,7 +29,9 @@ struct LogProblem {
   int line = 0;       // where that record starts
   int field = 0;      // 0: not one field's problem
   std::string value;  // CP932, as the file holds it
-  std::string why;    // "not a number", "out of range", "past the 2000th record", "ends inside the record"
+  // In English, the key of its translation: "not a number", "out of range",
+  // "past the 2000th record", "ends inside the record".
+  std::string why;
 };
 // Every problem of the log at once, in file order; throws Error only when the
 // file cannot be read.

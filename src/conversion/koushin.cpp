@@ -6,6 +6,7 @@
 #include "conversion/messages.h"
 #include "conversion/numbers.h"
 #include "platform/files.h"
+#include "platform/messages.h"
 #include "platform/paths.h"
 
 namespace quillon {
@@ -122,8 +123,8 @@ Contact take(const LogRecord& r, const std::string& csv_path, std::vector<LogPro
     if (!problems)
       throw Error(Failed::Log,
                   conversion_text::not_a_whole_number(csv_path, r.file_record, r.file_line, field, v.text));
-    problems->push_back(
-        {r.file_record, r.file_line, field, std::string(v.text), reads_as_number(v) ? "out of range" : "not a number"});
+    problems->push_back({r.file_record, r.file_line, field, std::string(v.text),
+                         reads_as_number(v) ? N_("out of range") : N_("not a number")});
     return std::string("0");
   };
   auto text = [&](int field) -> std::string_view { return r.field(field).text_form(); };

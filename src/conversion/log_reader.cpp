@@ -6,6 +6,7 @@
 #include "conversion/messages.h"
 #include "conversion/numbers.h"
 #include "platform/files.h"
+#include "platform/messages.h"
 #include "platform/paths.h"
 
 namespace quillon {
@@ -113,7 +114,7 @@ void read_records(const std::string& path, ContactLog& log, std::vector<LogProbl
     // Checked before field 30 is seen, so it fires even for a record that would be dropped.
     if (log.log_count + 1 > kMaxLogRecords) {
       if (!problems) throw Error(Failed::Log, conversion_text::too_many_records(path, file_record, line));
-      problems->push_back({file_record, line, 0, {}, "past the 2000th record"});
+      problems->push_back({file_record, line, 0, {}, N_("past the 2000th record")});
       return;
     }
     ++log.log_count;
@@ -125,7 +126,7 @@ void read_records(const std::string& path, ContactLog& log, std::vector<LogProbl
       LogValue field;
       if (!items.next(field)) {
         if (!problems) throw Error(Failed::Log, conversion_text::ends_inside_record(path, file_record, line));
-        problems->push_back({file_record, line, 0, {}, "ends inside the record"});
+        problems->push_back({file_record, line, 0, {}, N_("ends inside the record")});
         --log.log_count;
         return;
       }

@@ -8,7 +8,6 @@
 #include "platform/sqlite_api.h"
 
 namespace quillon::platform {
-namespace {
 
 std::string executable_dir() {
   char path[PATH_MAX];
@@ -17,8 +16,6 @@ std::string executable_dir() {
   const std::string exe(path, static_cast<std::size_t>(n));
   return exe.substr(0, exe.rfind('/'));
 }
-
-}  // namespace
 
 // Symbols are bound as they are first called: a module pulls in libraries
 // with many the program never calls.

@@ -8,4 +8,7 @@ namespace quillon::platform {
 // dlopen's handle, or nullptr when it is in neither place. Kept for good.
 void* open_module(const std::string& file);
 
+// The folder the running program is in.
+std::string executable_dir();
+
 }  // namespace quillon::platform

@@ -22,6 +22,13 @@ namespace fs = std::filesystem;
 using testing::read_file;
 
 class Case : public testing::CaseFile {
+ public:
+  // English unless a case says otherwise, whatever the language of the machine that runs the tests.
+  Case() {
+    testing::set_env("LC_ALL", "C.UTF-8");
+    testing::set_env("LANGUAGE", "");
+  }
+
  private:
   std::vector<std::pair<std::string, std::string>> keys() const override {
     return {{"{port}", server_ ? std::to_string(server_->port()) : "0"}};
@@ -61,6 +68,9 @@ class Case : public testing::CaseFile {
         for (const auto& item : object.items()) keys.push_back(item.key());
       EXPECT_TRUE(one_line) << where() << ": stdout is not one line\n" << out_;
       EXPECT_EQ(keys, want) << where() << "\n" << out_;
+    } else if (verb == "env") {  // env NAME [VALUE]: the runs that follow have it in their environment
+      const std::size_t sep = rest.find(' ');
+      testing::set_env(rest.substr(0, sep).c_str(), sep == std::string::npos ? "" : rest.substr(sep + 1));
     } else if (verb == "server") {
       testing::FtpServer::Options options;
       if (rest.rfind("mode=", 0) == 0) options.mode = rest.substr(5);

@@ -1,0 +1,32 @@
+#include <libintl.h>
+
+#include <clocale>
+
+#include "platform/messages.h"
+#include "platform/messages_backend.h"
+#include "platform/module_posix.h"
+
+namespace quillon::platform {
+namespace {
+
+const char* g_domain = nullptr;
+
+}  // namespace
+
+// Only the messages follow the locale: numbers in the log are read the same
+// whatever the user's language. The texts come as UTF-8 whatever LC_CTYPE says.
+void open_catalog(const char* domain, std::string_view) {
+  if (std::setlocale(LC_MESSAGES, "") == nullptr) return;
+  const std::string folder = executable_dir() + "/" QUILLON_LOCALE_DIR;
+  if (::bindtextdomain(domain, folder.c_str()) == nullptr || ::bind_textdomain_codeset(domain, "UTF-8") == nullptr)
+    return;
+  g_domain = domain;
+}
+
+const char* system_translate(const char* text) { return g_domain ? ::dgettext(g_domain, text) : text; }
+
+const char* system_translate(const char* one, const char* many, unsigned long n) {
+  return g_domain ? ::dngettext(g_domain, one, many, n) : n == 1 ? one : many;
+}
+
+}  // namespace quillon::platform
