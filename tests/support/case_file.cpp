@@ -129,6 +129,7 @@ void CaseFile::run(const fs::path& file) {
     if (verb == "not-on" && rest.rfind(kWindows ? "windows " : "linux ", 0) == 0) return;  // not-on SYSTEM WHY
     if (verb != "not-on" && !file_step(verb, rest) && !step(verb, rest))
       ADD_FAILURE() << where() << ": no step " << verb;
+    if (skip_rest_) return;
   }
   all_seen();
 }

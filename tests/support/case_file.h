@@ -42,7 +42,8 @@ class CaseFile {
   std::string text(const std::string& s) const { return expand(unescape(s)); }  // escapes first: paths hold backslashes
   virtual std::vector<std::pair<std::string, std::string>> keys() const { return {}; }
   std::string where() const;
-  std::string block();  // the lines that follow, up to one that is "."
+  std::string block();      // the lines that follow, up to one that is "."
+  bool skip_rest_ = false;  // a step set it: the rest of the case does not run here
 
   TempDir dir_, home_;
   std::unique_ptr<platform::FileLock> upload_lock_;
