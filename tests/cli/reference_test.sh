@@ -9,11 +9,16 @@ cli=$1 ref=$2 cases=$3
 failed=0
 fail() { echo "FAIL: $*"; failed=1; }
 
-for page in quillon-cli quillon; do
+for page in quillon-cli quillon ja/quillon-cli ja/quillon; do
   warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 "$ref/$page.1.gz" 2>&1 >/dev/null)
   [ -z "$warnings" ] || fail "man $page: $warnings"
 done
 manual=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -E UTF-8 -l "$ref/quillon-cli.1.gz" 2>/dev/null | col -b)
+manual_ja=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -E UTF-8 -l "$ref/ja/quillon-cli.1.gz" 2>/dev/null | col -b)
+# The Japanese page is the English one's twin: the same lines outside the texts.
+shape() { printf '%s\n' "$1" | grep -oE -- '^   [a-z]+$|^       --[a-z-]+( [A-Z][^ ]*)?|^       [0-9] '; }
+[ "$(shape "$manual")" = "$(shape "$manual_ja")" ] || fail "the Japanese page's options, commands or exit codes differ from the English page's"
+grep -q "^名前" <<<"$manual_ja" || fail "the Japanese page has no heading 名前"
 
 # shellcheck source=/dev/null
 source "$ref/quillon-cli.bash"

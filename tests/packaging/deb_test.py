@@ -36,6 +36,8 @@ def main():
         for path in ("./usr/bin/quillon", "./usr/bin/quillon-cli", "./usr/lib/x86_64-linux-gnu/quillon/quillon_inet_curl.so",
                      "./usr/lib/x86_64-linux-gnu/quillon/quillon_history_sqlite.so",
                      "./usr/share/man/man1/quillon.1.gz", "./usr/share/man/man1/quillon-cli.1.gz",
+                     "./usr/share/man/ja/man1/quillon.1.gz", "./usr/share/man/ja/man1/quillon-cli.1.gz",
+                     "./usr/share/locale/ja/LC_MESSAGES/quillon-cli.mo",
                      "./usr/share/bash-completion/completions/quillon-cli",
                      "./usr/share/applications/quillon.desktop", "./usr/share/icons/hicolor/32x32/apps/quillon.png",
                      "./usr/share/metainfo/org.quillon.Quillon.metainfo.xml", "./usr/share/doc/quillon/copyright"):
@@ -58,6 +60,17 @@ def main():
         assert check([cli, "--version"]) == "quillon-cli %s\n" % version
         out = os.path.join(work, "out.xml")
         assert check([cli, "convert", "--settings", settings, "--csv", log, "--out", out]) == "3 records written to %s\n" % out
+        # On a Japanese system it speaks Japanese, from the package's catalog, and
+        # man shows the Japanese page (its folders as the package lays them out).
+        ja = dict(os.environ, LC_ALL="ja_JP.UTF-8", LANGUAGE="")
+        said = subprocess.run([cli, "convert", "--settings", settings, "--csv", log, "--out", out],
+                              capture_output=True, text=True, timeout=60, env=ja)
+        assert said.stdout == "3件のレコードを %s に書き込みました\n" % out, said.stdout + said.stderr
+        for page, name in (("quillon-cli", "Tarnis の交信ログを変換して"), ("quillon", "Tarnis の交信ログを Varnel")):
+            shown = subprocess.run(["man", "-L", "ja", page], capture_output=True, text=True, timeout=60,
+                                   env=dict(ja, MANPATH=os.path.join(root, "usr", "share", "man"), MANWIDTH="80",
+                                            MANPAGER="cat"))
+            assert shown.returncode == 0 and name in shown.stdout and not shown.stderr, shown.stdout + shown.stderr
         env = dict(os.environ, XDG_CONFIG_HOME=work)
         with open(os.path.join(work, "s.qsl"), "w", newline="") as f:
             f.write("%s\r\n%s\r\nQ1AAA\r\nsecret\r\n\r\n 0 \r\n\r\n\r\n\r\n\r\n\r\n 0 \r\n\r\n" % (log, out))
