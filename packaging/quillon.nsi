@@ -25,6 +25,9 @@ SetCompressor /SOLID lzma
 
 Name "Quillon ${VERSION}"
 OutFile "${OUTFILE}"
+; The installed files take the time they are installed at: the installer holds no
+; time of the build, so that two builds of one commit are the same bytes.
+SetDateSave off
 BrandingText "Quillon ${VERSION}"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
