@@ -5,6 +5,7 @@
 #include "catalog.h"
 
 namespace quillon::cli {
+
 std::size_t columns(std::string_view text) {
   std::size_t n = 0;
   for (std::size_t i = 0; i < text.size();) {

@@ -41,6 +41,7 @@ std::string_view MoCatalog::entry(std::size_t table, std::uint32_t i) const {
 }
 
 const char* MoCatalog::find(const char* key, unsigned long form) const {
+  if (*key == '\0') return nullptr;
   // The keys are sorted (as msgfmt writes them); a plural key compares by its
   // first form, which ends at the NUL between the two.
   std::uint32_t low = 0, high = count_;
@@ -64,7 +65,9 @@ const char* MoCatalog::find(const char* key, unsigned long form) const {
 
 void use_catalog(std::string mo) { chosen().emplace(std::move(mo)); }
 
+// The empty text is a catalog's header, never a translation.
 const char* translate(const char* text) {
+  if (*text == '\0') return text;
   if (const auto& catalog = chosen()) {
     const char* found = catalog->find(text, 0);
     return found ? found : text;

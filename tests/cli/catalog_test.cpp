@@ -26,6 +26,14 @@ std::multiset<std::string> marks(const std::string& text) {
   return out;
 }
 
+TEST(Catalog, TheHeaderIsNoTranslation) {
+  const MoCatalog japanese{std::string(cli::japanese_catalog())};
+  EXPECT_EQ(japanese.find("", 0), nullptr);
+  platform::use_catalog(std::string(cli::japanese_catalog()));
+  EXPECT_STREQ(platform::translate(""), "");
+  EXPECT_STREQ(platform::translate("done"), "完了");
+}
+
 TEST(Catalog, EveryTextOfTheTableHasAJapaneseEntry) {
   const MoCatalog japanese{std::string(cli::japanese_catalog())};
   std::vector<std::string_view> texts;
