@@ -12,8 +12,6 @@ else()
   endif()
   set(ENV{SOURCE_DATE_EPOCH} ${QUILLON_SOURCE_DATE_EPOCH})
 endif()
-# string(TIMESTAMP) reads SOURCE_DATE_EPOCH: the time the archives give their files.
-string(TIMESTAMP QUILLON_SOURCE_DATE "%Y-%m-%d %H:%M:%S UTC" UTC)
 
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
   # __FILE__ and the debug information name files from the source folder
