@@ -11,10 +11,10 @@
 
 namespace quillon::platform {
 
-// The catalog DOMAIN in the user's language. Linux: gettext's, from the
-// locale folder beside the program (share/locale), in the language of
-// LANGUAGE, LC_ALL, LC_MESSAGES or LANG as gettext reads them. Windows:
-// BUILTIN (a .mo) when the user's interface language is Japanese.
+// The catalog DOMAIN in the user's language, which is Japanese or none.
+// Linux: gettext's, from the locale folder beside the program (share/locale),
+// in the language of LANGUAGE, LC_ALL, LC_MESSAGES or LANG as gettext reads
+// them. Windows: BUILTIN (a .mo) when the user's interface language is Japanese.
 void open_catalog(const char* domain, std::string_view builtin);
 // MO's texts, whatever the system says (the build's Japanese manual pages).
 void use_catalog(std::string mo);
