@@ -10,7 +10,6 @@ else()
     # A tree outside git: the time of its newest release note.
     file(TIMESTAMP ${PROJECT_SOURCE_DIR}/packaging/linux/changelog QUILLON_SOURCE_DATE_EPOCH "%s" UTC)
   endif()
-  set(ENV{SOURCE_DATE_EPOCH} ${QUILLON_SOURCE_DATE_EPOCH})
 endif()
 
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
