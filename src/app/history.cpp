@@ -80,7 +80,8 @@ namespace {
 // user_version 3. 2 kept a row a contact in a table of its own, indexed by
 // daytime and callsign, and 1 had no mode, fell_back, mode_forced. A run's
 // contacts_kept is 0 when it came from uploads.jsonl; its contacts and keys
-// are as history_contacts.h says, NULL when it carried none.
+// are as history_contacts.h says, in a row of run_contacts when it carried
+// any: apart, so that writing a run's end rewrites a page, not its contacts.
 constexpr const char* kSchema = R"(
 CREATE TABLE runs (
   id INTEGER PRIMARY KEY,
@@ -101,9 +102,8 @@ CREATE TABLE runs (
   fell_back INTEGER NOT NULL DEFAULT 0,
   mode_forced INTEGER NOT NULL DEFAULT 0,
   first_daytime TEXT,
-  last_daytime TEXT,
-  keys BLOB,
-  contacts TEXT);
+  last_daytime TEXT);
+CREATE TABLE run_contacts (run INTEGER PRIMARY KEY, keys BLOB NOT NULL, contacts TEXT NOT NULL);
 PRAGMA user_version = 3;
 )";
 constexpr int kVersion = 3;
@@ -113,11 +113,11 @@ constexpr const char* kModeColumns =
     "ALTER TABLE runs ADD COLUMN mode_forced INTEGER NOT NULL DEFAULT 0;";
 // The keys before the contacts: a row's columns are read in order, and the
 // duplicate check reads the keys of every run sent.
+constexpr const char* kContactTable =
+    "CREATE TABLE run_contacts (run INTEGER PRIMARY KEY, keys BLOB NOT NULL, contacts TEXT NOT NULL);";
 constexpr const char* kContactColumns =
     "ALTER TABLE runs ADD COLUMN first_daytime TEXT;"
-    "ALTER TABLE runs ADD COLUMN last_daytime TEXT;"
-    "ALTER TABLE runs ADD COLUMN keys BLOB;"
-    "ALTER TABLE runs ADD COLUMN contacts TEXT;";
+    "ALTER TABLE runs ADD COLUMN last_daytime TEXT;";
 
 constexpr const char* kRunColumns =
     "r.started, r.remote_name, r.host, r.port, r.records, r.bytes, r.log_fnv1a, r.outcome, r.error, r.reply, "
@@ -244,25 +244,29 @@ void bind_run(Statement& s, const HistoryEntry& e) {
 
 constexpr const char* kInsertRun =
     "INSERT INTO runs (started, remote_name, host, port, records, bytes, log_fnv1a, outcome, error, reply, "
-    "elapsed_s, uploader, contacts_kept, mode, fell_back, mode_forced, contacts, keys, first_daytime, last_daytime) "
-    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18, ?19, ?20)";
+    "elapsed_s, uploader, contacts_kept, mode, fell_back, mode_forced, first_daytime, last_daytime) "
+    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18)";
+constexpr const char* kInsertContacts = "INSERT INTO run_contacts (run, keys, contacts) VALUES (?1, ?2, ?3)";
 
 // Versions 1 and 2 as 3: each run's rows of contacts folded into its own row,
 // in the transaction that the caller commits.
 void upgrade(const History::Db& db, std::int64_t have) {
   if (have == 1) db.exec(kModeColumns);
   db.exec(kContactColumns);
+  db.exec(kContactTable);
   Statement rows(db,
                  "SELECT run, record, line, callsign, call, daytime, frequency, mode, remarks FROM contacts "
                  "ORDER BY run, record");
-  Statement put(db, "UPDATE runs SET contacts = ?1, keys = ?2, first_daytime = ?4, last_daytime = ?5 WHERE id = ?3");
+  Statement span(db, "UPDATE runs SET first_daytime = ?2, last_daytime = ?3 WHERE id = ?1");
+  Statement put(db, kInsertContacts);
   std::int64_t run = 0;
   history_form::RunContacts carried;
   auto flush = [&] {
     if (run == 0) return;
-    put.bind(1, carried.json()).bind_blob(2, carried.keys()).bind(3, run);
-    put.bind(4, carried.span().first).bind(5, carried.span().last).step();
+    put.bind(1, run).bind_blob(2, carried.keys()).bind(3, carried.json()).step();
     put.reset();
+    span.bind(1, run).bind(2, carried.span().first).bind(3, carried.span().last).step();
+    span.reset();
     carried = {};
   };
   while (rows.step()) {
@@ -275,6 +279,15 @@ void upgrade(const History::Db& db, std::int64_t have) {
   }
   flush();
   db.exec("DROP TABLE contacts; PRAGMA user_version = 3;");
+}
+
+// The first files of version 3 kept a run's contacts in its own row: read
+// through a view of the table they have since, moved to it by the first write.
+constexpr const char* kContactsInRuns = "SELECT id, keys, contacts FROM runs WHERE keys IS NOT NULL";
+
+bool contacts_in_runs(const History::Db& db) {
+  Statement table(db, "SELECT 1 FROM sqlite_master WHERE name = 'run_contacts'");
+  return !table.step();
 }
 
 std::int64_t user_version(const History::Db& db) {
@@ -294,6 +307,14 @@ bool create_tables(const History::Db& db, const std::string& path) {
     upgrade(db, have);
     // A test's stand-in for a kill or a power loss before the file is version 3.
     if (platform::test_switch("die-upgrading")) std::_Exit(9);
+  }
+  if (have == kVersion && contacts_in_runs(db)) {
+    db.exec(kContactTable);
+    db.exec((std::string("INSERT INTO run_contacts ") + kContactsInRuns +
+             "; UPDATE runs SET keys = NULL, contacts = NULL WHERE keys IS NOT NULL;")
+                .c_str());
+    t.commit();
+    return true;
   }
   if (have == 0) {
     db.exec(kSchema);
@@ -371,7 +392,14 @@ History::History(const std::string& path, Mode mode) : db_(std::make_unique<Db>(
   if (on_disk && mode == Mode::Read) {
     const std::int64_t have = user_version(*db_);
     if (have > kVersion) throw Error(Failed::History, path + " was written by a newer Quillon");
-    if (have == kVersion) return;
+    if (have == kVersion) {
+      if (!contacts_in_runs(*db_)) {
+        writable_ = !read_only;
+        return;
+      }
+      db_->exec((std::string("CREATE TEMP VIEW run_contacts (run, keys, contacts) AS ") + kContactsInRuns).c_str());
+      return;
+    }
     // An older file is read as it is: a copy in memory taken over, the file
     // untouched until a run writes. An empty one (made but never filled) reads
     // as a missing one.
@@ -386,7 +414,18 @@ History::History(const std::string& path, Mode mode) : db_(std::make_unique<Db>(
   // The pages of the contacts' old table given back, once: the file is then
   // smaller than before.
   if (create_tables(*db_, path) && mode == Mode::Write) db_->exec("VACUUM");
-  if (mode == Mode::Write) write_ahead(*db_);
+  if (mode == Mode::Write) {
+    write_ahead(*db_);
+    writable_ = writing_ = true;
+  }
+}
+
+bool History::writable() {
+  if (writable_ && !writing_) {
+    write_ahead(*db_);
+    writing_ = true;
+  }
+  return writable_;
 }
 
 History::~History() = default;
@@ -410,8 +449,11 @@ std::string set_aside_damaged(const std::string& path, const platform::LocalDate
 }
 
 std::int64_t History::add_run(const HistoryEntry& run, const std::vector<DocumentContact>& contacts) {
-  history_form::RunContacts carried(contacts.size());
-  for (const DocumentContact& c : contacts) carried.add(c);
+  history_form::RunContacts carried(contacts);
+  return add_run(run, carried);
+}
+
+std::int64_t History::add_run(const HistoryEntry& run, history_form::RunContacts& carried) {
   const std::string& json = carried.json();
   // Synced before the store may begin; see write_ahead.
   db_->exec("PRAGMA synchronous = FULL");
@@ -419,12 +461,11 @@ std::int64_t History::add_run(const HistoryEntry& run, const std::vector<Documen
   Statement insert(*db_, kInsertRun);
   bind_run(insert, run);
   insert.bind(13, std::int64_t{1});
-  if (!contacts.empty()) {
-    insert.bind(17, json).bind_blob(18, carried.keys());
-    insert.bind(19, carried.span().first).bind(20, carried.span().last);
-  }
+  if (!carried.keys().empty()) insert.bind(17, carried.span().first).bind(18, carried.span().last);
   insert.step();
   const std::int64_t id = sq().last_insert_rowid(db_->handle);
+  if (!carried.keys().empty())
+    Statement(*db_, kInsertContacts).bind(1, id).bind_blob(2, carried.keys()).bind(3, json).step();
   t.commit();
   db_->exec("PRAGMA synchronous = NORMAL");
   return id;
@@ -505,8 +546,9 @@ SentContacts History::sent(const std::string& host, int port, std::string_view u
   // first, of those whose contacts span a daytime of the log's (texts
   // compared as they are: a daytime the same as another lies within the same span).
   Statement runs(*db_,
-                 "SELECT id, keys FROM runs WHERE outcome = 'ok' AND host = ?1 AND port = ?2 AND uploader = ?3 "
-                 "AND keys IS NOT NULL AND last_daytime >= ?4 AND first_daytime <= ?5 ORDER BY id DESC");
+                 "SELECT r.id, c.keys FROM runs r JOIN run_contacts c ON c.run = r.id WHERE r.outcome = 'ok' "
+                 "AND r.host = ?1 AND r.port = ?2 AND r.uploader = ?3 AND r.last_daytime >= ?4 "
+                 "AND r.first_daytime <= ?5 ORDER BY r.id DESC");
   const std::string uploader8 = utf8(uploader);  // bound without a copy
   runs.bind(1, host).bind(2, std::int64_t{port}).bind(3, uploader8);
   runs.bind(4, asked.first).bind(5, asked.last);
@@ -537,7 +579,7 @@ SentContacts History::sent(const std::string& host, int port, std::string_view u
 
 std::vector<ContactInRun> History::contacts_with(const std::string& call) {
   Statement s(*db_, std::string("SELECT ") + kRunColumns +
-                        ", r.contacts FROM runs r WHERE r.contacts IS NOT NULL ORDER BY r.id");
+                        ", c.contacts FROM runs r JOIN run_contacts c ON c.run = r.id ORDER BY r.id");
   const auto same = [&](std::string_view other) {
     return std::equal(call.begin(), call.end(), other.begin(), other.end(), [](char a, char b) {
       const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };

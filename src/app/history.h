@@ -15,6 +15,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "app/history_contacts.h"
 #include "conversion/conversion.h"
 #include "platform/clock.h"
 #include "platform/error.h"
@@ -95,9 +96,15 @@ class History {
   History(const History&) = delete;
   History& operator=(const History&) = delete;
 
+  // True when this connection can write the runs below: opened for writing, or
+  // for reading a file of the current version (which it then writes as a
+  // writer would). An older file read as it is, or a missing one, cannot.
+  bool writable();
   // A run and its contacts (CP932) in one transaction; an empty outcome marks
   // it under way. Returns its number.
   std::int64_t add_run(const HistoryEntry& run, const std::vector<DocumentContact>& contacts = {});
+  // The same with the contacts already put in their stored form.
+  std::int64_t add_run(const HistoryEntry& run, history_form::RunContacts& carried);
   void set_remote_name(std::int64_t run, const std::string& remote_name);
   void end_run(std::int64_t run, const HistoryEntry& entry);
 
@@ -121,6 +128,8 @@ class History {
 
  private:
   std::unique_ptr<Db> db_;
+  bool writable_ = false;
+  bool writing_ = false;  // set up for writing
 };
 
 // The log at `csv_path` (CP932) read into `contacts` as the document would carry

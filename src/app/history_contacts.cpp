@@ -57,6 +57,10 @@ RunContacts::RunContacts(std::size_t expected) {
   keys_.reserve(expected * 8);
 }
 
+RunContacts::RunContacts(const std::vector<DocumentContact>& contacts) : RunContacts(contacts.size()) {
+  for (const DocumentContact& c : contacts) add(c);
+}
+
 void RunContacts::add(const DocumentContact& c) {
   std::string room[6];
   const std::string_view texts[6] = {utf8_of(c.callsign, room[0]), utf8_of(c.call, room[1]),
@@ -99,7 +103,8 @@ void RunContacts::add_texts(int record, int line, const std::string_view (&texts
 }
 
 const std::string& RunContacts::json() {
-  json_ += ']';
+  if (!closed_) json_ += ']';
+  closed_ = true;
   return json_;
 }
 

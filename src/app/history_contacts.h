@@ -41,15 +41,17 @@ class RunContacts {
  public:
   RunContacts() = default;
   explicit RunContacts(std::size_t expected);
-  void add(const DocumentContact& cp932_contact);      // as read from the log
-  void add_kept(const DocumentContact& utf8_contact);  // as an older history kept it
-  const std::string& json();                           // "[]" for none; add no more after it
+  explicit RunContacts(const std::vector<DocumentContact>& cp932_contacts);  // as read from the log
+  void add(const DocumentContact& cp932_contact);                            // as read from the log
+  void add_kept(const DocumentContact& utf8_contact);                        // as an older history kept it
+  const std::string& json();                                                 // "[]" for none; add no more after it
   const std::string& keys() const { return keys_; }
   const DaytimeSpan& span() const { return span_; }
 
  private:
   void add_texts(int record, int line, const std::string_view (&utf8)[6]);
   std::string json_ = "[";
+  bool closed_ = false;
   std::string keys_;
   DaytimeSpan span_;
 };

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -67,6 +68,14 @@ class RunHistory {
  public:
   RunHistory(std::string path, RunObserver& observer, platform::Clock& clock)
       : path_(std::move(path)), observer_(observer), clock_(clock) {}
+  // A connection opened to read, kept to write where it can.
+  void adopt(std::unique_ptr<History> history) {
+    try {
+      if (!history_ && history && history->writable()) history_ = std::move(history);
+    } catch (const Error& e) {
+      rethrow_unless(Failed::History, e);  // opened afresh when first written
+    }
+  }
   template <class Step>
   void write(Step step) {
     if (failed_) return;
@@ -187,13 +196,15 @@ class UploadRun::Record {
         entry_(entry_for(run.services_, cp932::to_utf8_lossy(run.state_.settings.callsign))) {}
 
   HistoryEntry& entry() { return entry_; }
-  // A try begins.
+  void adopt(std::unique_ptr<History> history) { history_.adopt(std::move(history)); }
+  // A try begins. The contacts take their stored form now, while the network
+  // layer may still be loading, rather than between the login and the store.
   void begin(const std::vector<DocumentContact>& contacts) {
     start_ = std::chrono::steady_clock::now();
     entry_.started = platform::iso8601_now();
     entry_.remote_name.clear();
     entry_.outcome.clear();
-    contacts_ = &contacts;
+    if (!carried_) carried_.emplace(contacts);
     id_ = 0;
   }
   void storing(const std::string& remote) {
@@ -202,7 +213,7 @@ class UploadRun::Record {
       history_.write([&](History& h) { h.set_remote_name(id_, entry_.remote_name); });
       return;
     }
-    history_.write([&](History& h) { id_ = h.add_run(entry_, *contacts_); });
+    history_.write([&](History& h) { id_ = h.add_run(entry_, *carried_); });
     if (id_ != 0 && run_.lock_) run_.lock_->note(std::to_string(id_));
   }
   void finish(RunEnd end) {
@@ -219,7 +230,8 @@ class UploadRun::Record {
     entry_.elapsed_s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     history_.write([&](History& h) {
       if (id_ != 0) h.end_run(id_, entry_);
-      else h.add_run(entry_, contacts_ ? *contacts_ : std::vector<DocumentContact>{});
+      else if (carried_) h.add_run(entry_, *carried_);
+      else h.add_run(entry_);
     });
     run_.result_.entry = entry_;
   }
@@ -228,7 +240,7 @@ class UploadRun::Record {
   UploadRun& run_;
   RunHistory history_;
   HistoryEntry entry_;
-  const std::vector<DocumentContact>* contacts_ = nullptr;  // once a try began
+  std::optional<history_form::RunContacts> carried_;  // once a try began
   std::int64_t id_ = 0;
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
@@ -292,11 +304,12 @@ bool UploadRun::take_lock() {
 void UploadRun::look_up_history() {
   const std::string& s = state_.settings.callsign;
   try {
-    History history(history_file(request_.folder), History::Mode::Read);
+    auto history = std::make_unique<History>(history_file(request_.folder), History::Mode::Read);
     if (request_.ask_sent)
-      found_ = history.sent(services_.ftp_host, services_.ftp_port, s, fnv1a_hex(state_.log.data), contacts_);
-    remembered_mode_ = history.remembered_mode(services_.ftp_host, services_.ftp_port);
-    taken_name_ = cp932::from_utf8(history.newest_remote_name(services_.ftp_host, services_.ftp_port), "remote name");
+      found_ = history->sent(services_.ftp_host, services_.ftp_port, s, fnv1a_hex(state_.log.data), contacts_);
+    remembered_mode_ = history->remembered_mode(services_.ftp_host, services_.ftp_port);
+    taken_name_ = cp932::from_utf8(history->newest_remote_name(services_.ftp_host, services_.ftp_port), "remote name");
+    looked_up_ = std::move(history);
   } catch (const Error& e) {
     // A name no CP932 callsign gives is no name this run could repeat.
     if (e.failed() == Failed::Encoding) return;
@@ -391,6 +404,7 @@ RunResult UploadRun::operator()() {
     end(RunEnd::Declined, true);
     return result_;
   }
+  record.adopt(std::move(looked_up_));
   record.entry().log_fnv1a = fnv1a_hex(state_.log.data);
   record.entry().records = state_.log.log_count;
   if (request_.open_session && state_.ftp.inet_state != "ok") {

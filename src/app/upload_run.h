@@ -145,7 +145,8 @@ class UploadRun {
   std::unique_ptr<platform::FileLock> lock_;
   std::vector<DocumentContact> contacts_;
   SentContacts found_;
-  std::string taken_name_;  // CP932
+  std::unique_ptr<History> looked_up_;  // the connection that looked, kept for the record
+  std::string taken_name_;              // CP932
   std::string remembered_mode_;
   bool passive_ = false;  // the mode of the next store
   bool fell_back_ = false;

@@ -19,13 +19,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A history that keeps each run's contacts in the run's row shows them to the
-// cases as one row a contact, as they were once kept (in this connection only).
+// A history that keeps each run's contacts in one row shows them to the cases
+// as one row a contact, as they were once kept (in this connection only).
 void contacts_as_rows(sqlite3* db) {
   int kept_in_runs = 0;
   sqlite3_exec(
       db,
-      "SELECT (SELECT count(*) FROM pragma_table_info('runs') WHERE name = 'contacts') > 0 "
+      "SELECT (SELECT count(*) FROM sqlite_master WHERE name = 'run_contacts') > 0 "
       "AND (SELECT count(*) FROM sqlite_master WHERE name = 'contacts') = 0",
       [](void* out, int, char** values, char**) {
         *static_cast<int*>(out) = values[0] && values[0][0] == '1';
@@ -34,9 +34,9 @@ void contacts_as_rows(sqlite3* db) {
       &kept_in_runs, nullptr);
   if (kept_in_runs)
     sqlite3_exec(db,
-                 "CREATE TEMP VIEW contacts AS SELECT r.id AS run, c.value->>0 AS record, c.value->>1 AS line, "
+                 "CREATE TEMP VIEW contacts AS SELECT r.run AS run, c.value->>0 AS record, c.value->>1 AS line, "
                  "c.value->>2 AS callsign, c.value->>3 AS call, c.value->>4 AS daytime, c.value->>5 AS frequency, "
-                 "c.value->>6 AS mode, c.value->>7 AS remarks FROM runs r, json_each(r.contacts) c",
+                 "c.value->>6 AS mode, c.value->>7 AS remarks FROM run_contacts r, json_each(r.contacts) c",
                  nullptr, nullptr, nullptr);
 }
 
