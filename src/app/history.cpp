@@ -134,6 +134,7 @@ std::string utf8(std::string_view cp932) { return cp932::to_utf8_lossy(cp932); }
 
 struct History::Db {
   sqlite3* handle = nullptr;
+  std::string path;
   ~Db() {
     if (handle) sq().close(handle);
   }
@@ -364,12 +365,27 @@ void in_memory(History::Db& db, bool copy) {
 // SQLite keeps its rollback journal and the run costs its syncs as before.
 void write_ahead(const History::Db& db) {
   sq().exec(db.handle, "PRAGMA journal_mode = WAL", nullptr, nullptr, nullptr);
-  db.exec("PRAGMA synchronous = NORMAL");
+  db.exec("PRAGMA synchronous = NORMAL; PRAGMA wal_autocheckpoint = 0");
+}
+
+// Every program that opens the history first reads the whole log beside it,
+// and the next writer to come starts it afresh only if the checkpoint that
+// emptied it was its own. So the log goes back into the file, and is cut to
+// nothing, at the end of the run that takes it past some 6 runs (1 MB): 2
+// syncs then, rather than reading it all (and checkpointing it all again)
+// in every program after.
+constexpr long long kLogBytesKept = 1 << 20;
+
+void checkpoint_if_long(const History::Db& db, const std::string& path) {
+  // A reader holding the log keeps it as it is until the next run.
+  if (platform::file_size(path + "-wal") >= kLogBytesKept)
+    sq().exec(db.handle, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
 }
 
 }  // namespace
 
 History::History(const std::string& path, Mode mode) : db_(std::make_unique<Db>()) {
+  db_->path = path;
   if (!platform::sqlite_api()) throw Error(Failed::History, "the history's SQLite module is missing");
   std::string read_only_disk;  // a test's stand-in for a disk mounted read-only
   const bool read_only = platform::test_failure("read-only-history", read_only_disk);
@@ -482,6 +498,7 @@ void History::end_run(std::int64_t run, const HistoryEntry& e) {
                    "mode = ?14, fell_back = ?15, mode_forced = ?16 WHERE id = ?13");
   bind_run(update, e);
   update.bind(13, run).step();
+  checkpoint_if_long(*db_, db_->path);
 }
 
 std::vector<HistoryEntry> History::runs(std::optional<std::size_t> last, std::int64_t under_way) {
