@@ -10,21 +10,26 @@
 namespace quillon::history_form {
 namespace {
 
+// Plain stretches appended whole: most texts have nothing to escape.
 void append_string(std::string& out, std::string_view text) {
   out += '"';
-  for (const char c : text) {
+  std::size_t plain = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c != '"' && c != '\\' && static_cast<unsigned char>(c) >= 0x20) continue;
+    out.append(text.substr(plain, i - plain));
     if (c == '"' || c == '\\') {
       out += '\\';
       out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
+    } else {
       static constexpr char kHex[] = "0123456789abcdef";
       out += "\\u00";
       out += kHex[(c >> 4) & 0xf];
       out += kHex[c & 0xf];
-    } else {
-      out += c;
     }
+    plain = i + 1;
   }
+  out.append(text.substr(plain));
   out += '"';
 }
 
