@@ -3,11 +3,15 @@
 // who sent it, where, and whether that run ended well.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "app/history.h"
 #include "app/history_contacts.h"
 #include "platform/file_lock.h"
+#include "platform/files.h"
 #include "support/system.h"
 
 namespace quillon {
@@ -59,6 +63,32 @@ TEST(History, AContactIsWhatTheServiceSeesOfItAtOneServer) {
     EXPECT_EQ(history.sent(asked.host, asked.port, asked.uploader, "", {asked.contact}).count(), c.sent ? 1u : 0u)
         << c.what;
   }
+}
+
+// Each run opens the history afresh, as each program does, and every opening
+// reads the whole log beside the file: the runs that take it past 1 MB put it
+// back into the file and cut it to nothing, and what they wrote still answers.
+TEST(History, TheLogBesideItStaysShort) {
+  testing::TempDir dir;
+  const std::string file = dir.file(kHistoryFile);
+  Query q;
+  std::vector<DocumentContact> contacts(2000, q.contact);
+  for (std::size_t i = 0; i < contacts.size(); ++i) contacts[i].callsign += std::to_string(i);
+  long long longest = 0, shortest = -1;
+  for (int run = 1; run <= 12; ++run) {
+    // An upload writes through the connection that looked the history up.
+    History history(file, run == 1 ? History::Mode::Write : History::Mode::Read);
+    ASSERT_TRUE(history.writable());
+    history.end_run(history.add_run(q.run, contacts), q.run);
+    const long long size = platform::file_size(file + "-wal");
+    longest = std::max(longest, size);
+    shortest = shortest < 0 ? size : std::min(shortest, size);
+  }
+  EXPECT_LT(longest, 1200 * 1024);  // 1 MB and the run that passed it
+  EXPECT_EQ(shortest, 0);
+  History history(file, History::Mode::Read);
+  EXPECT_EQ(history.runs().size(), 12u);
+  EXPECT_EQ(history.sent(q.host, q.port, q.uploader, "", contacts).count(), contacts.size());
 }
 
 // The run whose upload holds the lock reads as under way; any other that
