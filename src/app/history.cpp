@@ -375,11 +375,15 @@ void write_ahead(const History::Db& db) {
 // syncs then, rather than reading it all (and checkpointing it all again)
 // in every program after.
 constexpr long long kLogBytesKept = 1 << 20;
+constexpr int kBusyMs = 5000;  // another program's commit waited for
 
 void checkpoint_if_long(const History::Db& db, const std::string& path) {
-  // A reader holding the log keeps it as it is until the next run.
-  if (platform::file_size(path + "-wal") >= kLogBytesKept)
-    sq().exec(db.handle, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+  if (platform::file_size(path + "-wal") < kLogBytesKept) return;
+  // A reader holding the log keeps it as it is until a later run, rather than
+  // hold this one up.
+  sq().busy_timeout(db.handle, 0);
+  sq().exec(db.handle, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+  sq().busy_timeout(db.handle, kBusyMs);
 }
 
 }  // namespace
@@ -403,7 +407,7 @@ History::History(const std::string& path, Mode mode) : db_(std::make_unique<Db>(
     if (!db_->handle) throw Error(Failed::History, "out of memory");
     db_->fail();
   }
-  sq().busy_timeout(db_->handle, 5000);
+  sq().busy_timeout(db_->handle, kBusyMs);
   sq().db_config(db_->handle, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
   if (on_disk && mode == Mode::Read) {
     const std::int64_t have = user_version(*db_);
