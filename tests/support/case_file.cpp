@@ -22,7 +22,7 @@ namespace {
 // A history that keeps each run's contacts in one row shows them to the cases
 // as one row a contact, as they were once kept (in this connection only).
 void contacts_as_rows(sqlite3* db) {
-  int kept_in_runs = 0;
+  int kept_per_run = 0;
   sqlite3_exec(
       db,
       "SELECT (SELECT count(*) FROM sqlite_master WHERE name = 'run_contacts') > 0 "
@@ -31,8 +31,8 @@ void contacts_as_rows(sqlite3* db) {
         *static_cast<int*>(out) = values[0] && values[0][0] == '1';
         return 0;
       },
-      &kept_in_runs, nullptr);
-  if (kept_in_runs)
+      &kept_per_run, nullptr);
+  if (kept_per_run)
     sqlite3_exec(db,
                  "CREATE TEMP VIEW contacts AS SELECT r.run AS run, c.value->>0 AS record, c.value->>1 AS line, "
                  "c.value->>2 AS callsign, c.value->>3 AS call, c.value->>4 AS daytime, c.value->>5 AS frequency, "
