@@ -120,7 +120,7 @@ void WindowRun::on_ftp(const FtpEvent& e) {
       view_.set_status(ftp_text::uploading());
       view_.repaint();
       break;
-    case FtpEvent::Kind::Storing: break;
+    case FtpEvent::Kind::RemoteName: break;
     case FtpEvent::Kind::Progress:
       // Inside the layer's transfer loop: a drawing failure must not unwind
       // through it, and the bar is only a display.

@@ -186,8 +186,7 @@ std::string record(const std::string& folder, const HistoryEntry& e) {
 }
 
 // The run's line in the history and the contacts it carries: written ahead of
-// the store, with its remote name, in one commit (each costs four syncs); its
-// outcome at the end.
+// the connect, with its remote name, in one synced commit; its outcome at the end.
 class UploadRun::Record {
  public:
   Record(UploadRun& run)
@@ -207,7 +206,7 @@ class UploadRun::Record {
     if (!carried_) carried_.emplace(contacts);
     id_ = 0;
   }
-  void storing(const std::string& remote) {
+  void named(const std::string& remote) {
     entry_.remote_name = cp932::to_utf8_lossy(remote);
     if (id_ != 0) {
       history_.write([&](History& h) { h.set_remote_name(id_, entry_.remote_name); });
@@ -358,7 +357,7 @@ bool UploadRun::write_document() {
 RunEnd UploadRun::send_once(Record& record) {
   record.begin(contacts_);
   FtpEnv env = ftp_env(state_, services_, [this, &record](const FtpEvent& e) {
-    if (e.kind == FtpEvent::Kind::Storing) record.storing(e.text);
+    if (e.kind == FtpEvent::Kind::RemoteName) record.named(e.text);
     else tell_ftp(e);
   });
   env.job.taken_name = taken_name_;

@@ -105,7 +105,7 @@ class ConsoleView final : public RunObserver {
       case FtpEvent::Kind::Wait:
       case FtpEvent::Kind::WaitOver:
       case FtpEvent::Kind::Connected:
-      case FtpEvent::Kind::Storing: break;
+      case FtpEvent::Kind::RemoteName: break;
     }
   }
   void status(const std::string& text) {

@@ -24,7 +24,7 @@ struct FtpEvent {
     WaitOver,       // it has ended: the default cursor
     Connected,      // logged in, before the store: the window repaints
     Uploading,      // the store begins: Picture1 and the uploading text
-    Storing,        // text: the remote name, just before the store
+    RemoteName,     // text: the name the store will take, told before connecting
     Progress,       // value: the bar's new value
     NotConnected,   // error: connecting failed
     NotStored,      // error: the transfer failed (told by the run, once it decided)

@@ -101,6 +101,10 @@ FtpResult ftpdata_steps(FtpEnv& env) {
   }
 
   state.remote_name.clear();
+  // Told before connecting, so that the record's synced write overlaps the
+  // connect (and libcurl's loading) instead of holding up the store.
+  const std::string remote = remote_name(job, date, time);
+  tell(env, FtpEvent::Kind::RemoteName, 0, remote);
   if (const platform::InetResult leftover = close_connection(env); !leftover.ok())
     return {FtpOutcome::NotClosed, kStageOut, leftover.error, leftover.reply};
 
@@ -124,9 +128,7 @@ FtpResult ftpdata_steps(FtpEnv& env) {
   state.upload_size = to_int32_saturated(size);
 
   tell(env, FtpEvent::Kind::Uploading);
-  const std::string remote = remote_name(job, date, time);
   state.remote_name = remote;
-  tell(env, FtpEvent::Kind::Storing, 0, remote);
   const platform::InetResult stored = env.inet.put_file(document, remote, platform::TransferType::Ascii);
   if (!stored.ok()) return {FtpOutcome::NotStored, kStageData, stored.error, stored.reply, stored.data_opened, true};
 

@@ -98,6 +98,10 @@ class Case : public testing::CaseFile {
       // "beside ARGS" before it: that command runs too, once this one has begun to store.
       std::function<bool()> watch = nullptr;
       if (verb == "run-killed") watch = storing;
+      if (!kill_when_.empty()) {
+        watch = [this, heard = text(kill_when_)] { return server_->log().find(heard) != std::string::npos; };
+        kill_when_.clear();
+      }
       if (!beside_.empty())
         watch = [this, storing, args = beside_]() mutable {
           if (args.empty() || !storing()) return false;
@@ -115,6 +119,8 @@ class Case : public testing::CaseFile {
         beside_err_ = testing::read_file_or_empty(home_.file("stderr2"));
         beside_.clear();
       }
+    } else if (verb == "kill-when") {
+      kill_when_ = rest;
     } else if (verb == "beside") {
       beside_ = rest;
       beside_exit_ = -2;
@@ -194,7 +200,8 @@ class Case : public testing::CaseFile {
   std::optional<testing::FtpServer> server_;
   int exit_ = -1;
   std::string out_, err_;
-  std::string beside_;  // the command to run beside the next
+  std::string kill_when_;  // the next run is killed once the server's log holds it
+  std::string beside_;     // the command to run beside the next
   int beside_exit_ = -2;
   std::string beside_out_, beside_err_;
 };
