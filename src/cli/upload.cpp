@@ -190,7 +190,6 @@ int upload(const std::vector<std::string>& args) {
   }
 
   const std::unique_ptr<platform::Internet> inet = platform::make_internet();
-  inet->load_ahead();  // the longest wait of an upload, begun before the settings are read
   platform::SystemClock clock;
   const RunServices services{*inet, clock, host, port,
                              active    ? ModeChoice::Active
