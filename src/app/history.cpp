@@ -358,9 +358,10 @@ void in_memory(History::Db& db, bool copy) {
   db.handle = memory;
 }
 
-// A run's record is one commit, synced before its store; its end, one more not
-// waited for (the record says "interrupted" if the power takes it). Neither
-// waits for a checkpoint: the log beside the file takes both, 1 sync a run.
+// A run's record is one commit, not waited for; the mode it begins to store in,
+// one more, synced (and the record with it) before the store; its end, one
+// more not waited for (the record says "interrupted" if the power takes it).
+// None waits for a checkpoint: the log beside the file takes them, 1 sync a run.
 // Where the folder cannot share memory between programs (a network share),
 // SQLite keeps its rollback journal and the run costs its syncs as before.
 void write_ahead(const History::Db& db) {
@@ -475,8 +476,6 @@ std::int64_t History::add_run(const HistoryEntry& run, const std::vector<Documen
 
 std::int64_t History::add_run(const HistoryEntry& run, history_form::RunContacts& carried) {
   const std::string& json = carried.json();
-  // Synced before the store may begin; see write_ahead.
-  db_->exec("PRAGMA synchronous = FULL");
   Transaction t(*db_, "BEGIN IMMEDIATE");
   Statement insert(*db_, kInsertRun);
   bind_run(insert, run);
@@ -487,8 +486,14 @@ std::int64_t History::add_run(const HistoryEntry& run, history_form::RunContacts
   if (!carried.keys().empty())
     Statement(*db_, kInsertContacts).bind(1, id).bind_blob(2, carried.keys()).bind(3, json).step();
   t.commit();
-  db_->exec("PRAGMA synchronous = NORMAL");
   return id;
+}
+
+void History::storing(std::int64_t run, const std::string& mode) {
+  // Synced, and the run's record written before it with it; see write_ahead.
+  db_->exec("PRAGMA synchronous = FULL");
+  Statement(*db_, "UPDATE runs SET mode = ?1 WHERE id = ?2").bind(1, mode).bind(2, run).step();
+  db_->exec("PRAGMA synchronous = NORMAL");
 }
 
 void History::set_remote_name(std::int64_t run, const std::string& remote_name) {
@@ -563,12 +568,13 @@ SentContacts History::sent(const std::string& host, int port, std::string_view u
   }
   std::size_t left = contacts.size();
   Transaction t(*db_, "BEGIN");
-  // What the service sees of a contact, from whom, where: the newest ok run
-  // first, of those whose contacts span a daytime of the log's (texts
+  // What the service sees of a contact, from whom, where: the newest run that
+  // ended ok, or never ended once its store began, first, of those whose contacts span a daytime of the log's (texts
   // compared as they are: a daytime the same as another lies within the same span).
   Statement runs(*db_,
-                 "SELECT r.id, c.keys FROM runs r JOIN run_contacts c ON c.run = r.id WHERE r.outcome = 'ok' "
-                 "AND r.host = ?1 AND r.port = ?2 AND r.uploader = ?3 AND r.last_daytime >= ?4 "
+                 "SELECT r.id, c.keys FROM runs r JOIN run_contacts c ON c.run = r.id WHERE (r.outcome = 'ok' OR "
+                 "(r.outcome IS NULL AND r.mode != '')) AND r.host = ?1 AND r.port = ?2 AND r.uploader = ?3 AND "
+                 "r.last_daytime >= ?4 "
                  "AND r.first_daytime <= ?5 ORDER BY r.id DESC");
   const std::string uploader8 = utf8(uploader);  // bound without a copy
   runs.bind(1, host).bind(2, std::int64_t{port}).bind(3, uploader8);

@@ -71,7 +71,8 @@ bool damaged(const Error& e);
 // the new name, or "" when it could not be moved.
 std::string set_aside_damaged(const std::string& path, const platform::LocalDateTime& now);
 
-// Which runs that ended "ok" carried the contacts asked about.
+// Which runs that ended "ok", or never ended once their store began, carried
+// the contacts asked about.
 struct SentContacts {
   std::vector<std::int64_t> run_of;           // one a contact; 0: never sent there
   std::map<std::int64_t, HistoryEntry> runs;  // those runs by their number
@@ -106,6 +107,9 @@ class History {
   // The same with the contacts already put in their stored form.
   std::int64_t add_run(const HistoryEntry& run, history_form::RunContacts& carried);
   void set_remote_name(std::int64_t run, const std::string& remote_name);
+  // The run's store begins in `mode`: on disk before this returns, so that a
+  // run that never ends after it counts as sent (it may have gone).
+  void storing(std::int64_t run, const std::string& mode);
   void end_run(std::int64_t run, const HistoryEntry& entry);
 
   // Oldest first; the latest `last` when given. The run `under_way` reads as

@@ -186,7 +186,8 @@ std::string record(const std::string& folder, const HistoryEntry& e) {
 }
 
 // The run's line in the history and the contacts it carries: written ahead of
-// the connect, with its remote name, in one synced commit; its outcome at the end.
+// the connect, with its remote name; synced when the store begins; its outcome
+// at the end.
 class UploadRun::Record {
  public:
   Record(UploadRun& run)
@@ -203,6 +204,8 @@ class UploadRun::Record {
     entry_.started = platform::iso8601_now();
     entry_.remote_name.clear();
     entry_.outcome.clear();
+    entry_.mode.clear();  // what a record holds when its store begins
+    store_marked_ = false;
     if (!carried_) carried_.emplace(contacts);
     id_ = 0;
   }
@@ -214,6 +217,13 @@ class UploadRun::Record {
     }
     history_.write([&](History& h) { id_ = h.add_run(entry_, *carried_); });
     if (id_ != 0 && run_.lock_) run_.lock_->note(std::to_string(id_));
+  }
+  // From here a run that never ends may have sent its contacts: the record is
+  // synced first. The other mode's store, after a refusal, changes nothing of it.
+  void storing() {
+    if (id_ == 0 || store_marked_) return;
+    store_marked_ = true;
+    history_.write([&](History& h) { h.storing(id_, run_.passive_ ? "passive" : "active"); });
   }
   void finish(RunEnd end) {
     entry_.outcome = stage_name(end);
@@ -241,6 +251,7 @@ class UploadRun::Record {
   HistoryEntry entry_;
   std::optional<history_form::RunContacts> carried_;  // once a try began
   std::int64_t id_ = 0;
+  bool store_marked_ = false;
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 
@@ -357,8 +368,9 @@ bool UploadRun::write_document() {
 RunEnd UploadRun::send_once(Record& record) {
   record.begin(contacts_);
   FtpEnv env = ftp_env(state_, services_, [this, &record](const FtpEvent& e) {
-    if (e.kind == FtpEvent::Kind::RemoteName) record.named(e.text);
-    else tell_ftp(e);
+    if (e.kind == FtpEvent::Kind::RemoteName) return record.named(e.text);
+    if (e.kind == FtpEvent::Kind::Uploading) record.storing();
+    tell_ftp(e);
   });
   env.job.taken_name = taken_name_;
   env.job.passive = passive_;

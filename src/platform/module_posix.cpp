@@ -6,6 +6,7 @@
 #include <climits>
 
 #include "platform/sqlite_api.h"
+#include "platform/test_switch.h"
 
 namespace quillon::platform {
 
@@ -33,7 +34,9 @@ const SqliteApi* sqlite_api() {
     using Get = const SqliteApi* (*)();
     void* module = open_module(QUILLON_SQLITE_MODULE);
     const auto get = module ? reinterpret_cast<Get>(::dlsym(module, "quillon_sqlite_api")) : nullptr;
-    return get ? get() : nullptr;
+    const SqliteApi* const loaded = get ? get() : nullptr;
+    if (loaded) with_test_files(*loaded);
+    return loaded;
   }();
   return api;
 }

@@ -31,6 +31,8 @@ struct SqliteApi {
   decltype(&sqlite3_backup_step) backup_step;
   decltype(&sqlite3_backup_finish) backup_finish;
   decltype(&sqlite3_db_config) db_config;
+  decltype(&sqlite3_vfs_find) vfs_find;
+  decltype(&sqlite3_vfs_register) vfs_register;
 };
 
 // nullptr when the module cannot be loaded.

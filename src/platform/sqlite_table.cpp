@@ -1,4 +1,7 @@
 #include "platform/sqlite_api.h"
+#ifdef _WIN32
+#include "platform/test_switch.h"
+#endif
 
 namespace quillon::platform {
 
@@ -10,12 +13,18 @@ const SqliteApi* sqlite_table() {
       &sqlite3_reset,         &sqlite3_column_text, &sqlite3_column_bytes,      &sqlite3_column_int64,
       &sqlite3_column_double, &sqlite3_column_type, &sqlite3_last_insert_rowid, &sqlite3_bind_blob,
       &sqlite3_column_blob,   &sqlite3_backup_init, &sqlite3_backup_step,       &sqlite3_backup_finish,
-      &sqlite3_db_config};
+      &sqlite3_db_config,     &sqlite3_vfs_find,    &sqlite3_vfs_register};
   return &table;
 }
 
 #ifdef _WIN32
-const SqliteApi* sqlite_api() { return sqlite_table(); }
+const SqliteApi* sqlite_api() {
+  static const SqliteApi* const api = [] {
+    with_test_files(*sqlite_table());
+    return sqlite_table();
+  }();
+  return api;
+}
 #endif
 
 }  // namespace quillon::platform

@@ -32,6 +32,10 @@ InternetTimeouts switched_timeouts(InternetTimeouts timeouts) {
   return timeouts;
 }
 
+void with_test_files(const SqliteApi& api) {
+  if (installed().files) installed().files(api);
+}
+
 std::unique_ptr<Internet> with_test_switches(std::unique_ptr<Internet> layer) {
   return installed().wrap ? installed().wrap(std::move(layer)) : std::move(layer);
 }

@@ -14,6 +14,8 @@
 
 namespace quillon::platform {
 
+struct SqliteApi;
+
 // Set: the number after "WORD=", 0 for a bare WORD.
 std::optional<std::uint32_t> test_switch(std::string_view word);
 
@@ -27,11 +29,17 @@ std::unique_ptr<Internet> with_test_switches(std::unique_ptr<Internet> layer);
 // connection and "reply-ms=N" that for each reply.
 InternetTimeouts switched_timeouts(InternetTimeouts timeouts);
 
+// SQLite's files as the switches have them kept ("sync-copies": each file's
+// bytes copied beside it as NAME.synced whenever it is synced, what the disk
+// would hold after a power cut); called once SQLite is found.
+void with_test_files(const SqliteApi& api);
+
 // What a test build installs before main: who answers the switches, and what
-// wraps the internet layer.
+// wraps the internet layer and SQLite's files.
 struct TestLayer {
   std::optional<std::uint32_t> (*lookup)(std::string_view word) = nullptr;
   std::unique_ptr<Internet> (*wrap)(std::unique_ptr<Internet> layer) = nullptr;
+  void (*files)(const SqliteApi& api) = nullptr;
 };
 void install_test_layer(const TestLayer& layer);
 

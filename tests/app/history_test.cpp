@@ -27,7 +27,7 @@ struct Query {
 TEST(History, AContactIsWhatTheServiceSeesOfItAtOneServer) {
   struct Case {
     const char* what;
-    std::function<void(Query&)> change;  // to what is asked; an outcome, to the run recorded
+    std::function<void(Query&)> change;  // to what is asked; the run's, to the run recorded
     bool sent;
   };
   const Case cases[] = {
@@ -37,8 +37,14 @@ TEST(History, AContactIsWhatTheServiceSeesOfItAtOneServer) {
       // Moved in: GCC 12 for MinGW warns of an overlap that is not there when one character is assigned.
       {"another host", [](Query& q) { q.host = std::string("H"); }, false},
       {"another port", [](Query& q) { q.port = 2121; }, false},
-      {"a run that failed", [](Query& q) { q.run.outcome = "store"; }, false},
-      {"a run that never ended", [](Query& q) { q.run.outcome.clear(); }, false},
+      {"a run that failed, once it began to store", [](Query& q) { q.run.outcome = "store"; }, false},
+      {"a run that never began to store",
+       [](Query& q) {
+         q.run.outcome.clear();
+         q.run.mode.clear();
+       },
+       false},
+      {"a run that never ended once it began to store", [](Query& q) { q.run.outcome.clear(); }, true},
       // Texts that run on into the next field make another contact.
       {"the daytime's end the callsign's start",
        [](Query& q) {
@@ -57,7 +63,7 @@ TEST(History, AContactIsWhatTheServiceSeesOfItAtOneServer) {
     testing::TempDir dir;
     Query recorded, asked;
     c.change(asked);
-    recorded.run.outcome = asked.run.outcome;
+    recorded.run = asked.run;
     History history(dir.file("h.sqlite"), History::Mode::Write);
     history.add_run(recorded.run, {recorded.contact});
     EXPECT_EQ(history.sent(asked.host, asked.port, asked.uploader, "", {asked.contact}).count(), c.sent ? 1u : 0u)

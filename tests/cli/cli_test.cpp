@@ -121,6 +121,15 @@ class Case : public testing::CaseFile {
       }
     } else if (verb == "kill-when") {
       kill_when_ = rest;
+    } else if (verb == "power-cut") {
+      // The history as the disk holds it: each file as its last sync left it
+      // (switch sync-copies), none that was never synced, no shared memory.
+      for (const char* beside : {"", "-wal"}) {
+        const fs::path file = history() + beside, synced = history() + beside + ".synced";
+        if (fs::exists(synced)) fs::rename(synced, file);
+        else fs::remove(file);
+      }
+      fs::remove(history() + "-shm");
     } else if (verb == "beside") {
       beside_ = rest;
       beside_exit_ = -2;

@@ -12,6 +12,7 @@
 
 #include "platform/inet.h"
 #include "platform/test_switch.h"
+#include "support/synced_copies.h"
 
 namespace quillon::platform {
 namespace {
@@ -71,7 +72,11 @@ std::unique_ptr<Internet> switched_layer(std::unique_ptr<Internet> layer) {
   return layer;
 }
 
-[[maybe_unused]] const bool installed = (install_test_layer({from_environment, switched_layer}), true);
+void switched_files(const SqliteApi& api) {
+  if (from_environment("sync-copies")) testing::keep_synced_copies(api);
+}
+
+[[maybe_unused]] const bool installed = (install_test_layer({from_environment, switched_layer, switched_files}), true);
 
 }  // namespace
 }  // namespace quillon::platform
