@@ -569,12 +569,13 @@ SentContacts History::sent(const std::string& host, int port, std::string_view u
   std::size_t left = contacts.size();
   Transaction t(*db_, "BEGIN");
   // What the service sees of a contact, from whom, where: the newest run that
-  // ended ok, or never ended once its store began, first, of those whose contacts span a daytime of the log's (texts
-  // compared as they are: a daytime the same as another lies within the same span).
+  // ended ok, or never ended once its store began, first, of those whose
+  // contacts span a daytime of the log's (texts compared as they are: a daytime
+  // the same as another lies within the same span).
   Statement runs(*db_,
-                 "SELECT r.id, c.keys FROM runs r JOIN run_contacts c ON c.run = r.id WHERE (r.outcome = 'ok' OR "
-                 "(r.outcome IS NULL AND r.mode != '')) AND r.host = ?1 AND r.port = ?2 AND r.uploader = ?3 AND "
-                 "r.last_daytime >= ?4 "
+                 "SELECT r.id, c.keys FROM runs r JOIN run_contacts c ON c.run = r.id "
+                 "WHERE (r.outcome = 'ok' OR (r.outcome IS NULL AND r.mode != '')) "
+                 "AND r.host = ?1 AND r.port = ?2 AND r.uploader = ?3 AND r.last_daytime >= ?4 "
                  "AND r.first_daytime <= ?5 ORDER BY r.id DESC");
   const std::string uploader8 = utf8(uploader);  // bound without a copy
   runs.bind(1, host).bind(2, std::int64_t{port}).bind(3, uploader8);
