@@ -92,18 +92,17 @@ FtpResult ftpdata_steps(FtpEnv& env) {
 
   // A name the destination holds already would replace that file: the clock
   // is read again until its second has passed (bounded, should it stand still).
-  std::string date, time;
+  std::string remote;
   for (int pauses = 0;; ++pauses) {
-    date = platform::format_date(env.clock.now());
-    time = platform::format_time(env.clock.now());
-    if (remote_name(job, date, time) != job.taken_name || pauses == kMaxNamePauses) break;
+    const std::string date = platform::format_date(env.clock.now());  // read first, as the name reads
+    remote = remote_name(job, date, platform::format_time(env.clock.now()));
+    if (remote != job.taken_name || pauses == kMaxNamePauses) break;
     env.clock.pause();
   }
 
   state.remote_name.clear();
-  // Told before connecting, so that the record's synced write overlaps the
-  // connect (and libcurl's loading) instead of holding up the store.
-  const std::string remote = remote_name(job, date, time);
+  // Told before connecting, so that the record's write overlaps the connect
+  // (and libcurl's loading) instead of holding up the store.
   tell(env, FtpEvent::Kind::RemoteName, 0, remote);
   if (const platform::InetResult leftover = close_connection(env); !leftover.ok())
     return {FtpOutcome::NotClosed, kStageOut, leftover.error, leftover.reply};
