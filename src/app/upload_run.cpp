@@ -204,8 +204,7 @@ class UploadRun::Record {
     entry_.started = platform::iso8601_now();
     entry_.remote_name.clear();
     entry_.outcome.clear();
-    entry_.mode.clear();  // what a record holds when its store begins
-    store_marked_ = false;
+    entry_.mode.clear();  // set, as in the record, once its store begins
     if (!carried_) carried_.emplace(contacts);
     id_ = 0;
   }
@@ -221,9 +220,9 @@ class UploadRun::Record {
   // From here a run that never ends may have sent its contacts: the record is
   // synced first. The other mode's store, after a refusal, changes nothing of it.
   void storing() {
-    if (id_ == 0 || store_marked_) return;
-    store_marked_ = true;
-    history_.write([&](History& h) { h.storing(id_, run_.passive_ ? "passive" : "active"); });
+    if (id_ == 0 || !entry_.mode.empty()) return;
+    entry_.mode = run_.passive_ ? "passive" : "active";
+    history_.write([&](History& h) { h.storing(id_, entry_.mode); });
   }
   void finish(RunEnd end) {
     entry_.outcome = stage_name(end);
@@ -251,7 +250,6 @@ class UploadRun::Record {
   HistoryEntry entry_;
   std::optional<history_form::RunContacts> carried_;  // once a try began
   std::int64_t id_ = 0;
-  bool store_marked_ = false;
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 

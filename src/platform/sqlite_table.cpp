@@ -20,8 +20,9 @@ const SqliteApi* sqlite_table() {
 #ifdef _WIN32
 const SqliteApi* sqlite_api() {
   static const SqliteApi* const api = [] {
-    with_test_files(*sqlite_table());
-    return sqlite_table();
+    const SqliteApi* const table = sqlite_table();
+    with_test_files(*table);
+    return table;
   }();
   return api;
 }
